@@ -1,0 +1,465 @@
+// Acorn object model: the owning value type and every heap object.
+//
+// Ownership rules every file relies on:
+// - SQValue owns one reference to a ref-counted object; raw pointers never do.
+// - An object is destroyed (release hook run, weak refs cleared) the moment
+//   its count drops to zero.
+// - Objects that can hold references to other objects (tables, arrays,
+//   closures, classes, instances, generators, threads, user data, outers,
+//   native closures) are SQCollectable: they sit on the shared state's
+//   collectable list and implement traverse()/clear_refs() so the cycle
+//   collector can find and break unreachable cycles. Strings, function
+//   prototypes and weak references hold no cycles and are not collectable.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "squirrel.h"
+
+struct SQSharedState;
+struct SQValue;
+
+// ---------------------------------------------------------------------------
+// Reference-counted base
+// ---------------------------------------------------------------------------
+
+struct SQRefCounted {
+    SQUnsignedInteger refs = 0;
+    SQWeakRef *weakref = nullptr;  // the one weak reference object to this, if any
+
+    virtual ~SQRefCounted();  // clears the weak reference (defined in aobject.cpp)
+    // Called when refs reaches zero. Default: delete this.
+    virtual void release_self() { delete this; }
+    SQWeakRef *get_weakref(SQObjectType selftype);
+};
+
+inline void sq_incref(SQRefCounted *p) { ++p->refs; }
+inline void sq_decref(SQRefCounted *p) {
+    if (--p->refs == 0) p->release_self();
+}
+
+// Visitor used by the cycle collector.
+struct SQGCVisitor {
+    virtual ~SQGCVisitor() = default;
+    virtual void visit(const SQObject &o) = 0;
+};
+
+struct SQCollectable : SQRefCounted {
+    SQSharedState *ss;
+    SQCollectable *gc_prev = nullptr;
+    SQCollectable *gc_next = nullptr;
+    SQInteger gc_refs = 0;  // scratch for the collector
+    uint8_t gc_flags = 0;
+
+    explicit SQCollectable(SQSharedState *ss);  // links into ss's collectable list
+    ~SQCollectable() override;                  // unlinks
+    // Report every value this object holds a reference to.
+    virtual void traverse(SQGCVisitor &v) = 0;
+    // Drop every reference this object holds (used to break dead cycles).
+    virtual void clear_refs() = 0;
+};
+
+// ---------------------------------------------------------------------------
+// SQValue: an SQObject that owns its reference
+// ---------------------------------------------------------------------------
+
+struct SQValue : SQObject {
+    SQValue() {
+        _type = OT_NULL;
+        _unVal.raw = 0;
+    }
+    SQValue(const SQValue &o) : SQObject(o) { addref(); }
+    SQValue(SQValue &&o) noexcept : SQObject(o) {
+        o._type = OT_NULL;
+        o._unVal.raw = 0;
+    }
+    SQValue(const SQObject &o) : SQObject(o) { addref(); }
+    SQValue(SQObjectType t, SQRefCounted *p) {
+        _unVal.raw = 0;
+        _type = t;
+        _unVal.pRefCounted = p;
+        addref();
+    }
+    explicit SQValue(SQInteger i) {
+        _unVal.raw = 0;
+        _type = OT_INTEGER;
+        _unVal.nInteger = i;
+    }
+    explicit SQValue(SQFloat f) {
+        _unVal.raw = 0;
+        _type = OT_FLOAT;
+        _unVal.fFloat = f;
+    }
+    static SQValue boolean(bool b) {
+        SQValue v;
+        v._type = OT_BOOL;
+        v._unVal.nInteger = b ? 1 : 0;
+        return v;
+    }
+    static SQValue userpointer(SQUserPointer p) {
+        SQValue v;
+        v._type = OT_USERPOINTER;
+        v._unVal.pUserPointer = p;
+        return v;
+    }
+    SQValue(SQString *p) : SQValue(OT_STRING, reinterpret_cast<SQRefCounted *>(p)) {}
+    SQValue(SQTable *p) : SQValue(OT_TABLE, reinterpret_cast<SQRefCounted *>(p)) {}
+    SQValue(SQArray *p) : SQValue(OT_ARRAY, reinterpret_cast<SQRefCounted *>(p)) {}
+    SQValue(SQClosure *p) : SQValue(OT_CLOSURE, reinterpret_cast<SQRefCounted *>(p)) {}
+    SQValue(SQNativeClosure *p) : SQValue(OT_NATIVECLOSURE, reinterpret_cast<SQRefCounted *>(p)) {}
+    SQValue(SQGenerator *p) : SQValue(OT_GENERATOR, reinterpret_cast<SQRefCounted *>(p)) {}
+    SQValue(SQFunctionProto *p) : SQValue(OT_FUNCPROTO, reinterpret_cast<SQRefCounted *>(p)) {}
+    SQValue(SQClass *p) : SQValue(OT_CLASS, reinterpret_cast<SQRefCounted *>(p)) {}
+    SQValue(SQInstance *p) : SQValue(OT_INSTANCE, reinterpret_cast<SQRefCounted *>(p)) {}
+    SQValue(SQWeakRef *p) : SQValue(OT_WEAKREF, reinterpret_cast<SQRefCounted *>(p)) {}
+    SQValue(SQUserData *p) : SQValue(OT_USERDATA, reinterpret_cast<SQRefCounted *>(p)) {}
+    SQValue(SQOuter *p) : SQValue(OT_OUTER, reinterpret_cast<SQRefCounted *>(p)) {}
+    SQValue(SQVM *p) : SQValue(OT_THREAD, reinterpret_cast<SQRefCounted *>(p)) {}
+    SQValue(bool) = delete;  // use SQValue::boolean
+
+    ~SQValue() { release(); }
+
+    SQValue &operator=(const SQValue &o) {
+        if (this != &o) {
+            SQObject old = *this;
+            static_cast<SQObject &>(*this) = o;
+            addref();
+            release_obj(old);
+        }
+        return *this;
+    }
+    SQValue &operator=(SQValue &&o) noexcept {
+        if (this != &o) {
+            SQObject old = *this;
+            static_cast<SQObject &>(*this) = o;
+            o._type = OT_NULL;
+            o._unVal.raw = 0;
+            release_obj(old);
+        }
+        return *this;
+    }
+    SQValue &operator=(const SQObject &o) { return *this = SQValue(o); }
+
+    void set_null() {
+        SQObject old = *this;
+        _type = OT_NULL;
+        _unVal.raw = 0;
+        release_obj(old);
+    }
+    bool is_null() const { return _type == OT_NULL; }
+
+   private:
+    void addref() {
+        if (ISREFCOUNTED(_type)) sq_incref(_unVal.pRefCounted);
+    }
+    void release() {
+        if (ISREFCOUNTED(_type)) sq_decref(_unVal.pRefCounted);
+    }
+    static void release_obj(const SQObject &o) {
+        if (ISREFCOUNTED(o._type)) sq_decref(o._unVal.pRefCounted);
+    }
+};
+
+// Typed accessors (no checks: the caller has tested the type).
+inline SQInteger sq_int(const SQObject &o) { return o._unVal.nInteger; }
+inline SQFloat sq_float(const SQObject &o) { return o._unVal.fFloat; }
+inline SQString *sq_str(const SQObject &o) { return o._unVal.pString; }
+inline SQTable *sq_table(const SQObject &o) { return o._unVal.pTable; }
+inline SQArray *sq_array(const SQObject &o) { return o._unVal.pArray; }
+inline SQClosure *sq_closure(const SQObject &o) { return o._unVal.pClosure; }
+inline SQNativeClosure *sq_nclosure(const SQObject &o) { return o._unVal.pNativeClosure; }
+inline SQGenerator *sq_generator(const SQObject &o) { return o._unVal.pGenerator; }
+inline SQFunctionProto *sq_proto(const SQObject &o) { return o._unVal.pFunctionProto; }
+inline SQClass *sq_class(const SQObject &o) { return o._unVal.pClass; }
+inline SQInstance *sq_instance(const SQObject &o) { return o._unVal.pInstance; }
+inline SQWeakRef *sq_weak(const SQObject &o) { return o._unVal.pWeakRef; }
+inline SQUserData *sq_userdata(const SQObject &o) { return o._unVal.pUserData; }
+inline SQOuter *sq_outer(const SQObject &o) { return o._unVal.pOuter; }
+inline SQVM *sq_thread(const SQObject &o) { return o._unVal.pThread; }
+inline bool sq_isfalse(const SQObject &o) {
+    switch (o._type) {
+        case OT_NULL: return true;
+        case OT_INTEGER:
+        case OT_BOOL: return o._unVal.nInteger == 0;
+        case OT_FLOAT: return o._unVal.fFloat == 0.0f;
+        default: return false;
+    }
+}
+// Identity: same type and same payload (numbers by value, objects by address).
+inline bool sq_rawequal(const SQObject &a, const SQObject &b) {
+    if (a._type != b._type) return false;
+    if (a._type == OT_FLOAT) return a._unVal.fFloat == b._unVal.fFloat;
+    if (a._type == OT_INTEGER || a._type == OT_BOOL) return a._unVal.nInteger == b._unVal.nInteger;
+    if (a._type == OT_NULL) return true;
+    return a._unVal.pRefCounted == b._unVal.pRefCounted;
+}
+
+// Name of a type as `typeof` reports it ("integer", "table", "instance", ...).
+const char *sq_typename(SQObjectType t);
+
+// ---------------------------------------------------------------------------
+// Strings: interned per shared state, immutable, hashed by content
+// ---------------------------------------------------------------------------
+
+struct SQString : SQRefCounted {
+    SQSharedState *ss;
+    SQString *chain = nullptr;  // next string in the same intern bucket
+    SQInteger len;
+    SQHash hash;
+    char *data;  // len bytes followed by a terminating zero
+
+    // Returns the interned string with these bytes (creating it if needed).
+    static SQString *create(SQSharedState *ss, const char *s, SQInteger len = -1);
+    void release_self() override;  // unlinks from the intern table, frees
+    const char *c_str() const { return data; }
+};
+
+SQHash sq_hashbytes(const char *s, size_t len);
+
+// ---------------------------------------------------------------------------
+// Delegable base (tables, instances, user data)
+// ---------------------------------------------------------------------------
+
+struct SQDelegable : SQCollectable {
+    SQTable *delegate = nullptr;  // counted reference, may be null
+    using SQCollectable::SQCollectable;
+    bool set_delegate(SQTable *t);  // false if that would make a delegation cycle
+    ~SQDelegable() override;
+};
+
+// ---------------------------------------------------------------------------
+// Tables: hash map that iterates in insertion order
+// ---------------------------------------------------------------------------
+
+struct SQTable : SQDelegable {
+    struct Node {
+        SQValue key;  // OT_NULL marks a deleted node
+        SQValue val;
+        SQHash hash;
+        SQInteger next;  // next node index in the bucket chain, -1 ends
+    };
+    std::vector<Node> nodes;        // insertion order, with holes for deleted slots
+    std::vector<SQInteger> buckets; // power of two, node index or -1
+    SQInteger used = 0;             // live slots
+
+    static SQTable *create(SQSharedState *ss, SQInteger capacity = 0);
+    explicit SQTable(SQSharedState *ss) : SQDelegable(ss) {}
+
+    SQValue *find(const SQObject &key);  // pointer to the value, or null
+    bool get(const SQObject &key, SQValue &val);
+    bool set(const SQObject &key, const SQObject &val);  // only an existing slot
+    void newslot(const SQObject &key, const SQObject &val);  // insert or overwrite
+    bool remove(const SQObject &key);
+    SQInteger count() const { return used; }
+    // Iteration: `pos` is 0 to start; returns the position to pass next time,
+    // or -1 when no slot is left. Slots added during iteration are visited.
+    SQInteger next(SQInteger pos, SQValue &key, SQValue &val) const;
+    SQTable *clone() const;  // shallow copy with the same delegate
+    void clear();
+
+    void traverse(SQGCVisitor &v) override;
+    void clear_refs() override;
+};
+
+// ---------------------------------------------------------------------------
+// Arrays
+// ---------------------------------------------------------------------------
+
+struct SQArray : SQCollectable {
+    std::vector<SQValue> values;
+    static SQArray *create(SQSharedState *ss, SQInteger size = 0);
+    explicit SQArray(SQSharedState *ss) : SQCollectable(ss) {}
+    SQInteger size() const { return static_cast<SQInteger>(values.size()); }
+    SQArray *clone() const;
+    void traverse(SQGCVisitor &v) override;
+    void clear_refs() override;
+};
+
+// ---------------------------------------------------------------------------
+// Weak references
+// ---------------------------------------------------------------------------
+
+// Holds the target without counting it; the target's destructor nulls `obj`.
+struct SQWeakRef : SQRefCounted {
+    SQObject obj;  // OT_NULL once the target is gone
+    ~SQWeakRef() override;  // detaches from the target
+};
+
+// ---------------------------------------------------------------------------
+// User data
+// ---------------------------------------------------------------------------
+
+struct SQUserData : SQDelegable {
+    SQInteger size = 0;
+    SQUserPointer typetag = nullptr;
+    SQRELEASEHOOK hook = nullptr;
+    unsigned char *data = nullptr;  // `size` bytes, 16-byte aligned
+    static SQUserData *create(SQSharedState *ss, SQInteger size);
+    explicit SQUserData(SQSharedState *ss) : SQDelegable(ss) {}
+    ~SQUserData() override;  // runs the hook, frees data
+    void traverse(SQGCVisitor &v) override;
+    void clear_refs() override;
+};
+
+// ---------------------------------------------------------------------------
+// Outers (free variables captured by closures)
+// ---------------------------------------------------------------------------
+
+// While the declaring frame is alive the outer is "open" and reads the
+// variable from its thread's stack slot; when the frame returns (or a
+// generator suspends) it is closed and keeps its own copy in `value`.
+struct SQOuter : SQCollectable {
+    SQVM *thread = nullptr;      // owning stack while open (not counted)
+    SQInteger stackidx = -1;     // absolute slot while open, -1 when closed
+    SQValue value;               // the value once closed
+    SQOuter *next_open = nullptr;  // the thread's list of open outers
+    explicit SQOuter(SQSharedState *ss) : SQCollectable(ss) {}
+    SQValue &ref();  // the live variable
+    void traverse(SQGCVisitor &v) override;
+    void clear_refs() override;
+};
+
+// ---------------------------------------------------------------------------
+// Closures
+// ---------------------------------------------------------------------------
+
+struct SQClosure : SQCollectable {
+    SQValue proto;                      // OT_FUNCPROTO
+    std::vector<SQValue> outers;        // OT_OUTER values, one per proto outer
+    std::vector<SQValue> defaultparams; // values of the trailing default parameters
+    SQValue env;                        // OT_WEAKREF to the bound `this`, or null
+    SQValue root;                       // OT_WEAKREF to the root table, or null
+    SQValue base;                       // OT_CLASS for methods (target of `base`), or null
+
+    static SQClosure *create(SQSharedState *ss, SQFunctionProto *proto, const SQValue &root);
+    explicit SQClosure(SQSharedState *ss) : SQCollectable(ss) {}
+    SQFunctionProto *fn() const { return sq_proto(proto); }
+    SQClosure *clone() const;
+    void traverse(SQGCVisitor &v) override;
+    void clear_refs() override;
+};
+
+struct SQNativeClosure : SQCollectable {
+    SQFUNCTION func = nullptr;
+    std::vector<SQValue> outers;  // free variables, pushed after the arguments
+    std::vector<SQInteger> typecheck;  // per-parameter _RT_ masks (bit union); empty: none
+    SQInteger nparamscheck = 0;  // >0 exact count, <0 minimum count (-n), 0 any
+    SQValue name;                // OT_STRING or null
+    SQValue env;                 // OT_WEAKREF or null
+
+    static SQNativeClosure *create(SQSharedState *ss, SQFUNCTION f, SQInteger nouters);
+    explicit SQNativeClosure(SQSharedState *ss) : SQCollectable(ss) {}
+    SQNativeClosure *clone() const;
+    void traverse(SQGCVisitor &v) override;
+    void clear_refs() override;
+};
+
+// ---------------------------------------------------------------------------
+// Classes and instances
+// ---------------------------------------------------------------------------
+
+enum SQMetaMethod {
+    MT_ADD, MT_SUB, MT_MUL, MT_DIV, MT_UNM, MT_MODULO, MT_SET, MT_GET, MT_TYPEOF, MT_NEXTI, MT_CMP,
+    MT_CALL, MT_CLONED, MT_NEWSLOT, MT_DELSLOT, MT_TOSTRING, MT_NEWMEMBER, MT_INHERITED,
+    MT_LAST
+};
+// "_add", "_sub", ... in the order above.
+extern const char *const sq_metamethod_names[MT_LAST];
+
+struct SQClassMember {
+    SQValue val;
+    SQValue attrs;  // attribute table or null
+};
+
+// A member name in `members` maps to an integer: bit 30 set for methods and
+// static members (index into `methods`), clear for fields (index into
+// `fields`, copied into each instance).
+enum : SQInteger { SQ_MEMBER_METHOD_BIT = 0x40000000, SQ_MEMBER_INDEX_MASK = 0x3FFFFFFF };
+
+struct SQClass : SQCollectable {
+    SQClass *base = nullptr;          // counted reference
+    SQTable *members = nullptr;       // name -> encoded index; counted
+    std::vector<SQClassMember> fields;
+    std::vector<SQClassMember> methods;
+    SQValue metamethods[MT_LAST];     // resolved from methods for speed
+    SQValue attributes;               // class attributes
+    SQValue constructor;              // the `constructor` method or null
+    SQUserPointer typetag = nullptr;
+    SQRELEASEHOOK hook = nullptr;
+    SQInteger udsize = 0;
+    bool locked = false;              // true once instantiated or derived from
+
+    static SQClass *create(SQSharedState *ss, SQClass *base);  // copies base's members
+    explicit SQClass(SQSharedState *ss) : SQCollectable(ss) {}
+    ~SQClass() override;
+    // Adds or replaces a member. Functions (and statics) go to methods,
+    // other values to fields. Returns false (and leaves the class unchanged)
+    // if the class is locked and the member is new.
+    bool newslot(const SQObject &key, const SQObject &val, bool bstatic);
+    bool get(const SQObject &key, SQValue &val);  // field default or method
+    bool set_attributes(const SQObject &key, const SQObject &attrs);
+    bool get_attributes(const SQObject &key, SQValue &attrs);
+    SQInstance *create_instance();  // fields copied from defaults, no constructor call
+    SQInteger next(SQInteger pos, SQValue &key, SQValue &val);  // like SQTable::next
+    void traverse(SQGCVisitor &v) override;
+    void clear_refs() override;
+};
+
+struct SQInstance : SQDelegable {
+    SQClass *cls = nullptr;            // counted reference
+    SQUserPointer up = nullptr;
+    SQRELEASEHOOK hook = nullptr;
+    SQInteger udsize = 0;
+    std::vector<SQValue> fields;       // one per class field
+    unsigned char *userdata = nullptr; // class udsize bytes, `up` points here when set
+
+    explicit SQInstance(SQSharedState *ss) : SQDelegable(ss) {}
+    ~SQInstance() override;  // runs the hook with (up, udsize) first
+    bool get(const SQObject &key, SQValue &val);  // fields then class methods
+    bool set(const SQObject &key, const SQObject &val);  // fields only
+    bool instance_of(const SQClass *c) const;
+    SQInstance *clone() const;  // shallow copy of fields, same class
+    void traverse(SQGCVisitor &v) override;
+    void clear_refs() override;
+};
+
+// ---------------------------------------------------------------------------
+// Shared state: everything the threads of one VM have in common
+// ---------------------------------------------------------------------------
+
+struct SQSharedState {
+    // String interning
+    std::vector<SQString *> string_buckets;
+    SQInteger string_count = 0;
+
+    // Collectable objects, for the cycle collector
+    SQCollectable *gc_chain = nullptr;
+
+    SQValue registry;     // OT_TABLE
+    SQValue consttable;   // OT_TABLE
+    SQValue metamethod_names[MT_LAST];  // interned "_add", ...
+    SQValue constructor_name;           // "constructor"
+
+    // Default delegates, created by the base library
+    SQValue table_delegate, array_delegate, string_delegate, number_delegate, closure_delegate,
+        generator_delegate, thread_delegate, class_delegate, instance_delegate, weakref_delegate;
+
+    SQPRINTFUNCTION printfunc = nullptr;
+    SQPRINTFUNCTION errorfunc = nullptr;
+    SQCOMPILERERROR compilererrorhandler = nullptr;
+    bool debuginfo = false;
+    bool notifyallexceptions = false;
+    SQUserPointer foreignptr = nullptr;
+    SQRELEASEHOOK releasehook = nullptr;
+    std::vector<char> scratchpad;
+    SQVM *main_thread = nullptr;  // not counted
+
+    explicit SQSharedState();
+    ~SQSharedState();
+    // Default delegate table for a value type (null value if none).
+    const SQValue &default_delegate(SQObjectType t) const;
+};
