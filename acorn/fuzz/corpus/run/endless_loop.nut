@@ -1,0 +1,1 @@
+local i = 0; while (true) { i++; }
