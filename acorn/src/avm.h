@@ -4,8 +4,14 @@
 // Stack layout: `stack` is allocated once at its full size and never moves,
 // so pointers and indices into it stay valid. `stackbase` is the absolute
 // index of the running frame's R[0] (`this`); `top` is one past the last
-// used slot. API indices: positive idx counts from stackbase (1 is `this` of
-// the running native call), negative from top (-1 is the top value).
+// used slot, and every slot at or above `top` is null. API indices: positive
+// idx counts from stackbase (1 is `this` of the running native call),
+// negative from top (-1 is the top value).
+//
+// Script-to-script calls, generator resumes and yields run inside one
+// interpreter loop without C++ recursion; a native function calling back
+// into script code (sq_call) enters a nested loop. A thread can suspend only
+// from its outermost loop.
 #pragma once
 
 #include <vector>
@@ -13,19 +19,28 @@
 #include "aobject.h"
 #include "afuncproto.h"
 
-constexpr SQInteger SQ_STACK_SIZE = 1 << 16;    // slots per thread
+constexpr SQInteger SQ_STACK_SIZE = 1 << 16;    // slots of the main thread
+constexpr SQInteger SQ_THREAD_STACK_SIZE = 1 << 14;  // slots of a thread made by newthread
 constexpr SQInteger SQ_MAX_CALL_DEPTH = 2000;   // deeper raises "stack overflow"
 constexpr SQInteger SQ_MAX_NATIVE_DEPTH = 200;  // nested native->script re-entries
+constexpr SQInteger SQ_NATIVE_STACK_RESERVE = 64;  // free slots guaranteed to a native call
+// Returned by a native function (through sq_suspendvm) to suspend its thread.
+// The suspended value is the native's top of stack when it has more than
+// `this` on its stack, else null.
+constexpr SQInteger SQ_SUSPEND_FLAG = -666;
+
+struct SQGenerator;
 
 struct SQCallInfo {
-    SQValue closure;              // the function running in this frame
+    SQValue closure;              // SQClosure or SQNativeClosure running in this frame
     const SQInstruction *ip = nullptr;  // next instruction (script frames)
     SQInteger stackbase = 0;      // absolute index of R[0]
-    SQInteger prevtop = 0;        // caller's top, restored on return
     SQInteger target = -1;        // caller register receiving the result (-1: none)
-    SQInteger ntraps = 0;         // exception handlers installed by this frame
-    bool root = false;            // returning from this frame leaves the VM loop
-    bool generator = false;       // frame belongs to a running generator
+    int32_t exit_jump = 0;        // generator resumed by foreach: caller's jump when it returns
+    bool root = false;            // returning from this frame leaves the interpreter loop
+    bool constructor = false;     // result is R[0] (the new instance), not the returned value
+    bool foreach_resume = false;  // see exit_jump
+    SQValue generator;            // the generator this frame runs, or null
 };
 
 struct SQExceptionTrap {
@@ -37,7 +52,7 @@ struct SQExceptionTrap {
 };
 
 struct SQVM : SQCollectable {
-    std::vector<SQValue> stack;   // SQ_STACK_SIZE slots, never reallocated
+    std::vector<SQValue> stack;   // allocated once, never reallocated
     SQInteger top = 0;
     SQInteger stackbase = 0;
     std::vector<SQCallInfo> calls;
@@ -52,12 +67,11 @@ struct SQVM : SQCollectable {
     SQUserPointer foreignptr = nullptr;
     SQRELEASEHOOK releasehook = nullptr;
     SQInteger state = SQ_VMSTATE_IDLE;
-    SQInteger nativecalls = 0;    // native re-entry depth
-    bool suspend_requested = false;
+    SQInteger nativecalls = 0;    // nested interpreter loops running on this thread
+    bool error_reported = false;  // the error handler already saw lasterror
     SQValue suspend_value;        // value passed to suspend()
-    SQValue wakeup_value;         // value passed to wakeup()
 
-    explicit SQVM(SQSharedState *ss);
+    explicit SQVM(SQSharedState *ss, SQInteger stacksize = SQ_STACK_SIZE);
     ~SQVM() override;
     void traverse(SQGCVisitor &v) override;
     void clear_refs() override;
@@ -67,38 +81,87 @@ struct SQVM : SQCollectable {
     void pop(SQInteger n = 1);    // clears the popped slots
     SQValue &get_at(SQInteger idx) { return idx >= 0 ? stack[stackbase + idx - 1] : stack[top + idx]; }
     SQInteger abs_index(SQInteger idx) const { return idx >= 0 ? stackbase + idx - 1 : top + idx; }
+    // Free slots left above `top`.
+    SQInteger stack_room() const { return static_cast<SQInteger>(stack.size()) - top; }
 
     // --- operations with full language semantics ---
     // Each returns false on error, with `lasterror` set; callers propagate.
     // Calls `closure` with `nargs` arguments already on the stack at
     // stack[argbase ..]; stack[argbase] is `this`. The result goes to `ret`.
-    // `raiseerror`: call the error handler on an uncaught error.
+    // `raiseerror`: call the error handler on an uncaught error. On return
+    // `top` is what it was at the call. If the thread suspends inside, the
+    // result is true, `state` becomes SQ_VMSTATE_SUSPENDED and `ret` holds the
+    // suspended value.
     bool call(const SQObject &closure, SQInteger nargs, SQInteger argbase, SQValue &ret, bool raiseerror);
-    // Resumes a generator, result to `ret`.
+    // Resumes a generator to its next yield (value in `ret`) or return
+    // (generator dead, returned value in `ret`).
     bool resume_generator(SQGenerator *gen, SQValue &ret);
+    // Continues a suspended thread: `value` becomes the result of the
+    // suspend() call (or, with `throwerror`, lasterror is thrown at that
+    // point). Then as call(): the next suspended value or the final result.
+    bool wakeup(const SQObject &value, bool throwerror, SQValue &ret, bool raiseerror);
+    // Called by a native function (sq_suspendvm) that wants to suspend its
+    // thread: SQ_SUSPEND_FLAG if allowed, else raises and returns SQ_ERROR.
+    SQInteger suspend();
     // Slot access with delegates, default delegates and _get/_set metamethods.
     // `raw` skips delegates and metamethods. Missing slot: false with
     // "the index '%s' does not exist" unless `quiet` (then false with no error).
     bool get(const SQObject &self, const SQObject &key, SQValue &dest, bool raw = false, bool quiet = false);
     bool set(const SQObject &self, const SQObject &key, const SQObject &val, bool raw = false);
     bool newslot(const SQObject &self, const SQObject &key, const SQObject &val, bool bstatic, bool raw = false);
+    // Class member with attributes; calls the class's `_newmember` unless `raw`.
+    bool newmember(const SQObject &cls, const SQObject &key, const SQObject &val, const SQObject &attrs,
+                   bool bstatic, bool raw);
     bool delete_slot(const SQObject &self, const SQObject &key, SQValue &removed, bool raw = false);
     bool arith(int op, const SQObject &a, const SQObject &b, SQValue &dest);  // op: OP_ADD ..OP_USHR
+    bool unary_minus(const SQObject &a, SQValue &dest);                      // with _unm
     bool compare(const SQObject &a, const SQObject &b, SQInteger &result);    // <0, 0, >0, with _cmp
     bool equal(const SQObject &a, const SQObject &b);
     bool tostring(const SQObject &o, SQValue &dest);   // uses _tostring
     bool type_of(const SQObject &o, SQValue &dest);    // uses _typeof
     bool clone(const SQObject &o, SQValue &dest);      // uses _cloned
+    bool instance_of(const SQObject &o, const SQObject &cls, bool &result);
     // `_nexti`-aware iteration step used by foreach and sq_next.
     // Returns 1 with key/val/iter updated, 0 at the end, -1 on error.
+    // Generators are not iterated here (foreach resumes them in its loop).
     int iterate(const SQObject &o, SQValue &iter, SQValue &key, SQValue &val);
+
+    // --- debugging ---
+    // Call-stack level 0 is the innermost frame.
+    SQInteger call_depth() const { return static_cast<SQInteger>(calls.size()); }
+    bool stack_info(SQInteger level, SQStackInfos &si) const;
+    // Name of local `idx` live at that level (0 counts from the first
+    // visible local), its value in `val`; null when there is none.
+    const char *local_name(SQInteger level, SQInteger idx, SQValue &val) const;
 
     // --- errors ---
     void raise_error(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
     void raise_error(const SQObject &value);
-    // Runs the error handler (if set) on the current lasterror.
+    // Runs the error handler (if set) on the error.
     void call_errorhandler(const SQObject &error);
+
+    // --- internals shared by the VM's own files ---
+    bool execute(SQInteger entry_depth, SQValue &ret, bool raiseerror);
+    // Pushes a script frame for `closure` whose arguments are at
+    // stack[argbase ..]. Checks argument count, fills defaults and vargv.
+    bool push_script_frame(SQClosure *closure, SQInteger nargs, SQInteger argbase, SQInteger target, bool root);
+    bool call_native(SQNativeClosure *nc, SQInteger nargs, SQInteger argbase, SQValue &ret, bool &suspended);
+    bool call_metamethod(const SQObject &fn, const SQObject &self, SQInteger nargs, const SQObject *args,
+                         SQValue &ret);
+    // Looks up metamethod `mm` of a table (through its delegate), instance or user data.
+    bool find_metamethod(const SQObject &o, SQMetaMethod mm, SQValue &fn);
+    bool push_generator_frame(SQGenerator *gen, SQInteger target, bool root);
+    void yield_generator_frame();
+    SQOuter *find_outer(SQInteger stackidx);
+    void close_outers(SQInteger from_stackidx);
+    // Drops frames above `depth`, closing their outers and clearing their registers.
+    void unwind_to(SQInteger depth);
+    bool check_stack(SQInteger base, SQInteger size);
+    const SQValue &closure_root(const SQClosure *c) const;
+    bool get_index_error(const SQObject &key);
 };
 
 // Creates a shared state, its main thread and the core tables.
 SQVM *sq_new_main_vm(SQInteger stacksize);
+// Writes "(typename : 0x...)" for reference types, used by tostring.
+void sq_object_name(const SQObject &o, std::string &out);
