@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -32,9 +33,13 @@ struct SQRefCounted {
     SQWeakRef *weakref = nullptr;  // the one weak reference object to this, if any
 
     virtual ~SQRefCounted();  // clears the weak reference (defined in aobject.cpp)
-    // Called when refs reaches zero. Default: delete this.
-    virtual void release_self() { delete this; }
+    // Called when refs reaches zero. Default: delete this, except that a
+    // release triggered while another object is being destroyed is queued
+    // and run by the outermost one, so that freeing a long chain of objects
+    // never recurses deeply. The weak reference is cleared at once either way.
+    virtual void release_self();
     SQWeakRef *get_weakref(SQObjectType selftype);
+    void detach_weakref();
 };
 
 inline void sq_incref(SQRefCounted *p) { ++p->refs; }
@@ -54,6 +59,7 @@ struct SQCollectable : SQRefCounted {
     SQCollectable *gc_next = nullptr;
     SQInteger gc_refs = 0;  // scratch for the collector
     uint8_t gc_flags = 0;
+    SQObjectType gc_type = OT_NULL;  // scratch: the type it was last seen as by the collector
 
     explicit SQCollectable(SQSharedState *ss);  // links into ss's collectable list
     ~SQCollectable() override;                  // unlinks
@@ -164,6 +170,18 @@ struct SQValue : SQObject {
     }
 };
 
+// An uncounted view of an object, e.g. to hand to a GC visitor.
+inline SQObject sq_objref(SQObjectType t, const void *p) {
+    SQObject o;
+    o._type = t;
+    o._unVal.raw = 0;
+    o._unVal.pRefCounted = static_cast<SQRefCounted *>(const_cast<void *>(p));
+    return o;
+}
+
+// The collectable object a value refers to, or null for other types.
+SQCollectable *sq_as_collectable(const SQObject &o);
+
 // Typed accessors (no checks: the caller has tested the type).
 inline SQInteger sq_int(const SQObject &o) { return o._unVal.nInteger; }
 inline SQFloat sq_float(const SQObject &o) { return o._unVal.fFloat; }
@@ -263,6 +281,9 @@ struct SQTable : SQDelegable {
 
     void traverse(SQGCVisitor &v) override;
     void clear_refs() override;
+
+   private:
+    void rebuild(size_t nbuckets);  // squeezes out holes, re-indexes into nbuckets
 };
 
 // ---------------------------------------------------------------------------
@@ -405,8 +426,13 @@ struct SQClass : SQCollectable {
     bool get_attributes(const SQObject &key, SQValue &attrs);
     SQInstance *create_instance();  // fields copied from defaults, no constructor call
     SQInteger next(SQInteger pos, SQValue &key, SQValue &val);  // like SQTable::next
+    SQClassMember *member(const SQObject &key);  // field default or method, or null
     void traverse(SQGCVisitor &v) override;
     void clear_refs() override;
+
+   private:
+    // Keeps `constructor` and `metamethods` in step with a member just set.
+    void resolve_special(const SQObject &key, const SQObject &val);
 };
 
 struct SQInstance : SQDelegable {
@@ -458,8 +484,23 @@ struct SQSharedState {
     std::vector<char> scratchpad;
     SQVM *main_thread = nullptr;  // not counted
 
+    // Host handles taken with sq_addref: one real reference per object plus
+    // the number of sq_addref calls not yet matched by sq_release.
+    struct HandleRef {
+        SQValue value;
+        SQUnsignedInteger count = 0;
+    };
+    std::unordered_map<SQRefCounted *, HandleRef> handles;
+
     explicit SQSharedState();
     ~SQSharedState();
     // Default delegate table for a value type (null value if none).
     const SQValue &default_delegate(SQObjectType t) const;
+    // Metamethod index of an interned name, or MT_LAST if it names none.
+    SQMetaMethod metamethod_of(const SQObject &name) const;
 };
+
+// Cycle collector: frees every collectable object that only other
+// unreachable collectables refer to and returns how many it freed. With
+// `unreachable` set it frees nothing and hands back references to them.
+SQInteger sq_collect_cycles(SQSharedState *ss, std::vector<SQValue> *unreachable = nullptr);

@@ -1,0 +1,152 @@
+// Tables: a hash index over a node array kept in insertion order. Deleting a
+// slot leaves a hole (null key) so that positions held by iterators stay
+// valid; holes are squeezed out when the index is rebuilt.
+//
+// Values being replaced or removed are moved into locals and released only
+// after the table is consistent again, because releasing them can run
+// release hooks that re-enter and modify this very table.
+#include <bit>
+
+#include "aobject.h"
+
+namespace {
+
+constexpr size_t kMinBuckets = 4;
+
+SQHash hash_of(const SQObject &key) {
+    switch (key._type) {
+        case OT_STRING: return sq_str(key)->hash;
+        case OT_INTEGER:
+        case OT_BOOL: return static_cast<SQHash>(key._unVal.nInteger);
+        case OT_FLOAT: {
+            float f = key._unVal.fFloat;
+            if (f == 0.0f) f = 0.0f;  // -0.0 and 0.0 are the same key
+            uint32_t bits;
+            std::memcpy(&bits, &f, sizeof bits);
+            return static_cast<SQHash>(bits * 2654435761u);
+        }
+        default: {
+            auto addr = reinterpret_cast<uintptr_t>(key._unVal.pRefCounted);
+            return static_cast<SQHash>((addr >> 4) ^ (addr >> 20));
+        }
+    }
+}
+
+}  // namespace
+
+SQTable *SQTable::create(SQSharedState *ss, SQInteger capacity) {
+    SQTable *t = new SQTable(ss);
+    if (capacity > 0) {
+        size_t n = std::bit_ceil(static_cast<size_t>(capacity));
+        t->nodes.reserve(n);
+        t->buckets.assign(std::max(n, kMinBuckets), -1);
+    }
+    return t;
+}
+
+SQValue *SQTable::find(const SQObject &key) {
+    if (buckets.empty() || key._type == OT_NULL) return nullptr;
+    SQHash h = hash_of(key);
+    for (SQInteger i = buckets[h & (buckets.size() - 1)]; i >= 0; i = nodes[i].next)
+        if (nodes[i].hash == h && sq_rawequal(nodes[i].key, key)) return &nodes[i].val;
+    return nullptr;
+}
+
+bool SQTable::get(const SQObject &key, SQValue &val) {
+    SQValue *slot = find(key);
+    if (!slot) return false;
+    val = *slot;
+    return true;
+}
+
+bool SQTable::set(const SQObject &key, const SQObject &val) {
+    SQValue *slot = find(key);
+    if (!slot) return false;
+    SQValue old = std::move(*slot);
+    *slot = val;
+    return true;
+}
+
+void SQTable::rebuild(size_t nbuckets) {
+    std::vector<Node> live;
+    live.reserve(std::max(static_cast<size_t>(used), nbuckets / 2));
+    for (Node &n : nodes)
+        if (n.key._type != OT_NULL) live.push_back(std::move(n));
+    nodes.swap(live);
+    buckets.assign(nbuckets, -1);
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        size_t b = nodes[i].hash & (nbuckets - 1);
+        nodes[i].next = buckets[b];
+        buckets[b] = static_cast<SQInteger>(i);
+    }
+}
+
+void SQTable::newslot(const SQObject &key, const SQObject &val) {
+    if (key._type == OT_NULL) return;
+    if (SQValue *slot = find(key)) {
+        SQValue old = std::move(*slot);
+        *slot = val;
+        return;
+    }
+    if (nodes.size() >= buckets.size())
+        rebuild(std::max(kMinBuckets, std::bit_ceil(static_cast<size_t>(used + 1) * 2)));
+    SQHash h = hash_of(key);
+    size_t b = h & (buckets.size() - 1);
+    nodes.push_back(Node{SQValue(key), SQValue(val), h, buckets[b]});
+    buckets[b] = static_cast<SQInteger>(nodes.size() - 1);
+    ++used;
+}
+
+bool SQTable::remove(const SQObject &key) {
+    if (buckets.empty() || key._type == OT_NULL) return false;
+    SQHash h = hash_of(key);
+    SQInteger *link = &buckets[h & (buckets.size() - 1)];
+    while (*link >= 0 && !(nodes[*link].hash == h && sq_rawequal(nodes[*link].key, key))) link = &nodes[*link].next;
+    if (*link < 0) return false;
+    Node &n = nodes[*link];
+    *link = n.next;
+    SQValue oldkey = std::move(n.key);
+    SQValue oldval = std::move(n.val);
+    n.next = -1;
+    --used;
+    return true;
+}
+
+SQInteger SQTable::next(SQInteger pos, SQValue &key, SQValue &val) const {
+    for (SQInteger i = std::max<SQInteger>(pos, 0); i < static_cast<SQInteger>(nodes.size()); ++i) {
+        if (nodes[i].key._type == OT_NULL) continue;
+        key = nodes[i].key;
+        val = nodes[i].val;
+        return i + 1;
+    }
+    return -1;
+}
+
+SQTable *SQTable::clone() const {
+    SQTable *t = create(ss, used);
+    for (const Node &n : nodes)
+        if (n.key._type != OT_NULL) t->newslot(n.key, n.val);
+    t->set_delegate(delegate);
+    return t;
+}
+
+void SQTable::clear() {
+    std::vector<Node> old;
+    old.swap(nodes);
+    buckets.assign(buckets.empty() ? 0 : kMinBuckets, -1);
+    used = 0;
+}
+
+void SQTable::traverse(SQGCVisitor &v) {
+    if (delegate) v.visit(sq_objref(OT_TABLE, delegate));
+    for (const Node &n : nodes) {
+        if (n.key._type == OT_NULL) continue;
+        v.visit(n.key);
+        v.visit(n.val);
+    }
+}
+
+void SQTable::clear_refs() {
+    clear();
+    set_delegate(nullptr);
+}
