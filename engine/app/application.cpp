@@ -1,0 +1,60 @@
+#include "app/application.h"
+
+#include <SDL.h>
+
+#include "app/clock.h"
+#include "app/components_main_window.h"
+#include "script/root_callbacks.h"
+
+namespace me {
+
+int g_argc = 0;
+char** g_argv = nullptr;
+Application* g_application = nullptr;
+
+Application::Application() : frame_pacer(milliseconds_now, [] { SDL_Delay(0); }) {
+    rng.seed_from_current_time();
+    g_application = this;
+}
+
+Application::~Application() {
+    if (g_application == this)
+        g_application = nullptr;
+}
+
+bool Application::is_active() const {
+    if (g_main_window == nullptr)
+        return false;
+    const uint32_t flags = g_main_window->flags();
+    return (flags & SDL_WINDOW_INPUT_FOCUS) != 0 && (flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0;
+}
+
+void Application::on_resolution_changed(bool quiet) {
+    if (g_main_window != nullptr) {
+        screen_width = g_main_window->drawable_width();
+        screen_height = g_main_window->drawable_height();
+    }
+    if (!quiet)
+        call_root_callback(root_names::screen_resolution_changed);
+}
+
+void Application::clear_frame_input() {
+    mouse_dx = 0.0f;
+    mouse_dy = 0.0f;
+    for (uint8_t& state : key_states)
+        state &= static_cast<uint8_t>(~(kKeyPressed | kKeyReleased));
+}
+
+std::vector<int> Application::release_held_keys() {
+    std::vector<int> released;
+    for (int code = 0; code < kKeyCount; ++code) {
+        uint8_t& state = key_states[static_cast<size_t>(code)];
+        if ((state & kKeyDown) == 0)
+            continue;
+        state = static_cast<uint8_t>((state & ~kKeyDown) | kKeyReleased);
+        released.push_back(code);
+    }
+    return released;
+}
+
+}  // namespace me

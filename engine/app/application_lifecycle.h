@@ -1,0 +1,19 @@
+#pragma once
+
+namespace me {
+
+// The process entry: keeps the arguments, runs the main loop, and returns 0
+// whatever happened (fatal errors leave through their own exit).
+int run_application(int argc, char** argv);
+
+// Creates and starts every component, runs the boot script and the root's
+// preinit, preinit_render frame and init. A failing step ends the process.
+bool startup();
+// Frames until quit is requested (at least one), then the root's
+// application_will_terminate and shutdown, the configuration save and the
+// teardown.
+void run_main_loop();
+// Releases the components in the reverse of their dependencies.
+void teardown();
+
+}  // namespace me

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string_view>
+
+namespace me {
+
+// Ends the process for an error the game cannot recover from: the main window
+// goes first so that the box is not hidden behind it, then a box titled
+// "Error" shows the message with " (error)", then the process exits with code
+// 1 through the normal exit path. Logs nothing itself: callers log the error
+// line first.
+[[noreturn]] void fatal_error(std::string_view message);
+
+// Ends the process at once with code 1, without teardown and without exit
+// handlers; for errors that escape script callbacks.
+[[noreturn]] void abort_process();
+
+}  // namespace me

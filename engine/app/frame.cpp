@@ -1,0 +1,110 @@
+#include "app/frame.h"
+
+#include <SDL.h>
+
+#include <utility>
+
+#include "app/application.h"
+#include "app/builtin_cvars.h"
+#include "app/components_audio_system.h"
+#include "app/components_connection_manager.h"
+#include "app/components_game_controllers.h"
+#include "app/components_main_window.h"
+#include "app/components_platform_services.h"
+#include "app/components_render_device.h"
+#include "platform/platform_client.h"
+#include "script/root_callbacks.h"
+#include "script/script_host.h"
+#include "script/script_root.h"
+
+namespace me {
+
+namespace {
+
+void pace_and_measure() {
+    Application& app = *g_application;
+    const float cap = app.is_active() ? cvars::maximum_fps.float_value() : cvars::inactive_fps.float_value();
+    g_script_root->frame_dt =
+        app.frame_pacer.wait_and_measure(cap, cvars::maximum_frame_duration.float_value(), g_script_root->fps_window);
+}
+
+void apply_video_mode_changes() {
+    bool changed = false;
+    for (CVarDefault* setting : {&cvars::video_mode, &cvars::window_mode, &cvars::fullscreen_resolution,
+                                 &cvars::windowed_resolution})
+        changed = setting->take_changed() || changed;
+    if (changed)
+        g_main_window->apply_video_mode();
+}
+
+void drain_events() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        if (event.type == SDL_QUIT)
+            g_application->request_quit();
+        else
+            g_game_controllers->handle_event(event);
+    }
+    if (cvars::vsync.take_changed())
+        g_main_window->apply_vsync_setting();
+    if (cvars::cursor.take_changed())
+        g_game_controllers->apply_cursor_setting();
+}
+
+void release_keys_without_focus() {
+    if (g_application->is_active())
+        return;
+    for (const int code : g_application->release_held_keys())
+        call_root_callback(root_names::key_up, {static_cast<SQInteger>(code)});
+}
+
+void run_platform_callbacks() {
+    g_platform_services->housekeeping();
+    if (platform::g_platform != nullptr)
+        platform::g_platform->run_callbacks();
+}
+
+void run_deferred_calls() {
+    std::vector<DeferredRootCall> calls = std::move(g_script_root->deferred_calls);
+    g_script_root->deferred_calls.clear();
+    for (const DeferredRootCall& call : calls) {
+        if (call.has_argument)
+            call_root_callback(*call.name, {call.argument});
+        else
+            call_root_callback(*call.name);
+    }
+}
+
+void update() {
+    run_deferred_calls();
+    call_root_callback(root_names::update, {g_script_root->frame_dt});
+}
+
+}  // namespace
+
+void frame() {
+    pace_and_measure();
+    apply_video_mode_changes();
+    drain_events();
+    g_audio_system->update();
+    g_connection_manager->update();
+    g_game_controllers->update();
+    release_keys_without_focus();
+    run_platform_callbacks();
+    update();
+    render_and_present(false);
+}
+
+void render_and_present(bool preinit_render) {
+    if ((g_main_window->flags() & SDL_WINDOW_MINIMIZED) != 0)
+        return;
+    g_render_device->begin_frame();
+    call_root_callback(preinit_render ? root_names::preinit_render : root_names::render);
+    g_render_device->end_frame();
+    g_render_device->reset_frame_statistics();
+    g_main_window->swap();
+    g_application->clear_frame_input();
+    g_game_controllers->clear_frame_marks();
+}
+
+}  // namespace me

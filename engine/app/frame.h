@@ -1,0 +1,14 @@
+#pragma once
+
+namespace me {
+
+// One frame of the loop: pace and measure, video mode, events, device
+// updates, platform callbacks, the root's queued calls and update, render
+// and present.
+void frame();
+
+// Lets the root draw (preinit_render during start-up, else render) and
+// presents the result; a minimized window skips all of it.
+void render_and_present(bool preinit_render);
+
+}  // namespace me

@@ -1,0 +1,33 @@
+#include "app/frame_pacer.h"
+
+#include <utility>
+
+#include "script/script_root.h"
+
+namespace me {
+
+FramePacer::FramePacer(Clock clock, Yield yield) : m_clock(std::move(clock)), m_yield(std::move(yield)) {}
+
+void FramePacer::restart() { m_last_frame_ms = m_clock(); }
+
+float FramePacer::measure() {
+    const uint32_t now = m_clock();
+    const uint32_t elapsed = now - m_last_frame_ms;
+    m_last_frame_ms = now;
+    return static_cast<float>(elapsed) * 0.001f;
+}
+
+float FramePacer::wait_and_measure(float cap_fps, float max_frame_duration, FpsWindow& fps_window) {
+    float dt = measure();
+    // A cap that is zero, negative or not a number means no cap, never a
+    // wait without end.
+    const float min_dt = cap_fps > 0.0f ? 1.0f / cap_fps : 0.0f;
+    while (dt < min_dt) {
+        m_yield();
+        dt += measure();
+    }
+    fps_window.add_frame(dt);
+    return dt < max_frame_duration ? dt : max_frame_duration;
+}
+
+}  // namespace me

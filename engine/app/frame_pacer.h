@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace me {
+
+struct FpsWindow;
+
+// Holds each frame back until the frame-rate cap allows it, and measures how
+// long the frame took. The wait yields instead of sleeping so that the cap is
+// met to the millisecond.
+class FramePacer {
+public:
+    using Clock = std::function<uint32_t()>;
+    using Yield = std::function<void()>;
+
+    FramePacer(Clock clock, Yield yield);
+
+    // Starts the next measurement from now, so that time spent elsewhere
+    // (start-up) never counts as frame time.
+    void restart();
+    uint32_t last_frame_ms() const { return m_last_frame_ms; }
+
+    // Waits until at least 1 / cap_fps seconds have passed since the last
+    // measurement, adds the unclamped time to the fps window, and returns the
+    // delta clamped to max_frame_duration.
+    float wait_and_measure(float cap_fps, float max_frame_duration, FpsWindow& fps_window);
+
+private:
+    float measure();
+
+    Clock m_clock;
+    Yield m_yield;
+    uint32_t m_last_frame_ms = 0;
+};
+
+}  // namespace me
