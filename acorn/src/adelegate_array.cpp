@@ -1,0 +1,259 @@
+// Built-in methods of arrays. Methods that call script functions re-read the
+// array's length after every call, since the callback may resize it.
+#include <algorithm>
+#include <vector>
+
+#include "abaselib.h"
+#include "adelegate_common.h"
+
+static SQArray *self_array(HSQUIRRELVM v) { return sq_array(sq_arg(v, 1)); }
+static std::vector<SQValue> &self_items(HSQUIRRELVM v) { return self_array(v)->values; }
+static SQInteger return_self(HSQUIRRELVM v) { return sq_return(v, sq_arg(v, 1)); }
+
+static SQValue new_array(HSQUIRRELVM v) { return SQValue(SQArray::create(v->ss)); }
+
+static SQInteger array_len(HSQUIRRELVM v) {
+    sq_pushinteger(v, self_array(v)->size());
+    return 1;
+}
+
+static SQInteger array_append(HSQUIRRELVM v) {
+    self_items(v).push_back(sq_arg(v, 2));
+    return return_self(v);
+}
+
+static SQInteger array_extend(HSQUIRRELVM v) {
+    const std::vector<SQValue> extra = sq_array(sq_arg(v, 2))->values;
+    std::vector<SQValue> &items = self_items(v);
+    items.insert(items.end(), extra.begin(), extra.end());
+    return return_self(v);
+}
+
+static SQInteger array_pop(HSQUIRRELVM v) {
+    std::vector<SQValue> &items = self_items(v);
+    if (items.empty()) return sq_throwerror(v, "empty array");
+    const SQValue last = std::move(items.back());
+    items.pop_back();
+    return sq_return(v, last);
+}
+
+static SQInteger array_top(HSQUIRRELVM v) {
+    const std::vector<SQValue> &items = self_items(v);
+    if (items.empty()) return sq_throwerror(v, "empty array");
+    return sq_return(v, items.back());
+}
+
+static SQInteger array_insert(HSQUIRRELVM v) {
+    std::vector<SQValue> &items = self_items(v);
+    const SQInteger at = sq_arg_integer(v, 2);
+    if (at < 0 || at > static_cast<SQInteger>(items.size())) return sq_throwerror(v, "index out of range");
+    items.insert(items.begin() + at, sq_arg(v, 3));
+    return return_self(v);
+}
+
+static SQInteger array_remove(HSQUIRRELVM v) {
+    std::vector<SQValue> &items = self_items(v);
+    const SQInteger at = sq_arg_integer(v, 2);
+    if (at < 0 || at >= static_cast<SQInteger>(items.size())) return sq_throwerror(v, "index out of range");
+    const SQValue removed = std::move(items[static_cast<size_t>(at)]);
+    items.erase(items.begin() + at);
+    return sq_return(v, removed);
+}
+
+static SQInteger array_resize(HSQUIRRELVM v) {
+    const SQInteger size = sq_arg_integer(v, 2);
+    if (size < 0) return sq_throwerror(v, "negative size");
+    if (size > SQ_MAX_ARRAY_LENGTH) return sq_throwerror(v, "array too large");
+    const SQValue fill = sq_gettop(v) >= 3 ? sq_arg(v, 3) : SQValue();
+    self_items(v).resize(static_cast<size_t>(size), fill);
+    return return_self(v);
+}
+
+static SQInteger array_reverse(HSQUIRRELVM v) {
+    std::vector<SQValue> &items = self_items(v);
+    std::reverse(items.begin(), items.end());
+    return return_self(v);
+}
+
+static SQInteger array_slice(HSQUIRRELVM v) {
+    const std::vector<SQValue> &items = self_items(v);
+    SQInteger start = 0, end = 0;
+    if (!sq_resolve_range(v, 2, static_cast<SQInteger>(items.size()), start, end)) return SQ_ERROR;
+    SQValue out = new_array(v);
+    sq_array(out)->values.assign(items.begin() + start, items.begin() + end);
+    return sq_return(v, out);
+}
+
+static SQInteger array_clear(HSQUIRRELVM v) {
+    self_items(v).clear();
+    return return_self(v);
+}
+
+static SQInteger array_find(HSQUIRRELVM v) {
+    const SQValue wanted = sq_arg(v, 2);
+    for (size_t i = 0; i < self_items(v).size(); ++i) {
+        const SQValue item = self_items(v)[i];
+        if (v->equal(item, wanted)) {
+            sq_pushinteger(v, static_cast<SQInteger>(i));
+            return 1;
+        }
+    }
+    sq_pushnull(v);
+    return 1;
+}
+
+// Calls a map/apply callback with the item and, when it declares them, the
+// index and the array.
+static bool call_with_item(HSQUIRRELVM v, const SQValue &fn, SQInteger arity, size_t i, SQValue &result) {
+    const SQValue &self = sq_arg(v, 1);
+    const SQValue item = self_items(v)[i];
+    const SQValue index(static_cast<SQInteger>(i));
+    switch (arity) {
+        case 1: return sq_call_with(v, fn, {self, item}, result);
+        case 2: return sq_call_with(v, fn, {self, item, index}, result);
+        default: return sq_call_with(v, fn, {self, item, index, self}, result);
+    }
+}
+
+static SQInteger array_map(HSQUIRRELVM v) {
+    const SQValue fn = sq_arg(v, 2);
+    const SQInteger arity = sq_callback_arity(v, fn, 3);
+    SQValue out = new_array(v);
+    for (size_t i = 0; i < self_items(v).size(); ++i) {
+        SQValue mapped;
+        if (!call_with_item(v, fn, arity, i, mapped)) return SQ_ERROR;
+        sq_array(out)->values.push_back(mapped);
+    }
+    return sq_return(v, out);
+}
+
+static SQInteger array_apply(HSQUIRRELVM v) {
+    const SQValue fn = sq_arg(v, 2);
+    const SQInteger arity = sq_callback_arity(v, fn, 3);
+    for (size_t i = 0; i < self_items(v).size(); ++i) {
+        SQValue mapped;
+        if (!call_with_item(v, fn, arity, i, mapped)) return SQ_ERROR;
+        if (i < self_items(v).size()) self_items(v)[i] = mapped;
+    }
+    return return_self(v);
+}
+
+static SQInteger array_reduce(HSQUIRRELVM v) {
+    const SQValue fn = sq_arg(v, 2);
+    const bool has_initial = sq_gettop(v) >= 3;
+    if (self_items(v).empty()) {
+        if (has_initial) return sq_return(v, sq_arg(v, 3));
+        sq_pushnull(v);
+        return 1;
+    }
+    SQValue acc = has_initial ? sq_arg(v, 3) : self_items(v)[0];
+    for (size_t i = has_initial ? 0 : 1; i < self_items(v).size(); ++i) {
+        const SQValue item = self_items(v)[i];
+        if (!sq_call_with(v, fn, {sq_arg(v, 1), acc, item}, acc)) return SQ_ERROR;
+    }
+    return sq_return(v, acc);
+}
+
+static SQInteger array_filter(HSQUIRRELVM v) {
+    const SQValue fn = sq_arg(v, 2);
+    SQValue out = new_array(v);
+    for (size_t i = 0; i < self_items(v).size(); ++i) {
+        const SQValue item = self_items(v)[i];
+        SQValue keep;
+        if (!sq_call_with(v, fn, {sq_arg(v, 1), SQValue(static_cast<SQInteger>(i)), item}, keep)) return SQ_ERROR;
+        if (!sq_isfalse(keep)) sq_array(out)->values.push_back(item);
+    }
+    return sq_return(v, out);
+}
+
+// --- sort ---
+
+// Three-way comparison used by sort: false when it raised an error.
+struct SortOrder {
+    HSQUIRRELVM v;
+    SQValue fn;  // null: the language's own ordering
+
+    bool compare(const SQValue &a, const SQValue &b, SQInteger &result) const {
+        if (fn.is_null()) {
+            if (a._type == OT_INTEGER && b._type == OT_INTEGER) {
+                result = (sq_int(a) > sq_int(b)) - (sq_int(a) < sq_int(b));
+                return true;
+            }
+            return v->compare(a, b, result);
+        }
+        SQValue answer;
+        if (!sq_call_with(v, fn, {sq_arg(v, 1), a, b}, answer)) return false;
+        if (answer._type == OT_INTEGER) {
+            result = sq_int(answer);
+        } else if (answer._type == OT_FLOAT) {
+            result = (sq_float(answer) > 0) - (sq_float(answer) < 0);
+        } else {
+            sq_throwerror(v, "numeric value expected as return value of the compare function");
+            return false;
+        }
+        return true;
+    }
+};
+
+// Merges the sorted runs src[lo, mid) and src[mid, hi) into dst. Every index
+// stays inside its run whatever the comparator answers, so an inconsistent
+// comparator gives some order, never a fault.
+static bool merge_runs(const SortOrder &order, std::vector<SQValue> &src, std::vector<SQValue> &dst, size_t lo,
+                       size_t mid, size_t hi) {
+    size_t i = lo, j = mid, k = lo;
+    while (i < mid && j < hi) {
+        SQInteger r = 0;
+        if (!order.compare(src[i], src[j], r)) return false;
+        dst[k++] = std::move(r > 0 ? src[j++] : src[i++]);
+    }
+    while (i < mid) dst[k++] = std::move(src[i++]);
+    while (j < hi) dst[k++] = std::move(src[j++]);
+    return true;
+}
+
+// Bottom-up stable merge sort.
+static bool merge_sort(const SortOrder &order, std::vector<SQValue> &items) {
+    const size_t n = items.size();
+    std::vector<SQValue> buffer(n);
+    for (size_t width = 1; width < n; width *= 2) {
+        for (size_t lo = 0; lo < n; lo += 2 * width) {
+            const size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
+            if (!merge_runs(order, items, buffer, lo, mid, hi)) return false;
+        }
+        items.swap(buffer);
+    }
+    return true;
+}
+
+static SQInteger array_sort(HSQUIRRELVM v) {
+    const SortOrder order{v, sq_gettop(v) >= 2 ? sq_arg(v, 2) : SQValue()};
+    std::vector<SQValue> sorted = self_items(v);
+    if (!merge_sort(order, sorted)) return SQ_ERROR;
+    if (sorted.size() != self_items(v).size()) return sq_throwerror(v, "array resized during sort");
+    self_items(v).swap(sorted);
+    return return_self(v);
+}
+
+const SQRegFunction sq_array_delegate_funcs[] = {
+    {"len", array_len, 1, "a"},
+    {"append", array_append, 2, "a"},
+    {"push", array_append, 2, "a"},
+    {"extend", array_extend, 2, "aa"},
+    {"pop", array_pop, 1, "a"},
+    {"top", array_top, 1, "a"},
+    {"insert", array_insert, 3, "an"},
+    {"remove", array_remove, 2, "an"},
+    {"resize", array_resize, -2, "an"},
+    {"sort", array_sort, -1, "ac"},
+    {"reverse", array_reverse, 1, "a"},
+    {"slice", array_slice, -2, "ann"},
+    {"weakref", sq_delegate_weakref, 1, nullptr},
+    {"tostring", sq_delegate_tostring, 1, nullptr},
+    {"clear", array_clear, 1, "a"},
+    {"map", array_map, 2, "ac"},
+    {"apply", array_apply, 2, "ac"},
+    {"reduce", array_reduce, -2, "ac"},
+    {"filter", array_filter, 2, "ac"},
+    {"find", array_find, 2, "a"},
+    {nullptr, nullptr, 0, nullptr},
+};
