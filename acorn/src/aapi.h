@@ -1,0 +1,21 @@
+// Helpers shared by the embedding API's files: every API index is checked
+// against the running frame, so a bad index from the host gives an error or
+// a null value, never a read outside the stack.
+#pragma once
+
+#include "avm.h"
+
+// The stack slot an API index names, or null when it is outside the frame.
+SQValue *api_slot(SQVM *v, SQInteger idx);
+// The value an API index names; a null value when the index is out of range.
+const SQValue &api_value(SQVM *v, SQInteger idx);
+// Values in the running frame, `this` included.
+inline SQInteger api_frame_size(const SQVM *v) { return v->top - v->stackbase; }
+// Sets lasterror to `msg` and returns SQ_ERROR.
+SQRESULT api_error(SQVM *v, const char *msg);
+// The value at `idx` if it has type `t`; otherwise sets an error and returns null.
+const SQValue *api_typed(SQVM *v, SQInteger idx, SQObjectType t);
+// True if the frame holds at least `n` values; otherwise sets an error.
+bool api_need(SQVM *v, SQInteger n);
+// Pushes unless the stack is full (then sets an error and returns false).
+bool api_push(SQVM *v, const SQObject &o);
