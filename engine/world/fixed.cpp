@@ -53,11 +53,10 @@ std::uint64_t fixed_sqrt64(std::uint64_t v) {
     for (int step = 0; step < SQRT_STEPS; ++step) {
         remainder = (remainder << 2) | bit_pair(v, step);
         const std::uint64_t trial = (root << 2) | 1u;
-        root <<= 1;
-        if (remainder >= trial) {
-            remainder -= trial;
-            root |= 1u;
-        }
+        // Branch-free: whether the trial fits is data-dependent and unpredictable.
+        const std::uint64_t fits = remainder >= trial;
+        remainder -= trial & (0u - fits);
+        root = (root << 1) | fits;
     }
     return root;
 }
