@@ -16,6 +16,12 @@ class CVarRegistry {
 public:
     static constexpr size_t kReservedVariables = 50;
 
+    CVarRegistry() = default;
+    CVarRegistry(const CVarRegistry&) = delete;
+    CVarRegistry& operator=(const CVarRegistry&) = delete;
+    // Unbinds the CVarDefault records bound to this registry's variables.
+    ~CVarRegistry();
+
     // Registers every CVarDefault record (start-up).
     void register_defaults();
 

@@ -38,6 +38,9 @@ public:
     static bool exists(std::string_view path);
     // The whole file into bytes; files over kMaxWholeFileSize are refused.
     static bool read_whole(std::string_view path, std::string& bytes);
+    // Writes the bytes to a temporary file beside path and renames it over
+    // path, so that a failure leaves the old file as it was.
+    static bool replace_whole(std::string_view path, std::string_view bytes);
 
 private:
     bool close_stream(bool report);

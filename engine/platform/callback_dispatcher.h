@@ -44,7 +44,8 @@ public:
     void set_call_result(CallHandle call, std::function<void(const T&, bool io_failure)> handler) {
         cancel_call_result(call);
         m_call_results.push_back({call, [handler = std::move(handler)](const Notification& n, bool io_failure) {
-                                      handler(std::get<T>(n), io_failure);
+                                      if (const T* result = std::get_if<T>(&n))
+                                          handler(*result, io_failure);
                                   }});
     }
     void cancel_call_result(CallHandle call);

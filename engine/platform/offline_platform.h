@@ -62,9 +62,8 @@ public:
     bool p2p_session_state(UserId remote, P2PSessionState& state) override;
 
 private:
-    bool stats_ready() const;
-
     UserId m_user = 0;
+    bool m_stats_loaded = false;  // requested; values may be read and set
     std::unique_ptr<StatsStore> m_stats;
     std::unique_ptr<CloudStorage> m_cloud;
 };

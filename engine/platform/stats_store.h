@@ -11,7 +11,8 @@ namespace me::platform {
 // One user's statistics and achievements, kept in a text file:
 // a header line, then "int VALUE NAME", "float VALUE NAME" and
 // "achievement 0|1 NAME" lines. A damaged file is moved aside (never
-// overwritten) and its readable lines are kept.
+// overwritten) and its readable lines are kept. Names are 1 to 128 bytes
+// without blanks or control characters.
 class StatsStore {
 public:
     static constexpr const char* kHeader = "quillmoor-stats 1";
@@ -40,12 +41,16 @@ private:
 
     template <typename T>
     bool get_value(std::string_view name, T& value) const;
+    template <typename T>
+    bool set_value(std::string_view name, T value);
+    size_t parse(std::string_view contents);
     bool parse_line(std::string_view line);
     std::string serialise() const;
 
     std::string m_path;
     std::map<std::string, Value, std::less<>> m_stats;
     std::map<std::string, bool, std::less<>> m_achievements;
+    bool m_save_blocked = false;  // a damaged file could not be moved aside
 };
 
 }  // namespace me::platform
