@@ -37,6 +37,11 @@ RandomGenerator RandomGenerator::from_clock() {
     return from_calendar_time(utc);
 }
 
+std::uint32_t RandomGenerator::state_word(std::int64_t index) const {
+    const bool names_y_z_or_w = index >= 1 && index <= 3;
+    return m_state[names_y_z_or_w ? static_cast<std::size_t>(index) : 0u];
+}
+
 std::uint32_t RandomGenerator::next_word() {
     auto& [x, y, z, w] = m_state;
     const std::uint32_t t = x ^ (x << 11);

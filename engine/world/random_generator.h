@@ -26,6 +26,8 @@ public:
     // Stored as given, zeros included: restores a saved state exactly.
     void set_state(const State& words) { m_state = words; }
     const State& state() const { return m_state; }
+    // Scripts name the words 1 (y), 2 (z), 3 (w) and anything else (x).
+    std::uint32_t state_word(std::int64_t index) const;
 
     std::uint32_t next_word();
 

@@ -92,6 +92,17 @@ TEST(RandomGeneratorSeeding, SetStateKeepsZerosForExactRestore) {
     EXPECT_EQ(generator.state(), (RandomGenerator::State{0u, 9u, 0u, 0u}));
 }
 
+TEST(RandomGeneratorSeeding, StateWordsByScriptIndex) {
+    RandomGenerator generator;
+    generator.set_state({10, 11, 12, 13});
+    EXPECT_EQ(generator.state_word(1), 11u);
+    EXPECT_EQ(generator.state_word(2), 12u);
+    EXPECT_EQ(generator.state_word(3), 13u);
+    for (std::int64_t other : {std::int64_t{0}, std::int64_t{4}, std::int64_t{-1}, std::int64_t{1} << 40}) {
+        EXPECT_EQ(generator.state_word(other), 10u) << other;
+    }
+}
+
 TEST(RandomGeneratorSeeding, SavedStateReplaysTheSameNumbers) {
     auto generator = RandomGenerator::from_word(424242);
     draw_words(generator, 17);
