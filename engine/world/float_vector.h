@@ -62,7 +62,7 @@ Vec3 up_vector(Quaternion q);
 Quaternion quaternion_from_euler_angles(Vec3 turns);
 
 // forward_vector of the result points along the unit vector `forward`.
-// A vector that is not of unit length gives an unspecified rotation.
+// A vector longer than one in z gives NaN components.
 Quaternion quaternion_from_forward_vector(Vec3 forward);
 
 }  // namespace me
