@@ -36,6 +36,8 @@ struct SQCallInfo {
     const SQInstruction *ip = nullptr;  // next instruction (script frames)
     SQInteger stackbase = 0;      // absolute index of R[0]
     SQInteger target = -1;        // caller register receiving the result (-1: none)
+    SQInteger prevtop = 0;        // root frames: `top` and `stackbase` to restore on leaving
+    SQInteger prevbase = 0;
     int32_t exit_jump = 0;        // generator resumed by foreach: caller's jump when it returns
     bool root = false;            // returning from this frame leaves the interpreter loop
     bool constructor = false;     // result is R[0] (the new instance), not the returned value
@@ -70,6 +72,11 @@ struct SQVM : SQCollectable {
     SQInteger nativecalls = 0;    // nested interpreter loops running on this thread
     bool error_reported = false;  // the error handler already saw lasterror
     SQValue suspend_value;        // value passed to suspend()
+    SQInteger suspended_target = -1;  // absolute slot receiving the wakeup value
+    bool suspended_tailcall = false;  // the suspended call was a tail call: return its value
+    SQInteger loop_entry = -1;    // call depth of the innermost interpreter loop's root frame
+    bool native_from_loop = false;   // the next native call comes straight from a script frame
+    bool native_may_suspend = false; // the running native may suspend the thread
 
     explicit SQVM(SQSharedState *ss, SQInteger stacksize = SQ_STACK_SIZE);
     ~SQVM() override;
@@ -90,8 +97,9 @@ struct SQVM : SQCollectable {
     // stack[argbase ..]; stack[argbase] is `this`. The result goes to `ret`.
     // `raiseerror`: call the error handler on an uncaught error. On return
     // `top` is what it was at the call. If the thread suspends inside, the
-    // result is true, `state` becomes SQ_VMSTATE_SUSPENDED and `ret` holds the
-    // suspended value.
+    // result is true, `state` becomes SQ_VMSTATE_SUSPENDED, `ret` holds the
+    // suspended value and the frames stay on the stack (the caller must not
+    // pop the arguments until the thread finishes).
     bool call(const SQObject &closure, SQInteger nargs, SQInteger argbase, SQValue &ret, bool raiseerror);
     // Resumes a generator to its next yield (value in `ret`) or return
     // (generator dead, returned value in `ret`).
@@ -107,6 +115,8 @@ struct SQVM : SQCollectable {
     // `raw` skips delegates and metamethods. Missing slot: false with
     // "the index '%s' does not exist" unless `quiet` (then false with no error).
     bool get(const SQObject &self, const SQObject &key, SQValue &dest, bool raw = false, bool quiet = false);
+    // As get(): 1 found, 0 missing (no error raised), -1 error.
+    int try_get(const SQObject &self, const SQObject &key, SQValue &dest, bool raw = false);
     bool set(const SQObject &self, const SQObject &key, const SQObject &val, bool raw = false);
     bool newslot(const SQObject &self, const SQObject &key, const SQObject &val, bool bstatic, bool raw = false);
     // Class member with attributes; calls the class's `_newmember` unless `raw`.
@@ -141,7 +151,16 @@ struct SQVM : SQCollectable {
     void call_errorhandler(const SQObject &error);
 
     // --- internals shared by the VM's own files ---
-    bool execute(SQInteger entry_depth, SQValue &ret, bool raiseerror);
+    // Runs frames until the one at `entry_depth` returns or yields, or the
+    // thread suspends. `throw_pending`: start by throwing lasterror.
+    bool execute(SQInteger entry_depth, SQValue &ret, bool raiseerror, bool throw_pending = false);
+    bool call_any(const SQObject &closure, SQInteger nargs, SQInteger argbase, SQValue &ret, bool raiseerror);
+    bool construct(SQClass *cls, SQInteger nargs, SQInteger argbase, SQValue &ret, bool raiseerror);
+    bool fail_call(bool raiseerror);
+    bool check_arg_count(SQClosure *closure, SQInteger nargs);
+    // Fills default parameters and vargv, binds the environment.
+    bool setup_args(SQClosure *closure, SQInteger nargs, SQInteger argbase);
+    bool make_generator(SQClosure *closure, SQInteger nargs, SQInteger argbase, SQValue &ret);
     // Pushes a script frame for `closure` whose arguments are at
     // stack[argbase ..]. Checks argument count, fills defaults and vargv.
     bool push_script_frame(SQClosure *closure, SQInteger nargs, SQInteger argbase, SQInteger target, bool root);

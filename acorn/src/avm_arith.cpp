@@ -1,0 +1,224 @@
+// Arithmetic, comparison and conversions. Integer arithmetic is done on the
+// unsigned type so that overflow wraps (two's complement) instead of being
+// undefined behaviour.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "avm.h"
+
+namespace {
+
+using U = SQUnsignedInteger;
+constexpr U SHIFT_MASK = sizeof(SQInteger) * 8 - 1;
+
+SQFloat to_float(const SQObject &o) {
+    return o._type == OT_INTEGER ? static_cast<SQFloat>(sq_int(o)) : sq_float(o);
+}
+
+bool is_number(const SQObject &o) { return o._type == OT_INTEGER || o._type == OT_FLOAT; }
+
+char op_symbol(int op) {
+    switch (op) {
+        case OP_ADD: return '+';
+        case OP_SUB: return '-';
+        case OP_MUL: return '*';
+        case OP_DIV: return '/';
+        case OP_MOD: return '%';
+        default: return '?';
+    }
+}
+
+SQMetaMethod arith_metamethod(int op) {
+    switch (op) {
+        case OP_ADD: return MT_ADD;
+        case OP_SUB: return MT_SUB;
+        case OP_MUL: return MT_MUL;
+        case OP_DIV: return MT_DIV;
+        default: return MT_MODULO;
+    }
+}
+
+bool int_arith(SQVM *v, int op, SQInteger x, SQInteger y, SQValue &dest) {
+    U ux = static_cast<U>(x), uy = static_cast<U>(y);
+    U r;
+    switch (op) {
+        case OP_ADD: r = ux + uy; break;
+        case OP_SUB: r = ux - uy; break;
+        case OP_MUL: r = ux * uy; break;
+        case OP_DIV:
+        case OP_MOD:
+            if (y == 0) {
+                v->raise_error("division by zero");
+                return false;
+            }
+            if (y == -1) {
+                r = op == OP_DIV ? U(0) - ux : U(0);
+            } else {
+                r = static_cast<U>(op == OP_DIV ? x / y : x % y);
+            }
+            break;
+        case OP_BAND: r = ux & uy; break;
+        case OP_BOR: r = ux | uy; break;
+        case OP_BXOR: r = ux ^ uy; break;
+        case OP_SHL: r = ux << (uy & SHIFT_MASK); break;
+        case OP_SHR: r = static_cast<U>(x >> (uy & SHIFT_MASK)); break;
+        case OP_USHR: r = ux >> (uy & SHIFT_MASK); break;
+        default: v->raise_error("unknown arithmetic operation"); return false;
+    }
+    dest = SQValue(static_cast<SQInteger>(r));
+    return true;
+}
+
+bool float_arith(SQVM *v, int op, SQFloat x, SQFloat y, SQValue &dest) {
+    switch (op) {
+        case OP_ADD: dest = SQValue(x + y); return true;
+        case OP_SUB: dest = SQValue(x - y); return true;
+        case OP_MUL: dest = SQValue(x * y); return true;
+        case OP_DIV: dest = SQValue(x / y); return true;
+        case OP_MOD: dest = SQValue(std::fmod(x, y)); return true;
+        default: v->raise_error("attempt to perform a bitwise op on a float"); return false;
+    }
+}
+
+}  // namespace
+
+bool SQVM::arith(int op, const SQObject &a, const SQObject &b, SQValue &dest) {
+    if (a._type == OT_INTEGER && b._type == OT_INTEGER) return int_arith(this, op, sq_int(a), sq_int(b), dest);
+    if (is_number(a) && is_number(b)) return float_arith(this, op, to_float(a), to_float(b), dest);
+    if (op == OP_ADD && (a._type == OT_STRING || b._type == OT_STRING)) {
+        SQValue sa, sb;
+        if (!tostring(a, sa) || !tostring(b, sb)) return false;
+        SQString *x = sq_str(sa), *y = sq_str(sb);
+        std::string joined;
+        joined.reserve(static_cast<size_t>(x->len + y->len));
+        joined.append(x->data, static_cast<size_t>(x->len)).append(y->data, static_cast<size_t>(y->len));
+        dest = SQValue(SQString::create(ss, joined.data(), static_cast<SQInteger>(joined.size())));
+        return true;
+    }
+    if (op >= OP_ADD && op <= OP_MOD) {
+        SQValue fn;
+        if (find_metamethod(a, arith_metamethod(op), fn)) return call_metamethod(fn, a, 1, &b, dest);
+        raise_error("arith op %c on between '%s' and '%s'", op_symbol(op), sq_typename(a._type),
+                    sq_typename(b._type));
+        return false;
+    }
+    if (a._type == OT_FLOAT || b._type == OT_FLOAT) {
+        raise_error("attempt to perform a bitwise op on a float");
+    } else {
+        raise_error("bitwise op between '%s' and '%s'", sq_typename(a._type), sq_typename(b._type));
+    }
+    return false;
+}
+
+bool SQVM::unary_minus(const SQObject &a, SQValue &dest) {
+    switch (a._type) {
+        case OT_INTEGER: dest = SQValue(static_cast<SQInteger>(U(0) - static_cast<U>(sq_int(a)))); return true;
+        case OT_FLOAT: dest = SQValue(-sq_float(a)); return true;
+        default: {
+            SQValue fn;
+            if (find_metamethod(a, MT_UNM, fn)) return call_metamethod(fn, a, 0, nullptr, dest);
+            raise_error("attempt to negate a %s", sq_typename(a._type));
+            return false;
+        }
+    }
+}
+
+bool SQVM::equal(const SQObject &a, const SQObject &b) {
+    if (a._type == b._type) return sq_rawequal(a, b);
+    if (is_number(a) && is_number(b)) return to_float(a) == to_float(b);
+    return false;
+}
+
+bool SQVM::compare(const SQObject &a, const SQObject &b, SQInteger &result) {
+    if (a._type == OT_INTEGER && b._type == OT_INTEGER) {
+        result = sq_int(a) < sq_int(b) ? -1 : (sq_int(a) > sq_int(b) ? 1 : 0);
+        return true;
+    }
+    if (is_number(a) && is_number(b)) {
+        SQFloat x = to_float(a), y = to_float(b);
+        result = x < y ? -1 : (x > y ? 1 : 0);
+        return true;
+    }
+    if (a._type == OT_STRING && b._type == OT_STRING) {
+        SQString *x = sq_str(a), *y = sq_str(b);
+        SQInteger n = x->len < y->len ? x->len : y->len;
+        int c = memcmp(x->data, y->data, static_cast<size_t>(n));
+        result = c != 0 ? (c < 0 ? -1 : 1) : (x->len < y->len ? -1 : (x->len > y->len ? 1 : 0));
+        return true;
+    }
+    SQValue fn;
+    if (find_metamethod(a, MT_CMP, fn)) {
+        SQValue r;
+        if (!call_metamethod(fn, a, 1, &b, r)) return false;
+        if (r._type != OT_INTEGER) {
+            raise_error("_cmp must return an integer");
+            return false;
+        }
+        result = sq_int(r);
+        return true;
+    }
+    if (a._type == b._type && (a._type == OT_BOOL || a._type == OT_NULL)) {
+        result = sq_int(a) < sq_int(b) ? -1 : (sq_int(a) > sq_int(b) ? 1 : 0);
+        return true;
+    }
+    raise_error("comparison between '%s' and '%s'", sq_typename(a._type), sq_typename(b._type));
+    return false;
+}
+
+bool SQVM::tostring(const SQObject &o, SQValue &dest) {
+    char buf[64];
+    switch (o._type) {
+        case OT_STRING: dest = o; return true;
+        case OT_INTEGER: snprintf(buf, sizeof buf, "%lld", static_cast<long long>(sq_int(o))); break;
+        case OT_FLOAT: snprintf(buf, sizeof buf, "%g", static_cast<double>(sq_float(o))); break;
+        case OT_BOOL: snprintf(buf, sizeof buf, "%s", sq_int(o) ? "true" : "false"); break;
+        case OT_NULL: snprintf(buf, sizeof buf, "null"); break;
+        default: {
+            SQValue fn;
+            if (find_metamethod(o, MT_TOSTRING, fn)) {
+                if (!call_metamethod(fn, o, 0, nullptr, dest)) return false;
+                if (dest._type == OT_STRING) return true;
+                raise_error("_tostring must return a string");
+                return false;
+            }
+            std::string name;
+            sq_object_name(o, name);
+            dest = SQValue(SQString::create(ss, name.data(), static_cast<SQInteger>(name.size())));
+            return true;
+        }
+    }
+    dest = SQValue(SQString::create(ss, buf));
+    return true;
+}
+
+bool SQVM::type_of(const SQObject &o, SQValue &dest) {
+    SQValue fn;
+    if ((o._type == OT_INSTANCE || o._type == OT_TABLE || o._type == OT_USERDATA) &&
+        find_metamethod(o, MT_TYPEOF, fn)) {
+        return call_metamethod(fn, o, 0, nullptr, dest);
+    }
+    dest = SQValue(SQString::create(ss, sq_typename(o._type)));
+    return true;
+}
+
+bool SQVM::clone(const SQObject &o, SQValue &dest) {
+    switch (o._type) {
+        case OT_TABLE: dest = SQValue(sq_table(o)->clone()); break;
+        case OT_ARRAY: dest = SQValue(sq_array(o)->clone()); return true;
+        case OT_INSTANCE: dest = SQValue(sq_instance(o)->clone()); break;
+        default: raise_error("cloning a %s", sq_typename(o._type)); return false;
+    }
+    SQValue fn, ignored;
+    if (!find_metamethod(dest, MT_CLONED, fn)) return true;
+    return call_metamethod(fn, dest, 1, &o, ignored);
+}
+
+bool SQVM::instance_of(const SQObject &o, const SQObject &cls, bool &result) {
+    if (cls._type != OT_CLASS) {
+        raise_error("cannot apply instanceof between a %s and a %s", sq_typename(o._type), sq_typename(cls._type));
+        return false;
+    }
+    result = o._type == OT_INSTANCE && sq_instance(o)->instance_of(sq_class(cls));
+    return true;
+}
