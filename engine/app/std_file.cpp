@@ -146,7 +146,7 @@ int64_t StdFile::size() {
 bool StdFile::read(void* buffer, size_t count) {
     if (!require_stream())
         return false;
-    if (std::fread(buffer, 1, count, m_stream) != count) {
+    if (count > 0 && std::fread(buffer, 1, count, m_stream) != count) {
         log_error(format_message("Error reading %1 bytes from the file.", count));
         return false;
     }
@@ -156,7 +156,7 @@ bool StdFile::read(void* buffer, size_t count) {
 bool StdFile::write(const void* buffer, size_t count) {
     if (!require_stream())
         return false;
-    if (std::fwrite(buffer, 1, count, m_stream) != count) {
+    if (count > 0 && std::fwrite(buffer, 1, count, m_stream) != count) {
         log_error(format_message("Error writing %1 bytes to the file.", count));
         return false;
     }
