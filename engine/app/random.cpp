@@ -29,6 +29,13 @@ void Xorshift128::seed_from_current_time() {
     seed(seed_for_time(utc));
 }
 
+void Xorshift128::set_state(uint32_t x, uint32_t y, uint32_t z, uint32_t w) {
+    m_x = x;
+    m_y = y;
+    m_z = z;
+    m_w = w;
+}
+
 uint32_t Xorshift128::next() {
     const uint32_t t = m_x ^ (m_x << 11);
     m_x = m_y;

@@ -21,6 +21,7 @@ public:
     // The seed the application uses: a sum of the calendar fields of a UTC time.
     static uint32_t seed_for_time(const std::tm& utc);
     void seed_from_current_time();
+    void set_state(uint32_t x, uint32_t y, uint32_t z, uint32_t w);
 
     uint32_t next();
     // Uniform in [min, max], both ends included; max < min wraps as unsigned.

@@ -41,13 +41,12 @@ public:
     // Interns every InternedName; false (with an error logged) when two names
     // share a slot or a slot is out of range.
     bool intern_all(HSQUIRRELVM vm);
+    bool intern(HSQUIRRELVM vm, InternedName& name);
     // Null for an index outside the table or a slot never filled.
     const ScriptObject& get(int index) const;
     void push(HSQUIRRELVM vm, const InternedName& name) const;
 
 private:
-    bool intern(HSQUIRRELVM vm, InternedName& name);
-
     std::array<ScriptObject, kSlotCount> m_names;
     // Keeps every interned string reachable from one script table as well.
     ScriptObject m_table;

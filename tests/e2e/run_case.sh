@@ -1,0 +1,183 @@
+#!/bin/sh
+# Runs one end-to-end case: run_case.sh QUILLMOOR_BINARY CASE_NAME
+# Every case works in its own temporary folder; the documents folder (and so
+# the save directory) lies inside it, so nothing touches the real home.
+set -u
+
+binary=$1
+case_name=$2
+work=$(mktemp -d "${TMPDIR:-/tmp}/quillmoor_e2e_XXXXXX") || exit 1
+trap 'rm -rf "$work"' EXIT
+
+export HOME="$work/home"
+export XDG_DOCUMENTS_DIR="$work/documents"
+export QUILLMOOR_NO_MESSAGE_BOX=1
+export SDL_VIDEODRIVER=dummy
+export SDL_AUDIODRIVER=dummy
+save_dir="$XDG_DOCUMENTS_DIR/E2E Game"
+log="$save_dir/game_log.txt"
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+write_boot_config() {
+    cat > "$work/boot.config" <<CONFIG
+# end-to-end test settings
+system::save_dir = "user:E2E Game"
+system::inactive_fps = 1000
+system::maximum_fps = 1000
+CONFIG
+}
+
+write_script() {
+    mkdir -p "$work/scripts"
+    cat > "$work/scripts/$1"
+}
+
+# Runs the game; stdout and stderr go to files, the exit code to $status.
+run_game() {
+    (cd "$work" && exec "$@" "$binary" > "$work/stdout.txt" 2> "$work/stderr.txt")
+    status=$?
+}
+
+expect_status() {
+    [ "$status" -eq "$1" ] || fail "exit code $status, expected $1"
+}
+
+expect_in_file() {
+    grep -F -q -- "$2" "$1" 2>/dev/null || fail "'$2' not found in $1"
+}
+
+expect_not_in_file() {
+    if grep -F -q -- "$2" "$1" 2>/dev/null; then fail "'$2' unexpectedly in $1"; fi
+}
+
+# The callback trace lines of the log, in order, joined by blanks.
+traced_callbacks() {
+    grep '^cb:' "$log" | sed 's/^cb://' | tr '\n' ' '
+}
+
+tracing_main() {
+    cat <<'SCRIPT'
+class Game {
+    frames = 0;
+    function preinit() { print("cb:preinit"); }
+    function preinit_render() { print("cb:preinit_render"); }
+    function init() { print("cb:init"); }
+    function update(dt) {
+        frames += 1;
+        print("cb:update" + frames);
+        if (frames == FRAMES_TO_RUN)
+            ::System.request_quit();
+    }
+    function render() { print("cb:render" + frames); }
+    function application_will_terminate() { print("cb:application_will_terminate"); }
+    function shutdown() { print("cb:shutdown"); }
+}
+return Game();
+SCRIPT
+}
+
+case_callbacks_in_order() {
+    write_boot_config
+    echo 'const FRAMES_TO_RUN = 3;' | write_script constants.nut
+    tracing_main | write_script main.nut
+    run_game env
+    expect_status 0
+    expected="preinit preinit_render init update1 render1 update2 render2 update3 render3 application_will_terminate shutdown "
+    actual=$(traced_callbacks)
+    [ "$actual" = "$expected" ] || fail "callbacks were '$actual', expected '$expected'"
+    expect_in_file "$log" "Steam inited..."
+    expect_not_in_file "$log" "error: "
+}
+
+case_update_error_is_fatal() {
+    write_boot_config
+    echo 'const FRAMES_TO_RUN = 100;' | write_script constants.nut
+    write_script main.nut <<'SCRIPT'
+return {
+    frames = 0,
+    function update(dt) {
+        frames += 1;
+        if (frames == 2) {
+            local zero = 0;
+            return frames / zero;
+        }
+    }
+    function shutdown() { print("cb:shutdown"); }
+};
+SCRIPT
+    run_game env
+    expect_status 1
+    expect_in_file "$log" "AN ERROR HAS OCCURED [division by zero]"
+    expect_in_file "$log" "CALLSTACK"
+    expect_in_file "$log" "*FUNCTION [update()] scripts/main.nut line [7]"
+    expect_in_file "$log" "error: division by zero"
+    expect_in_file "$log" "While running scripts/main.nut:7:update()."
+    expect_in_file "$work/stderr.txt" "Error: division by zero"
+    expect_in_file "$work/stderr.txt" "While running scripts/main.nut:7:update()."
+    expect_not_in_file "$log" "cb:shutdown"
+    [ ! -e "$save_dir/game_config.txt" ] || fail "a fatal script error still wrote game_config.txt"
+}
+
+case_compile_error_in_main_is_fatal() {
+    write_boot_config
+    : | write_script constants.nut
+    printf 'return {\n    update = function( {}\n};\n' | write_script main.nut
+    run_game env
+    expect_status 1
+    expect_in_file "$log" "warning: Compile error in 'scripts/main.nut', line 2"
+    expect_in_file "$log" "error: Error running boot script."
+    expect_in_file "$work/stderr.txt" "Error: Compile error in 'scripts/main.nut', line 2"
+}
+
+case_missing_main_is_fatal() {
+    write_boot_config
+    : | write_script constants.nut
+    run_game env
+    expect_status 1
+    expect_in_file "$log" "error: Error running boot script."
+    expect_in_file "$work/stderr.txt" "Can't load 'scripts/main.nut' file."
+}
+
+case_missing_boot_config_is_fatal() {
+    run_game env
+    expect_status 1
+    expect_in_file "$work/stderr.txt" "Error: Can't load boot config. (error)"
+}
+
+case_user_config_written_back() {
+    write_boot_config
+    echo 'const FRAMES_TO_RUN = 1;' | write_script constants.nut
+    tracing_main | write_script main.nut
+    mkdir -p "$save_dir"
+    printf 'system::maximum_fps=500\r\nmy_setting = "kept value"\n' > "$save_dir/game_config.txt"
+    run_game env
+    expect_status 0
+    printf 'system::maximum_fps = "500"\r\nmy_setting = "kept value"\r\n' > "$work/expected_config.txt"
+    cmp -s "$work/expected_config.txt" "$save_dir/game_config.txt" ||
+        fail "game_config.txt is '$(cat "$save_dir/game_config.txt")'"
+}
+
+case_null_root_runs_until_quit_event() {
+    write_boot_config
+    : | write_script constants.nut
+    echo 'print("cb:main ran");' | write_script main.nut
+    # SDL turns SIGTERM into a quit event, which ends the loop in order.
+    run_game timeout --preserve-status -s TERM 1
+    expect_status 0
+    expect_in_file "$log" "cb:main ran"
+    expect_not_in_file "$log" "error: "
+    [ -e "$save_dir/game_config.txt" ] || fail "game_config.txt was not written at exit"
+}
+
+"case_$case_name"
+if [ "$failures" -ne 0 ]; then
+    echo "--- game_log.txt"; cat "$log" 2>/dev/null
+    echo "--- stderr"; cat "$work/stderr.txt" 2>/dev/null
+    exit 1
+fi
+echo "PASS: $case_name"
