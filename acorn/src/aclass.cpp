@@ -35,6 +35,9 @@ SQClass *SQClass::create(SQSharedState *ss, SQClass *base) {
         c->methods = base->methods;
         for (int i = 0; i < MT_LAST; ++i) c->metamethods[i] = base->metamethods[i];
         c->constructor = base->constructor;
+        // A script class derived from a native one is still that native
+        // type: it keeps the tag, the native data size and its release hook.
+        c->typetag = base->typetag;
         c->udsize = base->udsize;
         c->hook = base->hook;
     } else {
