@@ -92,7 +92,7 @@ CVar& CVarRegistry::register_cvar(std::string_view name, CVarType type, std::str
     }
     cvar.set_type(type);
     if (cvar.has(CVar::HasValue))
-        cvar.set_from_text(std::string(cvar.text()));
+        cvar.set_from_text(cvar.text());
     else
         cvar.set_from_text(default_text);
     cvar.add_flags(CVar::Registered);

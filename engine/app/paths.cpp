@@ -12,14 +12,6 @@ namespace {
 
 bool is_separator(char c) { return c == '/' || c == '\\'; }
 
-std::string with_os_separators(std::string_view path) {
-    std::string converted(path);
-    for (char& c : converted)
-        if (c == '\\')
-            c = kSeparator;
-    return converted;
-}
-
 const char* non_empty_env(const char* name) {
     const char* value = std::getenv(name);
     return value && *value ? value : nullptr;
@@ -32,8 +24,14 @@ bool is_directory(const std::string& path) {
 
 }  // namespace
 
+std::string os_form(std::string_view path) {
+    std::string converted(path);
+    std::replace(converted.begin(), converted.end(), '\\', kSeparator);
+    return converted;
+}
+
 std::string normalise(std::string_view path) {
-    std::string result = with_os_separators(path);
+    std::string result = os_form(path);
     size_t end = result.find_last_not_of(kSeparator);
     if (end == std::string::npos)
         result.resize(std::min<size_t>(result.size(), 2));
@@ -71,7 +69,7 @@ std::string resolve(std::string_view path) {
 }
 
 void create_directories(std::string_view path) {
-    std::string os_path = with_os_separators(path);
+    std::string os_path = os_form(path);
     for (size_t i = 1; i < os_path.size(); ++i) {
         if (os_path[i] == kSeparator && os_path[i - 1] != kSeparator)
             mkdir(os_path.substr(0, i).c_str(), 0777);

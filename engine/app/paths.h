@@ -20,6 +20,9 @@ std::string join(std::string_view a, std::string_view b);
 // "user:rest" becomes the documents folder joined with rest, "root:rest"
 // becomes rest; every other path is returned unchanged.
 std::string resolve(std::string_view path);
+// The path with every '\' turned into '/', nothing else changed: the form
+// handed to the operating system.
+std::string os_form(std::string_view path);
 // Creates the directory before every separator that follows a non-empty
 // component; the last component names a file and is not created.
 void create_directories(std::string_view path);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/log.h"
+#include "app/paths.h"
 
 namespace me {
 namespace {
@@ -22,14 +23,6 @@ const char* mode_for(uint32_t flags) {
     default:
         return nullptr;
     }
-}
-
-std::string os_path(std::string_view path) {
-    std::string converted(path);
-    for (char& c : converted)
-        if (c == '\\')
-            c = '/';
-    return converted;
 }
 
 int whence_of(StdFile::Origin origin) {
@@ -87,7 +80,7 @@ bool StdFile::open(std::string_view path, uint32_t flags, bool report) {
             log_error(format_message("Invalid StdFile open mode %1.", Hex{flags}));
         return false;
     }
-    m_stream = std::fopen(os_path(path).c_str(), mode);
+    m_stream = std::fopen(paths::os_form(path).c_str(), mode);
     if (m_stream && is_directory(m_stream))
         close_stream(false);
     if (!m_stream) {
@@ -192,7 +185,7 @@ bool StdFile::read_whole(std::string_view path, std::string& bytes) {
 }
 
 bool StdFile::replace_whole(std::string_view path, std::string_view bytes) {
-    std::string target = os_path(path);
+    std::string target = paths::os_form(path);
     std::string temporary = target + ".~writing";
     StdFile file;
     bool written = file.open(temporary, Write) && file.write(bytes.data(), bytes.size()) && file.close();
