@@ -1,0 +1,212 @@
+#include "format.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "sqstdstring.h"
+
+namespace acorn::stdlib {
+
+namespace {
+
+struct ConversionSpec {
+    std::string flags;
+    int width = -1;
+    int precision = -1;
+    char conversion = 0;
+};
+
+class FormatError {
+public:
+    explicit FormatError(const char *message) : message(message) {}
+    const char *message;
+};
+
+int parse_field(std::string_view format, std::size_t &pos, const char *too_long) {
+    int value = 0;
+    while (pos < format.size() && format[pos] >= '0' && format[pos] <= '9') {
+        value = value * 10 + (format[pos++] - '0');
+        if (value > kMaxFormatField) throw FormatError(too_long);
+    }
+    return value;
+}
+
+// Parses the conversion after a '%' at format[pos - 1]; leaves pos after it.
+ConversionSpec parse_spec(std::string_view format, std::size_t &pos) {
+    ConversionSpec spec;
+    while (pos < format.size() && std::strchr("-+ #0", format[pos]) != nullptr && format[pos] != '\0') {
+        spec.flags += format[pos++];
+    }
+    if (pos < format.size() && format[pos] >= '0' && format[pos] <= '9') {
+        spec.width = parse_field(format, pos, "width format too long");
+    }
+    if (pos < format.size() && format[pos] == '.') {
+        ++pos;
+        spec.precision = parse_field(format, pos, "precision format too long");
+    }
+    if (pos >= format.size()) throw FormatError("invalid format");
+    spec.conversion = format[pos++];
+    return spec;
+}
+
+std::string c_format(const ConversionSpec &spec, const char *length) {
+    std::string pattern = "%" + spec.flags;
+    if (spec.width >= 0) pattern += std::to_string(spec.width);
+    if (spec.precision >= 0) pattern += "." + std::to_string(spec.precision);
+    return pattern + length + spec.conversion;
+}
+
+template <typename Value>
+void append_printf(std::string &out, const std::string &pattern, Value value) {
+    const int needed = std::snprintf(nullptr, 0, pattern.c_str(), value);
+    if (needed <= 0) return;
+    std::vector<char> buffer(static_cast<std::size_t>(needed) + 1);
+    std::snprintf(buffer.data(), buffer.size(), pattern.c_str(), value);
+    out.append(buffer.data(), static_cast<std::size_t>(needed));
+}
+
+// Strings may hold zero bytes, which the C library would stop at.
+void append_string(std::string &out, const ConversionSpec &spec, std::string_view text) {
+    if (spec.precision >= 0 && static_cast<std::size_t>(spec.precision) < text.size()) {
+        text = text.substr(0, static_cast<std::size_t>(spec.precision));
+    }
+    const std::size_t width = spec.width > 0 ? static_cast<std::size_t>(spec.width) : 0;
+    const std::size_t padding = width > text.size() ? width - text.size() : 0;
+    const bool left = spec.flags.find('-') != std::string::npos;
+    if (!left) out.append(padding, ' ');
+    out.append(text);
+    if (left) out.append(padding, ' ');
+}
+
+class Formatter {
+public:
+    Formatter(const FormatArguments &args, std::string &out) : args_(args), out_(out) {}
+
+    void convert(const ConversionSpec &spec) {
+        switch (spec.conversion) {
+        case 'd':
+        case 'i': append_printf(out_, c_format(spec, "ll"), static_cast<long long>(next_integer())); break;
+        case 'o':
+        case 'u':
+        case 'x':
+        case 'X':
+            append_printf(out_, c_format(spec, "ll"),
+                          static_cast<unsigned long long>(static_cast<SQUnsignedInteger>(next_integer())));
+            break;
+        case 'c': append_printf(out_, c_format(spec, ""), static_cast<int>(next_integer())); break;
+        case 'f':
+        case 'F':
+        case 'e':
+        case 'E':
+        case 'g':
+        case 'G': append_printf(out_, c_format(spec, ""), static_cast<double>(next_float())); break;
+        case 's': append_string(out_, spec, next_string()); break;
+        default: throw FormatError("invalid format");
+        }
+    }
+
+private:
+    std::size_t take() {
+        if (next_ >= args_.count()) throw FormatError("not enough paramters for the given format string");
+        return next_++;
+    }
+
+    SQInteger next_integer() {
+        SQInteger value = 0;
+        if (!args_.integer(take(), value)) throw FormatError("integer expected for the specified format");
+        return value;
+    }
+
+    SQFloat next_float() {
+        SQFloat value = 0;
+        if (!args_.floating(take(), value)) throw FormatError("float expected for the specified format");
+        return value;
+    }
+
+    std::string_view next_string() {
+        std::string_view value;
+        if (!args_.string(take(), value)) throw FormatError("string expected for the specified format");
+        return value;
+    }
+
+    const FormatArguments &args_;
+    std::string &out_;
+    std::size_t next_ = 0;
+};
+
+class StackArguments final : public FormatArguments {
+public:
+    StackArguments(HSQUIRRELVM v, SQInteger first) : v_(v), first_(first) {}
+
+    std::size_t count() const override {
+        const SQInteger top = sq_gettop(v_);
+        return top >= first_ ? static_cast<std::size_t>(top - first_ + 1) : 0;
+    }
+    bool integer(std::size_t index, SQInteger &out) const override {
+        return SQ_SUCCEEDED(sq_getinteger(v_, at(index), &out));
+    }
+    bool floating(std::size_t index, SQFloat &out) const override {
+        return SQ_SUCCEEDED(sq_getfloat(v_, at(index), &out));
+    }
+    bool string(std::size_t index, std::string_view &out) const override {
+        const SQChar *text = nullptr;
+        SQInteger size = 0;
+        if (sq_gettype(v_, at(index)) != OT_STRING || SQ_FAILED(sq_getstringandsize(v_, at(index), &text, &size))) {
+            return false;
+        }
+        out = std::string_view(text, static_cast<std::size_t>(size));
+        return true;
+    }
+
+private:
+    SQInteger at(std::size_t index) const { return first_ + static_cast<SQInteger>(index); }
+
+    HSQUIRRELVM v_;
+    SQInteger first_;
+};
+
+}  // namespace
+
+bool format_text(std::string_view format, const FormatArguments &args, std::string &out, std::string &error) {
+    out.clear();
+    Formatter formatter(args, out);
+    try {
+        for (std::size_t pos = 0; pos < format.size();) {
+            const char c = format[pos++];
+            if (c != '%') {
+                out += c;
+            } else if (pos < format.size() && format[pos] == '%') {
+                out += '%';
+                ++pos;
+            } else {
+                formatter.convert(parse_spec(format, pos));
+            }
+        }
+    } catch (const FormatError &e) {
+        error = e.message;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace acorn::stdlib
+
+extern "C" SQRESULT sqstd_format(HSQUIRRELVM v, SQInteger nformatstringidx, SQInteger *outlen, SQChar **output) {
+    const SQChar *format = nullptr;
+    SQInteger format_size = 0;
+    if (SQ_FAILED(sq_getstringandsize(v, nformatstringidx, &format, &format_size))) {
+        return sq_throwerror(v, "format string expected");
+    }
+    const acorn::stdlib::StackArguments args(v, nformatstringidx + 1);
+    std::string text;
+    std::string error;
+    if (!acorn::stdlib::format_text(std::string_view(format, static_cast<std::size_t>(format_size)), args, text, error)) {
+        return sq_throwerror(v, error.c_str());
+    }
+    SQChar *buffer = sq_getscratchpad(v, static_cast<SQInteger>(text.size() + 1));
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    if (outlen != nullptr) *outlen = static_cast<SQInteger>(text.size());
+    if (output != nullptr) *output = buffer;
+    return SQ_OK;
+}

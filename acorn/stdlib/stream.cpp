@@ -1,0 +1,223 @@
+#include "stream.h"
+
+#include <cstring>
+#include <vector>
+
+#include "binding.h"
+#include "sqstdblob.h"
+
+namespace acorn::stdlib {
+
+const char kStreamTypeTag[] = "acorn.stream";
+
+namespace {
+
+constexpr const SQChar *kStreamClassKey = "std_stream";
+
+Stream *this_stream(HSQUIRRELVM v, SQRESULT &result) {
+    Stream *stream = nullptr;
+    result = get_stream(v, 1, stream);
+    return stream;
+}
+
+bool read_exact(Stream &stream, void *buffer, std::size_t size) { return stream.read(buffer, size) == size; }
+
+template <typename Value>
+bool read_value(Stream &stream, Value &value) {
+    return read_exact(stream, &value, sizeof value);
+}
+
+template <typename Value>
+bool write_value(Stream &stream, Value value) {
+    return stream.write(&value, sizeof value) == sizeof value;
+}
+
+template <typename Raw>
+bool push_read_integer(HSQUIRRELVM v, Stream &stream) {
+    Raw x;
+    if (!read_value(stream, x)) return false;
+    sq_pushinteger(v, static_cast<SQInteger>(x));
+    return true;
+}
+
+template <typename Raw>
+bool push_read_float(HSQUIRRELVM v, Stream &stream) {
+    Raw x;
+    if (!read_value(stream, x)) return false;
+    sq_pushfloat(v, static_cast<SQFloat>(x));
+    return true;
+}
+
+// Pushes the value read for a readn type code; false on a short read or an
+// unknown code (told apart by `known`).
+bool read_number(HSQUIRRELVM v, Stream &stream, SQInteger code, bool &known) {
+    known = true;
+    switch (code) {
+    case 'c': return push_read_integer<std::int8_t>(v, stream);
+    case 'b': return push_read_integer<std::uint8_t>(v, stream);
+    case 's': return push_read_integer<std::int16_t>(v, stream);
+    case 'w': return push_read_integer<std::uint16_t>(v, stream);
+    case 'i': return push_read_integer<std::int32_t>(v, stream);
+    case 'l': return push_read_integer<std::int64_t>(v, stream);
+    case 'f': return push_read_float<float>(v, stream);
+    case 'd': return push_read_float<double>(v, stream);
+    default: known = false; return false;
+    }
+}
+
+bool write_number(HSQUIRRELVM v, Stream &stream, SQInteger code, bool &known) {
+    SQInteger i = 0;
+    SQFloat f = 0;
+    sq_getinteger(v, 2, &i);
+    sq_getfloat(v, 2, &f);
+    known = true;
+    switch (code) {
+    case 'c': return write_value(stream, static_cast<std::int8_t>(i));
+    case 'b': return write_value(stream, static_cast<std::uint8_t>(i));
+    case 's': return write_value(stream, static_cast<std::int16_t>(i));
+    case 'w': return write_value(stream, static_cast<std::uint16_t>(i));
+    case 'i': return write_value(stream, static_cast<std::int32_t>(i));
+    case 'l': return write_value(stream, static_cast<std::int64_t>(i));
+    case 'f': return write_value(stream, static_cast<float>(f));
+    case 'd': return write_value(stream, static_cast<double>(f));
+    default: known = false; return false;
+    }
+}
+
+SQInteger stream_readn(HSQUIRRELVM v) {
+    SQRESULT result;
+    Stream *stream = this_stream(v, result);
+    if (SQ_FAILED(result)) return result;
+    SQInteger code = 0;
+    sq_getinteger(v, 2, &code);
+    bool known = false;
+    if (read_number(v, *stream, code, known)) return 1;
+    return sq_throwerror(v, known ? "io error" : "invalid format");
+}
+
+SQInteger stream_writen(HSQUIRRELVM v) {
+    SQRESULT result;
+    Stream *stream = this_stream(v, result);
+    if (SQ_FAILED(result)) return result;
+    SQInteger code = 0;
+    sq_getinteger(v, 3, &code);
+    bool known = false;
+    if (write_number(v, *stream, code, known)) return 0;
+    return sq_throwerror(v, known ? "io error" : "invalid format");
+}
+
+SQInteger stream_readblob(HSQUIRRELVM v) {
+    SQRESULT result;
+    Stream *stream = this_stream(v, result);
+    if (SQ_FAILED(result)) return result;
+    SQInteger size = 0;
+    sq_getinteger(v, 2, &size);
+    if (size < 0) return sq_throwerror(v, "negative size");
+    std::vector<unsigned char> bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(size));
+    } catch (const std::exception &) {
+        return sq_throwerror(v, "out of memory");
+    }
+    const std::size_t got = stream->read(bytes.data(), bytes.size());
+    if (got == 0 && size > 0) return sq_throwerror(v, "no data left to read");
+    SQUserPointer data = sqstd_createblob(v, static_cast<SQInteger>(got));
+    if (data == nullptr) return sq_throwerror(v, "cannot create a blob");
+    if (got > 0) std::memcpy(data, bytes.data(), got);
+    return 1;
+}
+
+SQInteger stream_writeblob(HSQUIRRELVM v) {
+    SQRESULT result;
+    Stream *stream = this_stream(v, result);
+    if (SQ_FAILED(result)) return result;
+    SQUserPointer data = nullptr;
+    if (SQ_FAILED(sqstd_getblob(v, 2, &data))) return sq_throwerror(v, "blob expected");
+    const std::size_t size = static_cast<std::size_t>(sqstd_getblobsize(v, 2));
+    if (size > 0 && stream->write(data, size) != size) return sq_throwerror(v, "io error");
+    return 0;
+}
+
+SQInteger stream_seek(HSQUIRRELVM v) {
+    SQRESULT result;
+    Stream *stream = this_stream(v, result);
+    if (SQ_FAILED(result)) return result;
+    SQInteger offset = 0;
+    sq_getinteger(v, 2, &offset);
+    SQInteger origin_code = 'b';
+    if (sq_gettop(v) >= 3) sq_getinteger(v, 3, &origin_code);
+    SeekOrigin origin;
+    switch (origin_code) {
+    case 'b': origin = SeekOrigin::Begin; break;
+    case 'c': origin = SeekOrigin::Current; break;
+    case 'e': origin = SeekOrigin::End; break;
+    default: return sq_throwerror(v, "invalid origin");
+    }
+    if (!stream->seek(offset, origin)) return sq_throwerror(v, "seek failed");
+    return 0;
+}
+
+SQInteger stream_tell(HSQUIRRELVM v) {
+    SQRESULT result;
+    Stream *stream = this_stream(v, result);
+    if (SQ_FAILED(result)) return result;
+    sq_pushinteger(v, static_cast<SQInteger>(stream->tell()));
+    return 1;
+}
+
+SQInteger stream_len(HSQUIRRELVM v) {
+    SQRESULT result;
+    Stream *stream = this_stream(v, result);
+    if (SQ_FAILED(result)) return result;
+    sq_pushinteger(v, static_cast<SQInteger>(stream->length()));
+    return 1;
+}
+
+SQInteger stream_eos(HSQUIRRELVM v) {
+    SQRESULT result;
+    Stream *stream = this_stream(v, result);
+    if (SQ_FAILED(result)) return result;
+    sq_pushbool(v, stream->at_end() ? SQTrue : SQFalse);
+    return 1;
+}
+
+SQInteger stream_flush(HSQUIRRELVM v) {
+    SQRESULT result;
+    Stream *stream = this_stream(v, result);
+    if (SQ_FAILED(result)) return result;
+    if (!stream->flush()) return sq_throwerror(v, "flush failed");
+    return 0;
+}
+
+const SQRegFunction kStreamMethods[] = {
+    {"readn", stream_readn, 2, "xn"},
+    {"writen", stream_writen, 3, "xnn"},
+    {"readblob", stream_readblob, 2, "xn"},
+    {"writeblob", stream_writeblob, 2, "xx"},
+    {"seek", stream_seek, -2, "xnn"},
+    {"tell", stream_tell, 1, "x"},
+    {"len", stream_len, 1, "x"},
+    {"eos", stream_eos, 1, "x"},
+    {"flush", stream_flush, 1, "x"},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+}  // namespace
+
+SQRESULT push_stream_base_class(HSQUIRRELVM v) {
+    if (SQ_SUCCEEDED(push_registry_value(v, kStreamClassKey))) return SQ_OK;
+    if (SQ_FAILED(define_class(v, false, kStreamTypeTag, kStreamMethods, kStreamClassKey, 0, nullptr))) return SQ_ERROR;
+    return push_registry_value(v, kStreamClassKey);
+}
+
+SQRESULT get_stream(HSQUIRRELVM v, SQInteger idx, Stream *&stream) {
+    SQUserPointer up = nullptr;
+    if (SQ_FAILED(sq_getinstanceup(v, idx, &up, const_cast<char *>(kStreamTypeTag)))) {
+        return sq_throwerror(v, "invalid type tag");
+    }
+    stream = static_cast<Stream *>(up);
+    if (stream == nullptr || !stream->is_open()) return sq_throwerror(v, "invalid stream");
+    return SQ_OK;
+}
+
+}  // namespace acorn::stdlib
