@@ -257,6 +257,41 @@ TEST_F(CVarRegistryTest, UserConfigPathFollowsSaveDir) {
     EXPECT_EQ(CVarRegistry::user_config_path(), root + "/docs/My Game/game_config.txt");
 }
 
+TEST_F(CVarRegistryTest, ArbitraryBytesLoadAndWhatIsSavedReadsBackTheSame) {
+    uint32_t seed = 12345;
+    auto next_byte = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        const char alphabet[] = "ab=\"\r\n \t#:\x01\xff";
+        return alphabet[(seed >> 16) % (sizeof alphabet - 1)];
+    };
+    registry.set_text("system::save_dir", "root:fuzz");
+    size_t compared = 0;
+    for (int round = 0; round < 50; ++round) {
+        std::string bytes;
+        for (int i = 0; i < 200; ++i)
+            bytes += next_byte();
+        write_file("fuzz/game_config.txt", bytes);
+        CVarRegistry first;
+        first.set_text("system::save_dir", "root:fuzz");
+        first.load_user();
+        first.save_user();
+        std::string saved = read_file("fuzz/game_config.txt");
+        CVarRegistry second;
+        second.set_text("system::save_dir", "root:fuzz");
+        second.load_user();
+        for (const auto& cvar : first.variables()) {
+            if (!cvar->has(CVar::Persist) || saved.find(cvar->name() + " = ") == std::string::npos)
+                continue;
+            ++compared;
+            ASSERT_NE(second.find(cvar->name()), nullptr) << "round " << round;
+            EXPECT_EQ(second.text(cvar->name()), cvar->text()) << "round " << round;
+        }
+        second.save_user();
+        EXPECT_EQ(read_file("fuzz/game_config.txt"), saved) << "round " << round;
+    }
+    EXPECT_GT(compared, 100u);
+}
+
 TEST(CVarDefaultRecord, ReadsItsDefaultWhenNoRegistryHoldsIt) {
     {
         CVarRegistry registry;
