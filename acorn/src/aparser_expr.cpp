@@ -1,0 +1,719 @@
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "aparser.h"
+
+namespace {
+
+int binary_precedence(int kind) {
+    switch (kind) {
+        case TK_OR: return 1;
+        case TK_AND:
+        case TK_IN: return 2;
+        case '|': return 3;
+        case '^': return 4;
+        case '&': return 5;
+        case TK_EQ:
+        case TK_NE:
+        case TK_CMP3: return 6;
+        case '<':
+        case '>':
+        case TK_LE:
+        case TK_GE:
+        case TK_INSTANCEOF: return 7;
+        case TK_SHL:
+        case TK_SHR:
+        case TK_USHR: return 8;
+        case '+':
+        case '-': return 9;
+        case '*':
+        case '/':
+        case '%': return 10;
+        default: return 0;
+    }
+}
+
+uint8_t binary_opcode(int kind) {
+    switch (kind) {
+        case '+': case TK_PLUSEQ: return OP_ADD;
+        case '-': case TK_MINUSEQ: return OP_SUB;
+        case '*': case TK_MULEQ: return OP_MUL;
+        case '/': case TK_DIVEQ: return OP_DIV;
+        case '%': case TK_MODEQ: return OP_MOD;
+        case '&': case TK_ANDEQ: return OP_BAND;
+        case '|': case TK_OREQ: return OP_BOR;
+        case '^': case TK_XOREQ: return OP_BXOR;
+        case TK_SHL: case TK_SHLEQ: return OP_SHL;
+        case TK_SHR: case TK_SHREQ: return OP_SHR;
+        case TK_USHR: case TK_USHREQ: return OP_USHR;
+        case TK_EQ: return OP_EQ;
+        case TK_NE: return OP_NE;
+        case '<': return OP_LT;
+        case TK_LE: return OP_LE;
+        case '>': return OP_GT;
+        case TK_GE: return OP_GE;
+        case TK_CMP3: return OP_CMP3;
+        case TK_INSTANCEOF: return OP_INSTANCEOF;
+        case TK_IN: return OP_IN;
+        default: return OP_COUNT;
+    }
+}
+
+bool is_assignment_token(int kind) {
+    switch (kind) {
+        case '=': case TK_NEWSLOT: case TK_PLUSEQ: case TK_MINUSEQ: case TK_MULEQ: case TK_DIVEQ:
+        case TK_MODEQ: case TK_SHLEQ: case TK_SHREQ: case TK_USHREQ: case TK_ANDEQ: case TK_OREQ:
+        case TK_XOREQ: return true;
+        default: return false;
+    }
+}
+
+bool is_number(const SQValue &v) { return v._type == OT_INTEGER || v._type == OT_FLOAT; }
+
+SQFloat as_float(const SQValue &v) { return v._type == OT_INTEGER ? static_cast<SQFloat>(sq_int(v)) : sq_float(v); }
+
+constexpr int kIntBits = static_cast<int>(sizeof(SQInteger) * 8);
+
+// Integer folding with the VM's two's-complement wrap. Cases whose result
+// the VM decides at run time (division by zero, odd shift counts) are left
+// unfolded.
+bool fold_integer(uint8_t op, SQInteger a, SQInteger b, SQInteger &out) {
+    using U = SQUnsignedInteger;
+    switch (op) {
+        case OP_ADD: out = static_cast<SQInteger>(static_cast<U>(a) + static_cast<U>(b)); return true;
+        case OP_SUB: out = static_cast<SQInteger>(static_cast<U>(a) - static_cast<U>(b)); return true;
+        case OP_MUL: out = static_cast<SQInteger>(static_cast<U>(a) * static_cast<U>(b)); return true;
+        case OP_DIV:
+        case OP_MOD:
+            if (b == 0) return false;
+            if (b == -1) {
+                out = op == OP_DIV ? static_cast<SQInteger>(U(0) - static_cast<U>(a)) : 0;
+                return true;
+            }
+            out = op == OP_DIV ? a / b : a % b;
+            return true;
+        case OP_BAND: out = a & b; return true;
+        case OP_BOR: out = a | b; return true;
+        case OP_BXOR: out = a ^ b; return true;
+        case OP_SHL:
+        case OP_SHR:
+        case OP_USHR:
+            if (b < 0 || b >= kIntBits) return false;
+            if (op == OP_SHL) out = static_cast<SQInteger>(static_cast<U>(a) << b);
+            else if (op == OP_SHR) out = a >> b;
+            else out = static_cast<SQInteger>(static_cast<U>(a) >> b);
+            return true;
+        default: return false;
+    }
+}
+
+bool fold_float(uint8_t op, SQFloat a, SQFloat b, SQFloat &out) {
+    switch (op) {
+        case OP_ADD: out = a + b; return true;
+        case OP_SUB: out = a - b; return true;
+        case OP_MUL: out = a * b; return true;
+        case OP_DIV: out = a / b; return true;
+        case OP_MOD: out = std::fmod(a, b); return true;
+        default: return false;
+    }
+}
+
+bool fold_arith(uint8_t op, const SQValue &a, const SQValue &b, SQValue &out) {
+    if (!is_number(a) || !is_number(b)) return false;
+    if (a._type == OT_INTEGER && b._type == OT_INTEGER) {
+        SQInteger r;
+        if (!fold_integer(op, sq_int(a), sq_int(b), r)) return false;
+        out = SQValue(r);
+        return true;
+    }
+    SQFloat r;
+    if (!fold_float(op, as_float(a), as_float(b), r)) return false;
+    out = SQValue(r);
+    return true;
+}
+
+// Instructions whose only effect is writing R[a] from their other operands,
+// so the destination can be moved to another register.
+bool writes_only_a(uint8_t op) {
+    switch (op) {
+        case OP_LOADK: case OP_LOADINT: case OP_LOADFLOAT: case OP_LOADBOOL: case OP_LOADROOT:
+        case OP_MOVE: case OP_GETK: case OP_GET: case OP_GETOUTER: case OP_GETBASE:
+        case OP_ADD: case OP_SUB: case OP_MUL: case OP_DIV: case OP_MOD: case OP_BAND: case OP_BOR:
+        case OP_BXOR: case OP_SHL: case OP_SHR: case OP_USHR: case OP_EQ: case OP_NE: case OP_LT:
+        case OP_LE: case OP_GT: case OP_GE: case OP_CMP3: case OP_INSTANCEOF: case OP_IN:
+        case OP_UNM: case OP_NOT: case OP_BNOT: case OP_TYPEOF: case OP_CLONE: case OP_INCR:
+        case OP_CALL: case OP_CLOSURE: case OP_DELETE: case OP_RESUME: return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+// --- register placement ---------------------------------------------------
+
+int Compiler::exp_base(const Exp &e) const {
+    int base = fs_->freereg();
+    auto consider = [&](int r) {
+        if (fs_->is_temp(r)) base = std::min(base, r);
+    };
+    switch (e.kind) {
+        case ExpKind::Temp: consider(e.reg); break;
+        case ExpKind::Slot: consider(e.reg); consider(e.key); break;
+        case ExpKind::SlotK: consider(e.reg); break;
+        default: break;
+    }
+    return base;
+}
+
+void Compiler::load_const(const SQValue &v, int target) {
+    switch (v._type) {
+        case OT_INTEGER:
+            if (sq_int(v) >= INT32_MIN && sq_int(v) <= INT32_MAX) {
+                fs_->emit(OP_LOADINT, target, 0, 0, static_cast<int32_t>(sq_int(v)));
+                return;
+            }
+            break;
+        case OT_FLOAT: {
+            int32_t bits;
+            SQFloat f = sq_float(v);
+            std::memcpy(&bits, &f, sizeof bits);
+            fs_->emit(OP_LOADFLOAT, target, 0, 0, bits);
+            return;
+        }
+        case OT_BOOL: fs_->emit(OP_LOADBOOL, target, sq_int(v) ? 1 : 0); return;
+        case OT_NULL: fs_->emit(OP_LOADNULLS, target, 0, 0, 1); return;
+        default: break;
+    }
+    fs_->emit(OP_LOADK, target, 0, 0, fs_->literal(v));
+}
+
+bool Compiler::retarget_last(int from, int to) {
+    if (!fs_->last_is_unlabelled()) return false;
+    SQInstruction &last = fs_->at(fs_->pc() - 1);
+    if (last.a != from || !writes_only_a(last.op)) return false;
+    last.a = static_cast<uint8_t>(to);
+    return true;
+}
+
+void Compiler::to_reg(Exp &e, int target) {
+    switch (e.kind) {
+        case ExpKind::Void: error("expression expected");
+        case ExpKind::Const: load_const(e.val, target); break;
+        case ExpKind::Local:
+        case ExpKind::Temp:
+            if (e.reg != target && !(e.kind == ExpKind::Temp && retarget_last(e.reg, target)))
+                fs_->emit(OP_MOVE, target, e.reg);
+            break;
+        case ExpKind::Outer: fs_->emit(OP_GETOUTER, target, e.reg); break;
+        case ExpKind::Slot: fs_->emit(OP_GET, target, e.reg, e.key); break;
+        case ExpKind::SlotK: fs_->emit(OP_GETK, target, e.reg, 0, e.key); break;
+    }
+}
+
+int Compiler::to_any_reg(Exp &e) {
+    if (e.kind == ExpKind::Local || e.kind == ExpKind::Temp) return e.reg;
+    int base = exp_base(e);
+    fs_->set_freereg(base);
+    int t = fs_->alloc_reg();
+    to_reg(e, t);
+    e = Exp{ExpKind::Temp, t};
+    return t;
+}
+
+int Compiler::to_next_reg(Exp &e) {
+    int r = to_any_reg(e);
+    if (e.kind == ExpKind::Temp && r == fs_->freereg() - 1) return r;
+    int t = fs_->alloc_reg();
+    fs_->emit(OP_MOVE, t, r);
+    e = Exp{ExpKind::Temp, t};
+    return t;
+}
+
+void Compiler::slot_key_to_reg(Exp &e) {
+    int k = fs_->alloc_reg();
+    fs_->emit(OP_LOADK, k, 0, 0, e.key);
+    e.kind = ExpKind::Slot;
+    e.key = k;
+}
+
+void Compiler::discard(Exp &e) {
+    if (e.postfix_copy_pc >= 0 && e.postfix_copy_pc == fs_->pc() - 2 && fs_->last_is_unlabelled()) {
+        fs_->remove_instruction(e.postfix_copy_pc);
+        return;
+    }
+    if (e.kind == ExpKind::Temp && fs_->last_is_unlabelled()) {
+        SQInstruction &last = fs_->at(fs_->pc() - 1);
+        bool stores = last.op == OP_SET || last.op == OP_SETK || last.op == OP_NEWSLOT || last.op == OP_SETOUTER;
+        if (stores && last.a == e.reg) last.a = NO_REG;
+        return;
+    }
+    if (e.kind == ExpKind::Slot || e.kind == ExpKind::SlotK || e.kind == ExpKind::Outer) to_any_reg(e);
+}
+
+// --- expressions ----------------------------------------------------------
+
+void Compiler::comma_expression(Exp &e) {
+    int base = fs_->freereg();
+    expression(e);
+    while (accept(',')) {
+        discard(e);
+        fs_->set_freereg(base);
+        expression(e);
+    }
+}
+
+void Compiler::expression(Exp &e) {
+    DepthGuard guard(*this);
+    binary(e, 1);
+    if (is_assignment_token(tok_.kind)) {
+        assignment(e, tok_.kind);
+    } else if (tok_.kind == '?') {
+        ternary(e);
+    }
+}
+
+void Compiler::binary(Exp &e, int min_prec) {
+    unary(e);
+    for (;;) {
+        int op = tok_.kind;
+        int prec = binary_precedence(op);
+        if (prec == 0 || prec < min_prec) return;
+        next();
+        if (op == TK_AND || op == TK_OR) {
+            logical(e, op, prec);
+            continue;
+        }
+        int base = exp_base(e);
+        if (e.kind != ExpKind::Const) to_any_reg(e);
+        Exp rhs;
+        {
+            DepthGuard guard(*this);
+            binary(rhs, prec + 1);
+        }
+        uint8_t opcode = binary_opcode(op);
+        SQValue folded;
+        if (e.kind == ExpKind::Const && rhs.kind == ExpKind::Const && fold_arith(opcode, e.val, rhs.val, folded)) {
+            e = Exp{ExpKind::Const};
+            e.val = folded;
+            continue;
+        }
+        int r = to_any_reg(rhs);
+        int l = to_any_reg(e);
+        fs_->set_freereg(base);
+        int t = fs_->alloc_reg();
+        fs_->emit(opcode, t, l, r);
+        e = Exp{ExpKind::Temp, t};
+    }
+}
+
+// `a && b` / `a || b` leave whichever operand decided the outcome.
+void Compiler::logical(Exp &e, int op, int prec) {
+    int base = exp_base(e);
+    int r = to_any_reg(e);
+    fs_->set_freereg(base);
+    int t = fs_->alloc_reg();
+    if (r != t) fs_->emit(OP_MOVE, t, r);
+    int jump = fs_->emit(op == TK_AND ? OP_JZ : OP_JNZ, t);
+    Exp rhs;
+    {
+        DepthGuard guard(*this);
+        binary(rhs, prec + 1);
+    }
+    to_reg(rhs, t);
+    fs_->set_freereg(t + 1);
+    fs_->patch_to_here(jump);
+    e = Exp{ExpKind::Temp, t};
+}
+
+void Compiler::ternary(Exp &e) {
+    next();
+    int base = exp_base(e);
+    int c = to_any_reg(e);
+    fs_->set_freereg(base);
+    int to_else = fs_->emit(OP_JZ, c);
+    Exp branch;
+    expression(branch);
+    to_reg(branch, base);
+    int to_end = fs_->emit(OP_JMP);
+    fs_->patch_to_here(to_else);
+    expect(':');
+    fs_->set_freereg(base);
+    expression(branch);
+    to_reg(branch, base);
+    fs_->patch_to_here(to_end);
+    fs_->set_freereg(base);
+    e = Exp{ExpKind::Temp, fs_->alloc_reg()};
+}
+
+void Compiler::assignment(Exp &e, int op) {
+    if (!is_assignable(e)) error("can't assign expression");
+    next();
+    if (op == TK_NEWSLOT && (e.kind == ExpKind::Local || e.kind == ExpKind::Outer))
+        error("can't 'create' a local slot");
+    uint8_t arith = binary_opcode(op);
+    int base = exp_base(e);
+    Exp rhs;
+    if (e.kind == ExpKind::Local) {
+        expression(rhs);
+        if (op == '=') {
+            to_reg(rhs, e.reg);
+        } else {
+            int r = to_any_reg(rhs);
+            fs_->emit(arith, e.reg, e.reg, r);
+        }
+        fs_->set_freereg(base);
+        return;
+    }
+    if (e.kind == ExpKind::Outer) {
+        int value;
+        if (op == '=') {
+            expression(rhs);
+            value = to_next_reg(rhs);
+        } else {
+            value = fs_->alloc_reg();
+            fs_->emit(OP_GETOUTER, value, e.reg);
+            expression(rhs);
+            fs_->emit(arith, value, value, to_any_reg(rhs));
+        }
+        fs_->emit(OP_SETOUTER, NO_REG, e.reg, value);
+        fs_->set_freereg(value + 1);
+        e = Exp{ExpKind::Temp, value};
+        return;
+    }
+    if (e.kind == ExpKind::SlotK && (op == TK_NEWSLOT || e.key > 255)) slot_key_to_reg(e);
+    int value;
+    if (op == '=' || op == TK_NEWSLOT) {
+        expression(rhs);
+        value = to_any_reg(rhs);
+    } else {
+        value = fs_->alloc_reg();
+        to_reg(e, value);
+        expression(rhs);
+        fs_->emit(arith, value, value, to_any_reg(rhs));
+    }
+    fs_->set_freereg(base);
+    int result = fs_->alloc_reg();
+    if (op == TK_NEWSLOT) fs_->emit(OP_NEWSLOT, result, e.reg, e.key, value);
+    else if (e.kind == ExpKind::SlotK) fs_->emit(OP_SETK, result, e.reg, e.key, value);
+    else fs_->emit(OP_SET, result, e.reg, e.key, value);
+    e = Exp{ExpKind::Temp, result};
+}
+
+void Compiler::unary_operator(Exp &e, uint8_t op) {
+    int base = exp_base(e);
+    int r = to_any_reg(e);
+    fs_->set_freereg(base);
+    int t = fs_->alloc_reg();
+    fs_->emit(op, t, r);
+    e = Exp{ExpKind::Temp, t};
+}
+
+void Compiler::unary(Exp &e) {
+    DepthGuard guard(*this);
+    int op = tok_.kind;
+    switch (op) {
+        case '-':
+            next();
+            unary(e);
+            if (e.kind == ExpKind::Const && e.val._type == OT_INTEGER)
+                e.val = SQValue(static_cast<SQInteger>(SQUnsignedInteger(0) - static_cast<SQUnsignedInteger>(sq_int(e.val))));
+            else if (e.kind == ExpKind::Const && e.val._type == OT_FLOAT) e.val = SQValue(-sq_float(e.val));
+            else unary_operator(e, OP_UNM);
+            return;
+        case '!':
+            next();
+            unary(e);
+            if (e.kind == ExpKind::Const && (is_number(e.val) || e.val._type == OT_BOOL || e.val.is_null()))
+                e.val = SQValue::boolean(sq_isfalse(e.val));
+            else unary_operator(e, OP_NOT);
+            return;
+        case '~':
+            next();
+            unary(e);
+            if (e.kind == ExpKind::Const && e.val._type == OT_INTEGER) e.val = SQValue(static_cast<SQInteger>(~sq_int(e.val)));
+            else unary_operator(e, OP_BNOT);
+            return;
+        case TK_TYPEOF: next(); unary(e); unary_operator(e, OP_TYPEOF); return;
+        case TK_CLONE: next(); unary(e); unary_operator(e, OP_CLONE); return;
+        case TK_RESUME: next(); unary(e); unary_operator(e, OP_RESUME); return;
+        case TK_DELETE: next(); delete_expression(e); return;
+        case TK_PLUSPLUS:
+        case TK_MINUSMINUS:
+            next();
+            prefixed(e);
+            prefix_increment(e, op == TK_PLUSPLUS ? 1 : -1);
+            return;
+        default: prefixed(e); return;
+    }
+}
+
+void Compiler::delete_expression(Exp &e) {
+    prefixed(e);
+    if (e.kind != ExpKind::Slot && e.kind != ExpKind::SlotK) error("can't delete an expression");
+    if (e.kind == ExpKind::SlotK) slot_key_to_reg(e);
+    fs_->set_freereg(exp_base(e));
+    int t = fs_->alloc_reg();
+    fs_->emit(OP_DELETE, t, e.reg, e.key);
+    e = Exp{ExpKind::Temp, t};
+}
+
+void Compiler::prefix_increment(Exp &e, int delta) {
+    int amount = 128 + delta;
+    switch (e.kind) {
+        case ExpKind::Local: fs_->emit(OP_INCR, e.reg, e.reg, amount); return;
+        case ExpKind::Outer: {
+            int t = fs_->alloc_reg();
+            fs_->emit(OP_GETOUTER, t, e.reg);
+            fs_->emit(OP_INCR, t, t, amount);
+            fs_->emit(OP_SETOUTER, NO_REG, e.reg, t);
+            e = Exp{ExpKind::Temp, t};
+            return;
+        }
+        case ExpKind::Slot:
+        case ExpKind::SlotK: {
+            if (e.kind == ExpKind::SlotK && e.key > 255) slot_key_to_reg(e);
+            int base = exp_base(e);
+            int t = fs_->alloc_reg();
+            to_reg(e, t);
+            fs_->emit(OP_INCR, t, t, amount);
+            fs_->set_freereg(base);
+            int result = fs_->alloc_reg();
+            fs_->emit(e.kind == ExpKind::SlotK ? OP_SETK : OP_SET, result, e.reg, e.key, t);
+            e = Exp{ExpKind::Temp, result};
+            return;
+        }
+        default: error("can't '++' or '--' an expression");
+    }
+}
+
+void Compiler::postfix_increment(Exp &e, int delta) {
+    int amount = 128 + delta;
+    switch (e.kind) {
+        case ExpKind::Local: {
+            int t = fs_->alloc_reg();
+            int copy = fs_->emit(OP_MOVE, t, e.reg);
+            fs_->emit(OP_INCR, e.reg, e.reg, amount);
+            e = Exp{ExpKind::Temp, t};
+            e.postfix_copy_pc = copy;
+            return;
+        }
+        case ExpKind::Outer: {
+            int t = fs_->alloc_reg();
+            int updated = fs_->alloc_reg();
+            fs_->emit(OP_GETOUTER, t, e.reg);
+            fs_->emit(OP_INCR, updated, t, amount);
+            fs_->emit(OP_SETOUTER, NO_REG, e.reg, updated);
+            fs_->set_freereg(t + 1);
+            e = Exp{ExpKind::Temp, t};
+            return;
+        }
+        case ExpKind::Slot:
+        case ExpKind::SlotK: {
+            if (e.kind == ExpKind::SlotK && e.key > 255) slot_key_to_reg(e);
+            int base = exp_base(e);
+            int old = fs_->alloc_reg();
+            int updated = fs_->alloc_reg();
+            to_reg(e, old);
+            fs_->emit(OP_INCR, updated, old, amount);
+            fs_->emit(e.kind == ExpKind::SlotK ? OP_SETK : OP_SET, NO_REG, e.reg, e.key, updated);
+            fs_->set_freereg(base);
+            int result = fs_->alloc_reg();
+            if (result != old) fs_->emit(OP_MOVE, result, old);
+            e = Exp{ExpKind::Temp, result};
+            return;
+        }
+        default: error("can't '++' or '--' an expression");
+    }
+}
+
+void Compiler::prefixed(Exp &e) {
+    primary(e);
+    for (;;) {
+        switch (tok_.kind) {
+            case '.': {
+                next();
+                std::string name = expect_identifier();
+                member_access(e, name);
+                break;
+            }
+            case '[':
+                if (tok_.newline_before) return;
+                next();
+                index_access(e);
+                break;
+            case '(': call(e); break;
+            case TK_PLUSPLUS:
+            case TK_MINUSMINUS:
+                if (tok_.newline_before) return;
+                postfix_increment(e, tok_.kind == TK_PLUSPLUS ? 1 : -1);
+                next();
+                return;
+            default: return;
+        }
+    }
+}
+
+void Compiler::member_access(Exp &e, const std::string &name) {
+    if (e.kind == ExpKind::Const && e.val._type == OT_TABLE) {
+        SQValue member;
+        SQValue key(SQString::create(ss_, name.data(), static_cast<SQInteger>(name.size())));
+        if (!sq_table(e.val)->get(key, member)) error("invalid enum member '" + name + "'");
+        e.val = member;
+        return;
+    }
+    bool is_base = e.base_object;
+    int obj = to_any_reg(e);
+    e = Exp{ExpKind::SlotK, obj, fs_->string_literal(name)};
+    e.base_object = is_base;
+}
+
+void Compiler::index_access(Exp &e) {
+    bool is_base = e.base_object;
+    int obj = to_any_reg(e);
+    Exp key;
+    comma_expression(key);
+    expect(']');
+    if (key.kind == ExpKind::Const && (key.val._type == OT_INTEGER || key.val._type == OT_STRING)) {
+        e = Exp{ExpKind::SlotK, obj, fs_->literal(key.val)};
+    } else {
+        int k = to_any_reg(key);
+        e = Exp{ExpKind::Slot, obj, k};
+    }
+    e.base_object = is_base;
+}
+
+void Compiler::call(Exp &e) {
+    next();
+    int base = exp_base(e);
+    int func, self;
+    bool method = e.kind == ExpKind::Slot || e.kind == ExpKind::SlotK;
+    if (method && !e.base_object) {
+        fs_->set_freereg(base);
+        func = fs_->alloc_reg();
+        self = fs_->alloc_reg();
+        fs_->emit(e.kind == ExpKind::SlotK ? OP_PREPCALLK : OP_PREPCALL, func, e.reg, self, e.key);
+    } else {
+        func = to_any_reg(e);
+        self = fs_->alloc_reg();
+        fs_->emit(OP_MOVE, self, 0);
+    }
+    int nargs = 0;
+    while (tok_.kind != ')') {
+        Exp arg;
+        expression(arg);
+        to_next_reg(arg);
+        ++nargs;
+        if (!accept(',')) break;
+    }
+    expect(')');
+    int result = fs_->is_temp(func) ? func : self;
+    fs_->emit(OP_CALL, result, func, self, nargs + 1);
+    fs_->set_freereg(result + 1);
+    e = Exp{ExpKind::Temp, result};
+    if (allow_call_initializer_ && tok_.kind == '{') call_initializer(e);
+}
+
+// `Foo() { w = 640, ["h"] = 480 }` assigns members of the returned value.
+void Compiler::call_initializer(Exp &e) {
+    next();
+    while (!accept('}')) {
+        Exp key;
+        if (accept('[')) {
+            comma_expression(key);
+            expect(']');
+        } else {
+            key.kind = ExpKind::Const;
+            std::string name = expect_identifier();
+            key.val = SQValue(SQString::create(ss_, name.data(), static_cast<SQInteger>(name.size())));
+        }
+        int k = to_next_reg(key);
+        expect('=');
+        Exp value;
+        expression(value);
+        fs_->emit(OP_SET, NO_REG, e.reg, k, to_any_reg(value));
+        fs_->set_freereg(e.reg + 1);
+        accept(',');
+    }
+}
+
+void Compiler::identifier(Exp &e, const std::string &name) {
+    SQValue key(SQString::create(ss_, name.data(), static_cast<SQInteger>(name.size())));
+    int reg = fs_->find_local(sq_str(key));
+    if (reg >= 0) {
+        e = Exp{ExpKind::Local, reg};
+        return;
+    }
+    int outer = fs_->find_outer(sq_str(key));
+    if (outer >= 0) {
+        e = Exp{ExpKind::Outer, outer};
+        return;
+    }
+    SQValue constant;
+    if (ss_->consttable._type == OT_TABLE && sq_table(ss_->consttable)->get(key, constant)) {
+        e = Exp{ExpKind::Const};
+        e.val = constant;
+        return;
+    }
+    e = Exp{ExpKind::SlotK, 0, fs_->literal(key)};
+}
+
+void Compiler::primary(Exp &e) {
+    e = Exp{ExpKind::Const};
+    switch (tok_.kind) {
+        case TK_INTEGER: e.val = SQValue(tok_.ival); next(); return;
+        case TK_FLOAT: e.val = SQValue(tok_.fval); next(); return;
+        case TK_STRING:
+            e.val = SQValue(SQString::create(ss_, tok_.text.data(), static_cast<SQInteger>(tok_.text.size())));
+            next();
+            return;
+        case TK_TRUE: e.val = SQValue::boolean(true); next(); return;
+        case TK_FALSE: e.val = SQValue::boolean(false); next(); return;
+        case TK_NULL: next(); return;
+        case TK_LINE: e.val = SQValue(static_cast<SQInteger>(tok_.line)); next(); return;
+        case TK_FILE: e.val = sourcename_; next(); return;
+        case TK_IDENTIFIER: {
+            std::string name = tok_.text;
+            next();
+            identifier(e, name);
+            return;
+        }
+        case TK_THIS: next(); e = Exp{ExpKind::Local, 0}; return;
+        case TK_BASE: {
+            next();
+            int t = fs_->alloc_reg();
+            fs_->emit(OP_GETBASE, t);
+            e = Exp{ExpKind::Temp, t};
+            e.base_object = true;
+            return;
+        }
+        case TK_DOUBLECOLON: {
+            next();
+            int t = fs_->alloc_reg();
+            fs_->emit(OP_LOADROOT, t);
+            std::string name = expect_identifier();
+            e = Exp{ExpKind::SlotK, t, fs_->string_literal(name)};
+            return;
+        }
+        case '(':
+            next();
+            comma_expression(e);
+            expect(')');
+            return;
+        case '[': array_literal(e); return;
+        case '{': table_literal(e); return;
+        case TK_FUNCTION:
+        case '@': {
+            bool lambda = tok_.kind == '@';
+            next();
+            int t = fs_->alloc_reg();
+            function_literal(t, SQValue(), lambda);
+            e = Exp{ExpKind::Temp, t};
+            return;
+        }
+        case TK_CLASS: next(); class_literal(e); return;
+        default:
+            if (tok_.kind == TK_EOF) error("unexpected end of script");
+            error("expression expected");
+    }
+}

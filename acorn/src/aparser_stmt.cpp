@@ -1,0 +1,432 @@
+#include "aparser.h"
+
+void Compiler::statement() {
+    DepthGuard guard(*this);
+    switch (tok_.kind) {
+        case ';': next(); break;
+        case '{': block(); break;
+        case TK_IF: if_statement(); break;
+        case TK_WHILE: while_statement(); break;
+        case TK_DO: do_statement(); break;
+        case TK_FOR: for_statement(); break;
+        case TK_FOREACH: foreach_statement(); break;
+        case TK_SWITCH: switch_statement(); break;
+        case TK_TRY: try_statement(); break;
+        case TK_LOCAL: local_statement(); break;
+        case TK_RETURN: return_statement(); break;
+        case TK_YIELD: yield_statement(); break;
+        case TK_BREAK: break_statement(); break;
+        case TK_CONTINUE: continue_statement(); break;
+        case TK_THROW: throw_statement(); break;
+        case TK_FUNCTION: next(); named_declaration(false); break;
+        case TK_CLASS: next(); named_declaration(true); break;
+        case TK_ENUM: enum_statement(); break;
+        case TK_CONST: const_statement(); break;
+        default: expression_statement(); break;
+    }
+    fs_->reset_temps();
+}
+
+void Compiler::block() {
+    expect('{');
+    size_t keep = begin_scope();
+    statements_until_brace();
+    end_scope(keep);
+}
+
+void Compiler::statements_until_brace() {
+    while (tok_.kind != '}') {
+        if (tok_.kind == TK_EOF) error("expected '}'");
+        statement();
+    }
+    next();
+}
+
+void Compiler::end_scope(size_t keep) {
+    int captured = fs_->end_locals(keep);
+    if (captured >= 0) fs_->emit(OP_CLOSE, captured);
+}
+
+void Compiler::scoped_statement() {
+    size_t keep = begin_scope();
+    statement();
+    end_scope(keep);
+}
+
+void Compiler::expression_statement() {
+    Exp e;
+    comma_expression(e);
+    discard(e);
+    end_of_statement();
+}
+
+int Compiler::condition_jump() {
+    expect('(');
+    Exp cond;
+    comma_expression(cond);
+    expect(')');
+    int r = to_any_reg(cond);
+    fs_->reset_temps();
+    return fs_->emit(OP_JZ, r);
+}
+
+void Compiler::if_statement() {
+    next();
+    int to_else = condition_jump();
+    scoped_statement();
+    if (tok_.kind == TK_ELSE) {
+        int to_end = fs_->emit(OP_JMP);
+        fs_->patch_to_here(to_else);
+        next();
+        scoped_statement();
+        fs_->patch_to_here(to_end);
+    } else {
+        fs_->patch_to_here(to_else);
+    }
+}
+
+void Compiler::loop_body(BreakTarget &target) {
+    fs_->targets.push_back(target);
+    scoped_statement();
+    target = std::move(fs_->targets.back());
+    fs_->targets.pop_back();
+}
+
+BreakTarget Compiler::new_target(bool is_loop) const { return BreakTarget{{}, {}, fs_->nlocals(), fs_->ntraps, is_loop}; }
+
+void Compiler::while_statement() {
+    next();
+    int start = fs_->label();
+    int to_exit = condition_jump();
+    BreakTarget target = new_target(true);
+    loop_body(target);
+    fs_->emit_jump_back(OP_JMP, 0, start);
+    fs_->patch_to_here(to_exit);
+    fs_->patch_to_here(target.breaks);
+    for (int j : target.continues) fs_->patch_jump(j, start);
+}
+
+void Compiler::do_statement() {
+    next();
+    int start = fs_->label();
+    BreakTarget target = new_target(true);
+    loop_body(target);
+    expect(TK_WHILE);
+    fs_->patch_to_here(target.continues);
+    expect('(');
+    Exp cond;
+    comma_expression(cond);
+    expect(')');
+    int r = to_any_reg(cond);
+    fs_->reset_temps();
+    fs_->emit_jump_back(OP_JNZ, r, start);
+    fs_->patch_to_here(target.breaks);
+    accept(';');
+}
+
+// The increment is compiled where it appears, then moved after the body.
+void Compiler::for_statement() {
+    next();
+    expect('(');
+    size_t keep = begin_scope();
+    if (accept(TK_LOCAL)) {
+        local_declarations();
+    } else if (tok_.kind != ';') {
+        Exp init;
+        comma_expression(init);
+        discard(init);
+        fs_->reset_temps();
+    }
+    expect(';');
+    int start = fs_->label();
+    int to_exit = -1;
+    if (tok_.kind != ';') {
+        Exp cond;
+        comma_expression(cond);
+        int r = to_any_reg(cond);
+        fs_->reset_temps();
+        to_exit = fs_->emit(OP_JZ, r);
+    }
+    expect(';');
+    int increment_start = fs_->pc();
+    if (tok_.kind != ')') {
+        Exp step;
+        comma_expression(step);
+        discard(step);
+        fs_->reset_temps();
+    }
+    expect(')');
+    auto increment = fs_->cut_code(increment_start);
+    BreakTarget target = new_target(true);
+    loop_body(target);
+    fs_->patch_to_here(target.continues);
+    fs_->paste_code(increment);
+    fs_->emit_jump_back(OP_JMP, 0, start);
+    if (to_exit >= 0) fs_->patch_to_here(to_exit);
+    fs_->patch_to_here(target.breaks);
+    end_scope(keep);
+}
+
+// Registers: container, key, value, iterator state. Captured loop variables
+// are closed at the end of every iteration so each closure sees its own.
+void Compiler::foreach_statement() {
+    next();
+    expect('(');
+    std::string first = expect_identifier();
+    std::string key_name, value_name = first;
+    if (accept(',')) {
+        key_name = first;
+        value_name = expect_identifier();
+    }
+    expect(TK_IN);
+    size_t keep = begin_scope();
+    Exp container;
+    comma_expression(container);
+    expect(')');
+    int cont = to_next_reg(container);
+    fs_->declare_hidden(cont);
+    size_t loop_vars = fs_->nlocals();
+    int key = fs_->alloc_reg();
+    int value = fs_->alloc_reg();
+    int state = fs_->alloc_reg();
+    fs_->emit(OP_LOADNULLS, key, 0, 0, 3);
+    if (key_name.empty()) fs_->declare_hidden(key);
+    else fs_->declare_local(make_string(key_name), key);
+    fs_->declare_local(make_string(value_name), value);
+    fs_->declare_hidden(state);
+    int start = fs_->label();
+    int step = fs_->emit(OP_FOREACH, cont, key);
+    BreakTarget target = new_target(true);
+    loop_body(target);
+    fs_->patch_to_here(target.continues);
+    int captured = fs_->captured_reg_above(loop_vars);
+    if (captured >= 0) fs_->emit(OP_CLOSE, captured);
+    fs_->emit_jump_back(OP_JMP, 0, start);
+    fs_->patch_to_here(step);
+    fs_->patch_to_here(target.breaks);
+    end_scope(keep);
+}
+
+void Compiler::switch_statement() {
+    next();
+    expect('(');
+    Exp subject;
+    comma_expression(subject);
+    expect(')');
+    size_t keep = begin_scope();
+    int value = to_next_reg(subject);
+    fs_->declare_hidden(value);
+    expect('{');
+    BreakTarget target = new_target(false);
+    fs_->targets.push_back(target);
+    int to_next_case = -1;
+    int fallthrough = -1;
+    while (accept(TK_CASE)) {
+        if (to_next_case >= 0) fs_->patch_to_here(to_next_case);
+        Exp label;
+        expression(label);
+        int r = to_any_reg(label);
+        fs_->reset_temps();
+        int test = fs_->alloc_reg();
+        fs_->emit(OP_EQ, test, value, r);
+        to_next_case = fs_->emit(OP_JZ, test);
+        fs_->reset_temps();
+        expect(':');
+        if (fallthrough >= 0) fs_->patch_to_here(fallthrough);
+        case_body();
+        fallthrough = fs_->emit(OP_JMP);
+    }
+    if (accept(TK_DEFAULT)) {
+        expect(':');
+        if (to_next_case >= 0) fs_->patch_to_here(to_next_case);
+        if (fallthrough >= 0) fs_->patch_to_here(fallthrough);
+        to_next_case = fallthrough = -1;
+        case_body();
+    }
+    expect('}');
+    if (to_next_case >= 0) fs_->patch_to_here(to_next_case);
+    if (fallthrough >= 0) fs_->patch_to_here(fallthrough);
+    target = std::move(fs_->targets.back());
+    fs_->targets.pop_back();
+    fs_->patch_to_here(target.breaks);
+    end_scope(keep);
+}
+
+void Compiler::case_body() {
+    size_t keep = begin_scope();
+    while (tok_.kind != TK_CASE && tok_.kind != TK_DEFAULT && tok_.kind != '}') {
+        if (tok_.kind == TK_EOF) error("expected '}'");
+        statement();
+    }
+    end_scope(keep);
+}
+
+void Compiler::try_statement() {
+    next();
+    int error_reg = fs_->freereg();
+    fs_->set_freereg(error_reg + 1);
+    fs_->reset_temps();
+    int trap = fs_->emit(OP_PUSHTRAP, error_reg);
+    ++fs_->ntraps;
+    scoped_statement();
+    --fs_->ntraps;
+    fs_->emit(OP_POPTRAP, 0, 0, 0, 1);
+    int to_end = fs_->emit(OP_JMP);
+    expect(TK_CATCH);
+    expect('(');
+    std::string name = expect_identifier();
+    expect(')');
+    fs_->patch_to_here(trap);
+    size_t keep = begin_scope();
+    fs_->declare_local(make_string(name), fs_->alloc_reg());
+    scoped_statement();
+    end_scope(keep);
+    fs_->patch_to_here(to_end);
+}
+
+void Compiler::local_declarations() {
+    do {
+        SQValue name = make_string(expect_identifier());
+        int reg;
+        if (accept('=')) {
+            Exp value;
+            expression(value);
+            reg = to_next_reg(value);
+        } else {
+            reg = fs_->alloc_reg();
+            fs_->emit(OP_LOADNULLS, reg, 0, 0, 1);
+        }
+        fs_->declare_local(name, reg);
+    } while (accept(','));
+}
+
+void Compiler::local_statement() {
+    next();
+    if (accept(TK_FUNCTION)) {
+        SQValue name = make_string(expect_identifier());
+        int reg = fs_->alloc_reg();
+        fs_->declare_local(name, reg);  // visible to its own body, for recursion
+        function_literal(reg, name, false);
+        return;
+    }
+    local_declarations();
+    end_of_statement();
+}
+
+bool Compiler::at_end_of_statement() const {
+    return tok_.kind == ';' || tok_.kind == '}' || tok_.kind == TK_EOF || tok_.newline_before;
+}
+
+void Compiler::return_statement() {
+    next();
+    if (at_end_of_statement()) {
+        fs_->emit(OP_RETURN, 0, 0);
+    } else {
+        Exp value;
+        comma_expression(value);
+        int r = to_any_reg(value);
+        fs_->emit(OP_RETURN, r, 1);
+    }
+    end_of_statement();
+}
+
+void Compiler::yield_statement() {
+    next();
+    fs_->proto->generator = true;
+    if (at_end_of_statement()) {
+        fs_->emit(OP_YIELD, 0, 0);
+    } else {
+        Exp value;
+        comma_expression(value);
+        fs_->emit(OP_YIELD, to_any_reg(value), 1);
+    }
+    end_of_statement();
+}
+
+// Leaving a loop or switch early: drop its exception handlers and close the
+// free variables of the scopes being left.
+void Compiler::leave_scopes_to(const BreakTarget &t) {
+    if (fs_->ntraps > t.ntraps) fs_->emit(OP_POPTRAP, 0, 0, 0, fs_->ntraps - t.ntraps);
+    if (fs_->any_locals_above(t.nlocals)) fs_->emit(OP_CLOSE, fs_->first_reg_above(t.nlocals));
+}
+
+void Compiler::break_statement() {
+    next();
+    if (fs_->targets.empty()) error("'break' has to be in a loop block");
+    BreakTarget &t = fs_->targets.back();
+    leave_scopes_to(t);
+    t.breaks.push_back(fs_->emit(OP_JMP));
+    end_of_statement();
+}
+
+void Compiler::continue_statement() {
+    next();
+    for (auto it = fs_->targets.rbegin(); it != fs_->targets.rend(); ++it) {
+        if (!it->is_loop) continue;
+        leave_scopes_to(*it);
+        it->continues.push_back(fs_->emit(OP_JMP));
+        end_of_statement();
+        return;
+    }
+    error("'continue' has to be in a loop block");
+}
+
+void Compiler::throw_statement() {
+    next();
+    Exp value;
+    comma_expression(value);
+    fs_->emit(OP_THROW, to_any_reg(value));
+    end_of_statement();
+}
+
+void Compiler::named_declaration(bool is_class) {
+    Exp obj;
+    bool single;
+    std::string name = declaration_name(obj, single);
+    int obj_reg = to_any_reg(obj);
+    Exp key{ExpKind::Const};
+    key.val = make_string(name);
+    int key_reg = to_next_reg(key);
+    int value_reg;
+    if (is_class) {
+        Exp cls;
+        class_literal(cls);
+        value_reg = cls.reg;
+    } else {
+        value_reg = fs_->alloc_reg();
+        function_literal(value_reg, key.val, false);
+    }
+    fs_->emit(OP_NEWSLOT, NO_REG, obj_reg, key_reg, value_reg);
+}
+
+SQTable *Compiler::constant_table() {
+    if (ss_->consttable._type != OT_TABLE) error("the constant table is missing");
+    return sq_table(ss_->consttable);
+}
+
+void Compiler::enum_statement() {
+    next();
+    SQValue name = make_string(expect_identifier());
+    expect('{');
+    SQValue table(SQTable::create(ss_));
+    SQInteger counter = 0;
+    while (!accept('}')) {
+        if (tok_.kind == TK_EOF) error("expected '}'");
+        SQValue member = make_string(expect_identifier());
+        SQValue value(counter);
+        if (accept('=')) value = constant_value();
+        if (value._type == OT_INTEGER) counter = static_cast<SQInteger>(static_cast<SQUnsignedInteger>(sq_int(value)) + 1);
+        sq_table(table)->newslot(member, value);
+        accept(',');
+    }
+    constant_table()->newslot(name, table);
+}
+
+void Compiler::const_statement() {
+    next();
+    SQValue name = make_string(expect_identifier());
+    expect('=');
+    SQValue value = constant_value();
+    constant_table()->newslot(name, value);
+    end_of_statement();
+}
