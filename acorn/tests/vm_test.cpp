@@ -1,0 +1,390 @@
+// The virtual machine through the embedding API: limits, arithmetic edge
+// cases, errors crossing native frames, the error handler, generators,
+// threads and suspension.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "squirrel.h"
+
+namespace {
+
+struct HandlerLog {
+    int calls = 0;
+    std::string error;
+    std::string failing_function;
+    std::vector<std::string> failing_locals;
+};
+
+HandlerLog g_handler;
+
+SQInteger record_error(HSQUIRRELVM v) {
+    ++g_handler.calls;
+    const SQChar *msg = nullptr;
+    if (SQ_SUCCEEDED(sq_getstring(v, 2, &msg))) g_handler.error = msg;
+    SQStackInfos si;
+    if (SQ_SUCCEEDED(sq_stackinfos(v, 1, &si)) && si.funcname) g_handler.failing_function = si.funcname;
+    for (SQUnsignedInteger idx = 0;; ++idx) {
+        const SQChar *name = sq_getlocal(v, 1, idx);
+        if (!name) break;
+        SQInteger value = 0;
+        if (SQ_SUCCEEDED(sq_getinteger(v, -1, &value))) {
+            g_handler.failing_locals.push_back(std::string(name) + "=" + std::to_string(value));
+        }
+        sq_pop(v, 1);
+    }
+    return 0;
+}
+
+// reenter(f, args...): calls f from native code with the same `this`.
+SQInteger reenter(HSQUIRRELVM v) {
+    SQInteger nargs = sq_gettop(v);
+    sq_push(v, 2);
+    sq_push(v, 1);
+    for (SQInteger i = 3; i <= nargs; ++i) sq_push(v, i);
+    if (SQ_FAILED(sq_call(v, nargs - 1, SQTrue, SQTrue))) return SQ_ERROR;
+    return 1;
+}
+
+SQInteger fail_natively(HSQUIRRELVM v) { return sq_throwerror(v, "native failure"); }
+
+SQInteger pause_vm(HSQUIRRELVM v) { return sq_suspendvm(v); }
+
+class Vm : public ::testing::Test {
+   protected:
+    HSQUIRRELVM v = nullptr;
+
+    void SetUp() override {
+        g_handler = HandlerLog();
+        v = sq_open(1024);
+        define("reenter", reenter);
+        define("fail_natively", fail_natively);
+        define("pause_vm", pause_vm);
+    }
+    void TearDown() override { sq_close(v); }
+
+    void define(const char *name, SQFUNCTION f) {
+        sq_pushroottable(v);
+        sq_pushstring(v, name, -1);
+        sq_newclosure(v, f, 0);
+        sq_newslot(v, -3, SQFalse);
+        sq_pop(v, 1);
+    }
+
+    void install_error_handler() {
+        sq_newclosure(v, record_error, 0);
+        sq_seterrorhandler(v);
+    }
+
+    bool compile(const std::string &src) {
+        return SQ_SUCCEEDED(sq_compilebuffer(v, src.c_str(), static_cast<SQInteger>(src.size()), "vmtest", SQFalse));
+    }
+
+    // Runs a script and returns its result as text, or "error: <message>".
+    std::string run(const std::string &src, bool raiseerror = false) {
+        SQInteger top = sq_gettop(v);
+        std::string out;
+        if (!compile(src)) {
+            out = "compile " + last_error();
+        } else {
+            sq_pushroottable(v);
+            if (SQ_FAILED(sq_call(v, 1, SQTrue, raiseerror ? SQTrue : SQFalse))) {
+                out = last_error();
+            } else {
+                out = top_as_text();
+            }
+        }
+        sq_settop(v, top);
+        return out;
+    }
+
+    std::string top_as_text() {
+        if (SQ_FAILED(sq_tostring(v, -1))) return "tostring failed";
+        const SQChar *s = nullptr;
+        sq_getstring(v, -1, &s);
+        std::string text = s ? s : "";
+        sq_pop(v, 1);
+        return text;
+    }
+
+    std::string last_error() {
+        sq_getlasterror(v);
+        const SQChar *msg = nullptr;
+        std::string text = SQ_SUCCEEDED(sq_getstring(v, -1, &msg)) ? msg : "(not a string)";
+        sq_pop(v, 1);
+        return "error: " + text;
+    }
+};
+
+TEST_F(Vm, EndlessRecursionIsACatchableStackOverflow) {
+    EXPECT_EQ(run("function f(n) { return f(n + 1) + 1; } return f(0);"), "error: stack overflow");
+    EXPECT_EQ(run("function f(n) { return 1 + f(n + 1); }"
+                  "try { f(0); } catch (e) { return \"caught \" + e; }"),
+              "caught stack overflow");
+    EXPECT_EQ(run("return 40 + 2;"), "42");
+}
+
+TEST_F(Vm, RecursionThroughNativeCodeIsLimitedToo) {
+    EXPECT_EQ(run("function g() { return reenter(g); }"
+                  "try { g(); } catch (e) { return e; }"),
+              "stack overflow");
+    EXPECT_EQ(run("local depth = 0; function g() { depth++; return reenter(g); }"
+                  "try { g(); } catch (e) { return depth > 50 ? \"deep enough\" : \"too shallow\"; }"),
+              "deep enough");
+}
+
+TEST_F(Vm, DeepButFiniteRecursionWorks) {
+    EXPECT_EQ(run("function sum(n) { return n == 0 ? 0 : n + sum(n - 1); } return sum(1500);"), "1125750");
+}
+
+TEST_F(Vm, TailCallsDoNotGrowTheCallStack) {
+    EXPECT_EQ(run("function loop(n, acc) { if (n == 0) return acc; return loop(n - 1, acc + 1); }"
+                  "return loop(100000, 0);"),
+              "100000");
+}
+
+TEST_F(Vm, IntegerDivisionAndModuloByZeroRaise) {
+    EXPECT_EQ(run("local z = 0; return 7 / z;"), "error: division by zero");
+    EXPECT_EQ(run("local z = 0; return 7 % z;"), "error: division by zero");
+    EXPECT_EQ(run("local z = 0; try { return 1 % z; } catch (e) { return \"caught \" + e; }"),
+              "caught division by zero");
+}
+
+TEST_F(Vm, MostNegativeIntegerByMinusOneWraps) {
+    EXPECT_EQ(run("local m = -2147483647 - 1; local d = -1; return m / d;"), "-2147483648");
+    EXPECT_EQ(run("local m = -2147483647 - 1; local d = -1; return m % d;"), "0");
+    EXPECT_EQ(run("local m = -2147483647 - 1; return -m;"), "-2147483648");
+}
+
+TEST_F(Vm, IntegerArithmeticWrapsAtThirtyTwoBits) {
+    EXPECT_EQ(run("local x = 2147483647; return x + 1;"), "-2147483648");
+    EXPECT_EQ(run("local x = -2147483647; return x - 2;"), "2147483647");
+    EXPECT_EQ(run("local x = 65536; return x * x;"), "0");
+    EXPECT_EQ(run("local x = 2147483647; x++; return x;"), "-2147483648");
+}
+
+TEST_F(Vm, ShiftsAreMaskedAndUnsignedShiftFillsWithZeros) {
+    EXPECT_EQ(run("local s = 33; return 1 << s;"), "2");
+    EXPECT_EQ(run("local n = -1; return n >>> 28;"), "15");
+    EXPECT_EQ(run("local n = -8; return n >> 1;"), "-4");
+    EXPECT_EQ(run("local f = 1.5; return f << 1;"), "error: attempt to perform a bitwise op on a float");
+}
+
+TEST_F(Vm, FloatDivisionByZeroIsNotAnError) {
+    EXPECT_EQ(run("local z = 0.0; return (1.0 / z) > 1e30;"), "true");
+    EXPECT_EQ(run("local z = 0; return (1.5 / z) > 1e30;"), "true");
+}
+
+TEST_F(Vm, MixedComparisonsAndTheirErrors) {
+    EXPECT_EQ(run("return (1 < 1.5) + \" \" + (2.0 == 2) + \" \" + (\"abc\" < \"abd\") + \" \" + (\"ab\" < \"abc\");"),
+              "true true true true");
+    EXPECT_EQ(run("local s = \"a\"; return 1 < s;"), "error: comparison between 'integer' and 'string'");
+    EXPECT_EQ(run("local t = {}; return t == t && !({} == {});"), "true");
+    EXPECT_EQ(run("class V { n = 0; constructor(x) { n = x; } function _cmp(o) { return n - o.n; } }"
+                  "return (V(1) < V(2)) + \" \" + (V(3) <=> V(2)) + \" \" + (V(1) == V(1));"),
+              "true 1 false");
+}
+
+TEST_F(Vm, CallArgumentChecks) {
+    EXPECT_EQ(run("function f(a, b) { return a + b; } return f(1);"),
+              "error: wrong number of parameters (2 passed, 3 required)");
+    EXPECT_EQ(run("function f(a) { return a; } return f(1, 2);"),
+              "error: wrong number of parameters (3 passed, 2 required)");
+    EXPECT_EQ(run("function f(a, b = 10, c = 20) { return a + b + c; } return f(1) + \" \" + f(1, 2);"), "31 23");
+    EXPECT_EQ(run("function f(a, ...) { return a + vargv.len(); } return f(5) + \" \" + f(5, 1, 2, 3);"), "5 8");
+    EXPECT_EQ(run("local x = 3; return x();"), "error: attempt to call 'integer'");
+}
+
+TEST_F(Vm, CallingClassesTablesAndInstances) {
+    EXPECT_EQ(run("class P { x = 0; constructor(a) { x = a * 2; } } return P(21).x;"), "42");
+    EXPECT_EQ(run("class Q { } return typeof Q();"), "instance");
+    EXPECT_EQ(run("class F { function _call(self, a) { return a + 1; } } local f = F(); return f(41);"), "42");
+    EXPECT_EQ(run("local t = {}.setdelegate({ _call = function(self, a, b) { return a * b; } }); return t(6, 7);"),
+              "42");
+}
+
+TEST_F(Vm, SlotErrors) {
+    EXPECT_EQ(run("local t = {}; return t.missing;"), "error: the index 'missing' does not exist");
+    EXPECT_EQ(run("local a = [1, 2]; return a[5];"), "error: the index '5' does not exist");
+    EXPECT_EQ(run("local a = [1, 2]; a[-1] = 0;"), "error: the index '-1' does not exist");
+    EXPECT_EQ(run("local n = null; n.x = 1;"), "error: trying to set 'null'");
+    EXPECT_EQ(run("local t = {}; t[null] <- 1;"), "error: null cannot be used as index");
+    EXPECT_EQ(run("local t = {}; delete t.nothing;"), "error: the index 'nothing' does not exist");
+    EXPECT_EQ(run("local s = \"AB\"; return s[1];"), "66");
+}
+
+TEST_F(Vm, ErrorsThrownByScriptsCrossNativeFrames) {
+    EXPECT_EQ(run("function thrower() { throw \"deep\"; }"
+                  "try { reenter(thrower); } catch (e) { return \"caught \" + e; }"),
+              "caught deep");
+    EXPECT_EQ(run("function thrower() { throw { code = 7 }; }"
+                  "try { reenter(reenter, thrower); } catch (e) { return e.code; }"),
+              "7");
+    EXPECT_EQ(run("try { fail_natively(); } catch (e) { return e; }"), "native failure");
+    EXPECT_EQ(run("function inner() { try { fail_natively(); } catch (e) { return \"inner \" + e; } }"
+                  "return reenter(inner);"),
+              "inner native failure");
+}
+
+TEST_F(Vm, UncaughtErrorCallsTheHandlerOnceWithTheFailingFrameVisible) {
+    install_error_handler();
+    EXPECT_EQ(run("function failing(a) { local b = a * 2; throw \"bad \" + b; } failing(3);", true),
+              "error: bad 6");
+    EXPECT_EQ(g_handler.calls, 1);
+    EXPECT_EQ(g_handler.error, "bad 6");
+    EXPECT_EQ(g_handler.failing_function, "failing");
+    EXPECT_NE(std::find(g_handler.failing_locals.begin(), g_handler.failing_locals.end(), "b=6"),
+              g_handler.failing_locals.end());
+}
+
+TEST_F(Vm, ErrorThroughNativeFramesIsReportedOnce) {
+    install_error_handler();
+    EXPECT_EQ(run("function failing() { local z = 0; return 1 / z; } reenter(reenter, failing);", true),
+              "error: division by zero");
+    EXPECT_EQ(g_handler.calls, 1);
+    EXPECT_EQ(g_handler.failing_function, "failing");
+}
+
+TEST_F(Vm, CaughtErrorsDoNotReachTheHandler) {
+    install_error_handler();
+    EXPECT_EQ(run("function failing() { throw \"x\"; } try { reenter(failing); } catch (e) { return e; }", true),
+              "x");
+    EXPECT_EQ(g_handler.calls, 0);
+}
+
+TEST_F(Vm, GeneratorStates) {
+    EXPECT_EQ(run("local g; function gen() { yield g.getstatus(); return \"end\"; }"
+                  "g = gen(); local s = g.getstatus();"
+                  "local inside = resume g; local after = g.getstatus(); local last = resume g;"
+                  "return s + \" \" + inside + \" \" + after + \" \" + last + \" \" + g.getstatus();"),
+              "suspended running suspended end dead");
+    EXPECT_EQ(run("function gen() { yield 1; } local g = gen(); resume g; resume g; resume g;"),
+              "error: resuming dead generator");
+    EXPECT_EQ(run("local g; function gen() { resume g; yield 1; } g = gen(); resume g;"),
+              "error: resuming active generator");
+}
+
+TEST_F(Vm, GeneratorArgumentsAndErrorsInside) {
+    EXPECT_EQ(run("function count(from, to, step = 1) { for (local i = from; i < to; i += step) yield i; }"
+                  "local s = \"\"; foreach (v in count(2, 9, 3)) s += v + \",\"; return s;"),
+              "2,5,8,");
+    EXPECT_EQ(run("function gen() { yield 1; local z = 0; yield 1 / z; }"
+                  "local g = gen(); resume g; try { resume g; } catch (e) { return e + \" \" + g.getstatus(); }"),
+              "division by zero dead");
+}
+
+TEST_F(Vm, YieldInsideTryKeepsTheHandler) {
+    EXPECT_EQ(run("function gen() { try { yield 1; throw \"e\"; } catch (ex) { yield \"caught \" + ex; } yield 3; }"
+                  "local s = \"\"; foreach (v in gen()) s += v + \";\"; return s;"),
+              "1;caught e;3;");
+    EXPECT_EQ(run("function gen() { try { yield 1; } catch (ex) { yield \"no\"; } throw \"after\"; }"
+                  "local g = gen(); resume g;"
+                  "try { resume g; } catch (e) { return \"outside \" + e; }"),
+              "outside after");
+}
+
+TEST_F(Vm, OutersIntoASuspendedGeneratorStayShared) {
+    EXPECT_EQ(run("local get, set;"
+                  "function gen() { local x = 1; get = @() x; set = function(v) { x = v; };"
+                  "  yield 0; yield x; x = 100; yield 0; }"
+                  "local g = gen(); resume g;"
+                  "local a = get(); set(7); local b = resume g; resume g; local c = get();"
+                  "return a + \" \" + b + \" \" + c;"),
+              "1 7 100");
+}
+
+TEST_F(Vm, GeneratorsResumedFromDifferentDepths) {
+    EXPECT_EQ(run("function gen() { local n = 0; while (true) yield n++; }"
+                  "local g = gen();"
+                  "function deep(k) { return k == 0 ? resume g : deep(k - 1); }"
+                  "return (resume g) + \" \" + deep(10) + \" \" + deep(3) + \" \" + (resume g);"),
+              "0 1 2 3");
+}
+
+TEST_F(Vm, ThreadStatusesAndValues) {
+    EXPECT_EQ(run("local t = newthread(function(a) { local b = suspend(a + 1); return b * 2; });"
+                  "local s0 = t.getstatus(); local v1 = t.call(1); local s1 = t.getstatus();"
+                  "local v2 = t.wakeup(10); local s2 = t.getstatus();"
+                  "return s0 + \" \" + v1 + \" \" + s1 + \" \" + v2 + \" \" + s2;"),
+              "idle 2 suspended 20 idle");
+}
+
+TEST_F(Vm, ThreadsKeepTheirOwnStacksAndErrors) {
+    EXPECT_EQ(run("function body(tag) { local acc = tag; for (local i = 0; i < 3; i++) acc += suspend(acc); return acc; }"
+                  "local a = newthread(body), b = newthread(body);"
+                  "a.call(\"a\"); b.call(\"b\");"
+                  "a.wakeup(\"1\"); b.wakeup(\"2\"); a.wakeup(\"3\"); b.wakeup(\"4\"); a.wakeup(\"5\");"
+                  "return a.wakeup(\"6\") + \" \" + b.wakeup(\"7\") + \" \" + b.wakeup(\"8\");"),
+              "a1a3a5a6 b2b4b7 b2b4b7b8");
+    EXPECT_EQ(run("local t = newthread(function() { throw \"in thread\"; });"
+                  "try { t.call(); } catch (e) { return e + \" \" + t.getstatus(); }"),
+              "in thread idle");
+}
+
+TEST_F(Vm, SuspendingThroughANativeCallIsRefused) {
+    EXPECT_EQ(run("local t = newthread(function() { return reenter(function() { return suspend(1); }); });"
+                  "try { t.call(); } catch (e) { return e; }"),
+              "cannot suspend through native calls");
+}
+
+TEST_F(Vm, HostCanSuspendAndWakeTheMainVm) {
+    ASSERT_TRUE(compile("local r = pause_vm(5); return r + 1;"));
+    sq_pushroottable(v);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQTrue, SQFalse)));
+    EXPECT_EQ(sq_getvmstate(v), SQ_VMSTATE_SUSPENDED);
+    SQInteger suspended = 0;
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getinteger(v, -1, &suspended)));
+    EXPECT_EQ(suspended, 5);
+    sq_pop(v, 1);
+    sq_pushinteger(v, 10);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_wakeupvm(v, SQTrue, SQTrue, SQFalse, SQFalse)));
+    SQInteger result = 0;
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getinteger(v, -1, &result)));
+    EXPECT_EQ(result, 11);
+    EXPECT_EQ(sq_getvmstate(v), SQ_VMSTATE_IDLE);
+}
+
+TEST_F(Vm, WakingAnIdleVmFails) {
+    EXPECT_TRUE(SQ_FAILED(sq_wakeupvm(v, SQFalse, SQFalse, SQFalse, SQFalse)));
+}
+
+TEST_F(Vm, FramesReleaseTheirObjectsWhenTheyReturn) {
+    EXPECT_EQ(run("local w; function f() { local t = {}; w = t.weakref(); return w.ref() != null; }"
+                  "local alive = f(); return alive + \" \" + (w.ref() == null);"),
+              "true true");
+    EXPECT_EQ(run("local w; function f() { local t = {}; w = t.weakref(); throw \"x\"; }"
+                  "try { f(); } catch (e) {} return w.ref() == null;"),
+              "true");
+}
+
+TEST_F(Vm, ClosuresCaptureLoopVariablesPerIteration) {
+    EXPECT_EQ(run("local fs = []; foreach (i in [1, 2, 3]) fs.append(@() i);"
+                  "local s = \"\"; foreach (f in fs) s += f(); return s;"),
+              "123");
+    EXPECT_EQ(run("function counter() { local n = 0; return function() { return ++n; }; }"
+                  "local c = counter(); c(); c(); return c();"),
+              "3");
+}
+
+TEST_F(Vm, MetamethodsOnInstancesAndDelegates) {
+    EXPECT_EQ(run("class V { x = 0; constructor(a) { x = a; }"
+                  "  function _add(o) { return V(x + o.x); } function _unm() { return V(-x); }"
+                  "  function _tostring() { return \"V\" + x; } function _typeof() { return \"vec\"; } }"
+                  "return (V(1) + V(2)) + \" \" + (-V(4)) + \" \" + typeof V(0);"),
+              "V3 V-4 vec");
+    EXPECT_EQ(run("local d = { _modulo = function(o) { return \"mod\" + o; } }; local t = {}.setdelegate(d); return t % 3;"),
+              "mod3");
+    EXPECT_EQ(run("class C { v = null; constructor() { v = [1]; } function _cloned(orig) { v = clone orig.v; } }"
+                  "local a = C(); local b = clone a; b.v.append(2); return a.v.len() + \" \" + b.v.len();"),
+              "1 2");
+}
+
+TEST_F(Vm, ForeachOverEveryIterableKind) {
+    EXPECT_EQ(run("local s = \"\"; foreach (k, v in { a = 1, b = 2 }) s += k + v; return s;"), "a1b2");
+    EXPECT_EQ(run("local s = 0; foreach (c in \"AB\") s += c; return s;"), "131");
+    EXPECT_EQ(run("local n = 5; foreach (x in n) {}"), "error: cannot iterate integer");
+}
+
+}  // namespace
