@@ -62,6 +62,7 @@ static SQInteger thread_wakeupthrow(HSQUIRRELVM v) {
     if (sq_getvmstate(t) != SQ_VMSTATE_SUSPENDED) return sq_throwerror(v, "the thread is not suspended");
     const bool propagate = sq_gettop(v) < 3 || !sq_isfalse(sq_arg(v, 3));
     sq_move(t, v, 2);
+    sq_throwobject(t);
     if (SQ_FAILED(sq_wakeupvm(t, SQFalse, SQTrue, SQTrue, SQTrue))) {
         if (propagate) return rethrow_from(v, t);
         sq_settop(t, 1);

@@ -75,6 +75,12 @@ class Baselib : public ::testing::Test {
     }
 };
 
+TEST_F(Baselib, PrintAndErrorGoToTheirOwnHostFunctions) {
+    EXPECT_EQ(run("error(\"oops \" + 2); print(1.5); print(null);"), "1.5null");
+    EXPECT_EQ(g_errors, "oops 2");
+    EXPECT_EQ(run("print(1, 2);"), "error: wrong number of parameters");
+}
+
 TEST_F(Baselib, ArrayBuiltinSizesAndFill) {
     EXPECT_EQ(run("P(J(array(2.7, 5)));"), "[5,5]\n");
     EXPECT_EQ(run("P(array(0).len());"), "0\n");
