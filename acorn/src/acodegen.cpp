@@ -113,12 +113,6 @@ int FuncState::find_outer(const SQString *name) {
 
 int FuncState::first_reg_above(size_t keep) const { return keep < locals_.size() ? locals_[keep].reg : freereg_; }
 
-int FuncState::captured_reg_above(size_t keep) const {
-    for (size_t i = keep; i < locals_.size(); ++i)
-        if (locals_[i].captured) return locals_[i].reg;
-    return -1;
-}
-
 int FuncState::end_locals(size_t keep) {
     int first_captured = -1;
     while (locals_.size() > keep) {

@@ -79,7 +79,6 @@ class FuncState {
     // register of a captured one (or -1 if none was captured).
     int end_locals(size_t keep);
     int first_reg_above(size_t keep) const;
-    int captured_reg_above(size_t keep) const;  // lowest captured register, or -1
     bool any_locals_above(size_t keep) const { return locals_.size() > keep; }
 
     // --- literals ---

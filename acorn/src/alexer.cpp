@@ -184,8 +184,44 @@ void Lexer::read_number(Token &tok) {
     tok.ival = static_cast<SQInteger>(value);
 }
 
-int Lexer::read_escape() {
+// Code points from \u and \U escapes are stored as UTF-8.
+static void append_utf8(std::string &out, uint32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | ((cp >> 18) & 0x07)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+uint32_t Lexer::read_hex(int max_digits) {
+    if (hex_value(peek()) < 0) fail("hexadecimal number expected");
+    uint32_t value = 0;
+    for (int i = 0; i < max_digits && hex_value(peek()) >= 0; ++i)
+        value = value * 16 + static_cast<uint32_t>(hex_value(advance()));
+    return value;
+}
+
+void Lexer::read_escape(std::string &out) {
     int c = advance();
+    switch (c) {
+        case 'x': out.push_back(static_cast<char>(read_hex(2))); return;
+        case 'u': append_utf8(out, read_hex(4)); return;
+        case 'U': append_utf8(out, read_hex(8)); return;
+        default: out.push_back(static_cast<char>(simple_escape(c))); return;
+    }
+}
+
+int Lexer::simple_escape(int c) const {
     switch (c) {
         case 't': return '\t';
         case 'a': return '\a';
@@ -198,12 +234,6 @@ int Lexer::read_escape() {
         case '\\': return '\\';
         case '"': return '"';
         case '\'': return '\'';
-        case 'x': {
-            if (hex_value(peek()) < 0) fail("hexadecimal number expected");
-            int value = 0;
-            for (int i = 0; i < 2 && hex_value(peek()) >= 0; ++i) value = value * 16 + hex_value(advance());
-            return value;
-        }
         default: fail("unrecognised escaper char");
     }
 }
@@ -220,7 +250,8 @@ void Lexer::read_string(Token &tok, int quote, bool verbatim) {
             advance();
         } else if (c == '\\' && !verbatim) {
             if (peek() < 0) fail("unfinished string");
-            c = read_escape();
+            read_escape(tok.text);
+            continue;
         }
         tok.text.push_back(static_cast<char>(c));
     }

@@ -54,7 +54,9 @@ class Lexer {
     void read_identifier(Token &tok);
     void read_number(Token &tok);
     void read_string(Token &tok, int quote, bool verbatim);
-    int read_escape();
+    void read_escape(std::string &out);
+    int simple_escape(int c) const;
+    uint32_t read_hex(int max_digits);
     void read_operator(Token &tok);
     [[noreturn]] void fail(const std::string &msg) const;
 

@@ -37,11 +37,11 @@ int Compiler::table_entries(int table, int closing) {
         int value_reg;
         if (tok_.kind == TK_FUNCTION) {
             next();
-            std::string name = expect_identifier();
-            key.val = SQValue(SQString::create(ss_, name.data(), static_cast<SQInteger>(name.size())));
+            SQValue name = make_string(expect_identifier());
+            key.val = name;
             key_reg = to_next_reg(key);
             value_reg = fs_->alloc_reg();
-            function_literal(value_reg, key.val, false);
+            function_literal(value_reg, name, false);
         } else {
             if (accept('[')) {
                 comma_expression(key);
@@ -50,7 +50,7 @@ int Compiler::table_entries(int table, int closing) {
                 expect('=');
             } else if (tok_.kind == TK_IDENTIFIER || tok_.kind == TK_STRING) {
                 bool quoted = tok_.kind == TK_STRING;
-                key.val = SQValue(SQString::create(ss_, tok_.text.data(), static_cast<SQInteger>(tok_.text.size())));
+                key.val = make_string(tok_.text);
                 next();
                 key_reg = to_next_reg(key);
                 if (!(quoted && accept(':'))) expect('=');
@@ -167,18 +167,18 @@ void Compiler::class_members(int cls) {
         int key_reg;
         int value_reg;
         if (accept(TK_FUNCTION) || (tok_.kind == TK_IDENTIFIER && tok_.text == "constructor")) {
-            std::string name = expect_identifier();
-            key.val = SQValue(SQString::create(ss_, name.data(), static_cast<SQInteger>(name.size())));
+            SQValue name = make_string(expect_identifier());
+            key.val = name;
             key_reg = to_next_reg(key);
             value_reg = fs_->alloc_reg();
-            function_literal(value_reg, key.val, false);
+            function_literal(value_reg, name, false);
         } else {
             if (accept('[')) {
                 comma_expression(key);
                 expect(']');
             } else {
                 std::string name = expect_identifier();
-                key.val = SQValue(SQString::create(ss_, name.data(), static_cast<SQInteger>(name.size())));
+                key.val = make_string(name);
             }
             key_reg = to_next_reg(key);
             expect('=');

@@ -625,7 +625,7 @@ void Compiler::call_initializer(Exp &e) {
         } else {
             key.kind = ExpKind::Const;
             std::string name = expect_identifier();
-            key.val = SQValue(SQString::create(ss_, name.data(), static_cast<SQInteger>(name.size())));
+            key.val = make_string(name);
         }
         int k = to_next_reg(key);
         expect('=');
@@ -664,7 +664,7 @@ void Compiler::primary(Exp &e) {
         case TK_INTEGER: e.val = SQValue(tok_.ival); next(); return;
         case TK_FLOAT: e.val = SQValue(tok_.fval); next(); return;
         case TK_STRING:
-            e.val = SQValue(SQString::create(ss_, tok_.text.data(), static_cast<SQInteger>(tok_.text.size())));
+            e.val = make_string(tok_.text);
             next();
             return;
         case TK_TRUE: e.val = SQValue::boolean(true); next(); return;

@@ -167,8 +167,9 @@ void Compiler::for_statement() {
     end_scope(keep);
 }
 
-// Registers: container, key, value, iterator state. Captured loop variables
-// are closed at the end of every iteration so each closure sees its own.
+// Registers: container, key, value, iterator state. The key and value
+// variables live for the whole loop: closures made in different iterations
+// share them.
 void Compiler::foreach_statement() {
     next();
     expect('(');
@@ -185,7 +186,6 @@ void Compiler::foreach_statement() {
     expect(')');
     int cont = to_next_reg(container);
     fs_->declare_hidden(cont);
-    size_t loop_vars = fs_->nlocals();
     int key = fs_->alloc_reg();
     int value = fs_->alloc_reg();
     int state = fs_->alloc_reg();
@@ -198,9 +198,7 @@ void Compiler::foreach_statement() {
     int step = fs_->emit(OP_FOREACH, cont, key);
     BreakTarget target = new_target(true);
     loop_body(target);
-    fs_->patch_to_here(target.continues);
-    int captured = fs_->captured_reg_above(loop_vars);
-    if (captured >= 0) fs_->emit(OP_CLOSE, captured);
+    for (int j : target.continues) fs_->patch_jump(j, start);
     fs_->emit_jump_back(OP_JMP, 0, start);
     fs_->patch_to_here(step);
     fs_->patch_to_here(target.breaks);
@@ -305,8 +303,8 @@ void Compiler::local_statement() {
     if (accept(TK_FUNCTION)) {
         SQValue name = make_string(expect_identifier());
         int reg = fs_->alloc_reg();
-        fs_->declare_local(name, reg);  // visible to its own body, for recursion
         function_literal(reg, name, false);
+        fs_->declare_local(name, reg);  // bound after the closure exists: not visible to its own body
         return;
     }
     local_declarations();
@@ -384,8 +382,9 @@ void Compiler::named_declaration(bool is_class) {
     bool single;
     std::string name = declaration_name(obj, single);
     int obj_reg = to_any_reg(obj);
+    SQValue key_name = make_string(name);
     Exp key{ExpKind::Const};
-    key.val = make_string(name);
+    key.val = key_name;
     int key_reg = to_next_reg(key);
     int value_reg;
     if (is_class) {
@@ -394,7 +393,7 @@ void Compiler::named_declaration(bool is_class) {
         value_reg = cls.reg;
     } else {
         value_reg = fs_->alloc_reg();
-        function_literal(value_reg, key.val, false);
+        function_literal(value_reg, key_name, false);
     }
     fs_->emit(OP_NEWSLOT, NO_REG, obj_reg, key_reg, value_reg);
 }
@@ -413,9 +412,10 @@ void Compiler::enum_statement() {
     while (!accept('}')) {
         if (tok_.kind == TK_EOF) error("expected '}'");
         SQValue member = make_string(expect_identifier());
-        SQValue value(counter);
+        // Members without a value count up from 0, whatever the explicit ones hold.
+        SQValue value;
         if (accept('=')) value = constant_value();
-        if (value._type == OT_INTEGER) counter = static_cast<SQInteger>(static_cast<SQUnsignedInteger>(sq_int(value)) + 1);
+        else value = SQValue(counter++);
         sq_table(table)->newslot(member, value);
         accept(',');
     }
