@@ -154,6 +154,7 @@ int FuncState::string_literal(const std::string &s) {
 
 void FuncState::finish() {
     end_locals(0);
+    std::reverse(proto->localvars.begin(), proto->localvars.end());
     for (int i = 0; i < pc(); ++i) {
         if (proto->lineinfos.empty() || proto->lineinfos.back().line != lines_[i])
             proto->lineinfos.push_back({lines_[i], i});

@@ -40,7 +40,7 @@ struct SQFunctionProto : SQRefCounted {
     std::vector<SQValue> literals;    // K[]
     std::vector<SQValue> functions;   // child prototypes (OT_FUNCPROTO)
     std::vector<SQOuterVarInfo> outers;
-    std::vector<SQLocalVarInfo> localvars;
+    std::vector<SQLocalVarInfo> localvars;  // most recently declared first
     std::vector<SQLineInfo> lineinfos;  // sorted by op
     std::vector<SQValue> parameters;    // names, parameters[0] is "this"
     // For each trailing parameter with a default value, the register of the
