@@ -127,10 +127,7 @@ int run_script(HSQUIRRELVM v, const Options &options) {
         sq_pushstring(v, argument.c_str(), static_cast<SQInteger>(argument.size()));
     }
     const auto parameters = static_cast<SQInteger>(options.arguments.size() + 1);
-    if (SQ_FAILED(sq_call(v, parameters, SQTrue, SQTrue))) return 1;
-    SQInteger status = 0;
-    if (sq_gettype(v, -1) == OT_INTEGER) sq_getinteger(v, -1, &status);
-    return static_cast<int>(status);
+    return SQ_SUCCEEDED(sq_call(v, parameters, SQFalse, SQTrue)) ? 0 : 1;
 }
 
 int compile_script(HSQUIRRELVM v, const Options &options) {
