@@ -78,10 +78,8 @@ void SQVM::call_errorhandler(const SQObject &error) {
     error_reported = true;
 }
 
-const SQValue &SQVM::closure_root(const SQClosure *c) const {
-    if (c->root._type == OT_WEAKREF && sq_weak(c->root)->obj._type == OT_TABLE) {
-        return static_cast<const SQValue &>(sq_weak(c->root)->obj);
-    }
+const SQObject &SQVM::closure_root(const SQClosure *c) const {
+    if (c->root._type == OT_WEAKREF && sq_weak(c->root)->obj._type == OT_TABLE) return sq_weak(c->root)->obj;
     return roottable;
 }
 

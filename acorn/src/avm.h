@@ -176,7 +176,7 @@ struct SQVM : SQCollectable {
     // Drops frames above `depth`, closing their outers and clearing their registers.
     void unwind_to(SQInteger depth);
     bool check_stack(SQInteger base, SQInteger size);
-    const SQValue &closure_root(const SQClosure *c) const;
+    const SQObject &closure_root(const SQClosure *c) const;
     bool get_index_error(const SQObject &key);
 };
 

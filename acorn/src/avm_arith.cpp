@@ -70,22 +70,22 @@ bool int_arith(SQVM *v, int op, SQInteger x, SQInteger y, SQValue &dest) {
     return true;
 }
 
-bool float_arith(SQVM *v, int op, SQFloat x, SQFloat y, SQValue &dest) {
+bool float_arith(int op, SQFloat x, SQFloat y, SQValue &dest) {
     switch (op) {
-        case OP_ADD: dest = SQValue(x + y); return true;
-        case OP_SUB: dest = SQValue(x - y); return true;
-        case OP_MUL: dest = SQValue(x * y); return true;
-        case OP_DIV: dest = SQValue(x / y); return true;
-        case OP_MOD: dest = SQValue(std::fmod(x, y)); return true;
-        default: v->raise_error("attempt to perform a bitwise op on a float"); return false;
+        case OP_ADD: dest = SQValue(x + y); break;
+        case OP_SUB: dest = SQValue(x - y); break;
+        case OP_MUL: dest = SQValue(x * y); break;
+        case OP_DIV: dest = SQValue(x / y); break;
+        default: dest = SQValue(std::fmod(x, y)); break;
     }
+    return true;
 }
 
 }  // namespace
 
 bool SQVM::arith(int op, const SQObject &a, const SQObject &b, SQValue &dest) {
     if (a._type == OT_INTEGER && b._type == OT_INTEGER) return int_arith(this, op, sq_int(a), sq_int(b), dest);
-    if (is_number(a) && is_number(b)) return float_arith(this, op, to_float(a), to_float(b), dest);
+    if (is_number(a) && is_number(b) && op <= OP_MOD) return float_arith(op, to_float(a), to_float(b), dest);
     if (op == OP_ADD && (a._type == OT_STRING || b._type == OT_STRING)) {
         SQValue sa, sb;
         if (!tostring(a, sa) || !tostring(b, sb)) return false;
@@ -103,11 +103,7 @@ bool SQVM::arith(int op, const SQObject &a, const SQObject &b, SQValue &dest) {
                     sq_typename(b._type));
         return false;
     }
-    if (a._type == OT_FLOAT || b._type == OT_FLOAT) {
-        raise_error("attempt to perform a bitwise op on a float");
-    } else {
-        raise_error("bitwise op between '%s' and '%s'", sq_typename(a._type), sq_typename(b._type));
-    }
+    raise_error("bitwise op between '%s' and '%s'", sq_typename(a._type), sq_typename(b._type));
     return false;
 }
 

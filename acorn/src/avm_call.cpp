@@ -89,6 +89,7 @@ bool SQVM::setup_args(SQClosure *closure, SQInteger nargs, SQInteger argbase) {
 
 bool SQVM::push_script_frame(SQClosure *closure, SQInteger nargs, SQInteger argbase, SQInteger target,
                              bool root) {
+    SQValue keep(closure);  // the argument slots may hold the only other reference
     const SQFunctionProto *fn = closure->fn();
     if (!check_stack(argbase, std::max(fn->stacksize, nargs)) || !setup_args(closure, nargs, argbase)) return false;
     SQInteger live = fn->nparams + (fn->varparams ? 1 : 0);
@@ -97,7 +98,7 @@ bool SQVM::push_script_frame(SQClosure *closure, SQInteger nargs, SQInteger argb
         if (slot._type != OT_NULL) slot.set_null();
     }
     SQCallInfo &ci = calls.emplace_back();
-    ci.closure = SQValue(closure);
+    ci.closure = std::move(keep);
     ci.ip = fn->code.data();
     ci.stackbase = argbase;
     ci.target = target;
@@ -108,6 +109,7 @@ bool SQVM::push_script_frame(SQClosure *closure, SQInteger nargs, SQInteger argb
 }
 
 bool SQVM::make_generator(SQClosure *closure, SQInteger nargs, SQInteger argbase, SQValue &ret) {
+    SQValue keep(closure);
     const SQFunctionProto *fn = closure->fn();
     if (!check_stack(argbase, std::max(fn->stacksize, nargs)) || !setup_args(closure, nargs, argbase)) return false;
     SQGenerator *gen = SQGenerator::create(ss, closure);

@@ -220,7 +220,14 @@ bool SQVM::newmember(const SQObject &cls, const SQObject &key, const SQObject &v
         SQValue ignored;
         return call_metamethod(hook, cls, 4, args, ignored);
     }
-    if (!c->newslot(key, val, bstatic)) {
+    // A method remembers the class it was declared in, for `base`.
+    SQValue member(val);
+    if (val._type == OT_CLOSURE) {
+        SQClosure *method = sq_closure(val)->clone();
+        method->base = SQValue(c);
+        member = SQValue(method);
+    }
+    if (!c->newslot(key, member, bstatic)) {
         raise_error("trying to modify a class that has already been instantiated");
         return false;
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "avm.h"
 #include "squirrel.h"
 
 namespace {
@@ -14,7 +15,8 @@ namespace {
 struct HandlerLog {
     int calls = 0;
     std::string error;
-    std::string failing_function;
+    std::string failing_source;
+    SQInteger failing_line = -1;
     std::vector<std::string> failing_locals;
 };
 
@@ -25,7 +27,10 @@ SQInteger record_error(HSQUIRRELVM v) {
     const SQChar *msg = nullptr;
     if (SQ_SUCCEEDED(sq_getstring(v, 2, &msg))) g_handler.error = msg;
     SQStackInfos si;
-    if (SQ_SUCCEEDED(sq_stackinfos(v, 1, &si)) && si.funcname) g_handler.failing_function = si.funcname;
+    if (SQ_SUCCEEDED(sq_stackinfos(v, 1, &si))) {
+        g_handler.failing_source = si.source ? si.source : "";
+        g_handler.failing_line = si.line;
+    }
     for (SQUnsignedInteger idx = 0;; ++idx) {
         const SQChar *name = sq_getlocal(v, 1, idx);
         if (!name) break;
@@ -139,10 +144,58 @@ TEST_F(Vm, DeepButFiniteRecursionWorks) {
     EXPECT_EQ(run("function sum(n) { return n == 0 ? 0 : n + sum(n - 1); } return sum(1500);"), "1125750");
 }
 
+// loop(n, acc): returns acc once n is 0, else calls the global `loop` with
+// (n - 1, acc + 1) as a tail call or as a plain call followed by a return.
+SQValue assemble_counting_loop(HSQUIRRELVM v, bool tail) {
+    auto *proto = new SQFunctionProto();
+    SQValue held(proto);
+    proto->nparams = 3;
+    proto->stacksize = 10;
+    proto->literals.push_back(SQValue(SQString::create(v->ss, "loop")));
+    const int32_t call_op = tail ? OP_TAILCALL : OP_CALL;
+    proto->code = {
+        {OP_LOADINT, 3, 0, 0, 0},  {OP_EQ, 3, 1, 3, 0},       {OP_JZ, 3, 0, 0, 1},
+        {OP_RETURN, 2, 1, 0, 0},   {OP_INCR, 4, 1, 127, 0},   {OP_INCR, 5, 2, 129, 0},
+        {OP_GETK, 6, 0, 0, 0},     {OP_MOVE, 7, 0, 0, 0},     {OP_MOVE, 8, 4, 0, 0},
+        {OP_MOVE, 9, 5, 0, 0},     {static_cast<uint8_t>(call_op), 6, 6, 7, 3}, {OP_RETURN, 6, 1, 0, 0},
+    };
+    SQValue root;
+    sq_pushroottable(v);
+    root = v->get_at(-1);
+    sq_pop(v, 1);
+    return SQValue(SQClosure::create(v->ss, proto, root));
+}
+
+std::string run_counting_loop(HSQUIRRELVM v, bool tail, SQInteger n) {
+    SQValue loop = assemble_counting_loop(v, tail);
+    sq_pushroottable(v);
+    sq_pushstring(v, "loop", -1);
+    sq_pushobject(v, loop);
+    sq_newslot(v, -3, SQFalse);
+    sq_pushobject(v, loop);
+    sq_pushroottable(v);
+    sq_pushinteger(v, n);
+    sq_pushinteger(v, 0);
+    std::string out;
+    if (SQ_FAILED(sq_call(v, 3, SQTrue, SQFalse))) {
+        sq_getlasterror(v);
+        const SQChar *msg = "";
+        sq_getstring(v, -1, &msg);
+        out = std::string("error: ") + msg;
+    } else {
+        SQInteger result = -1;
+        sq_getinteger(v, -1, &result);
+        out = std::to_string(result);
+    }
+    sq_settop(v, 0);
+    return out;
+}
+
 TEST_F(Vm, TailCallsDoNotGrowTheCallStack) {
-    EXPECT_EQ(run("function loop(n, acc) { if (n == 0) return acc; return loop(n - 1, acc + 1); }"
-                  "return loop(100000, 0);"),
-              "100000");
+    EXPECT_EQ(run_counting_loop(v, true, 100000), "100000");
+    EXPECT_EQ(run_counting_loop(v, false, 100), "100");
+    EXPECT_EQ(run_counting_loop(v, false, 100000), "error: stack overflow");
+    EXPECT_EQ(run("return loop(7, 1);"), "8");
 }
 
 TEST_F(Vm, IntegerDivisionAndModuloByZeroRaise) {
@@ -169,7 +222,8 @@ TEST_F(Vm, ShiftsAreMaskedAndUnsignedShiftFillsWithZeros) {
     EXPECT_EQ(run("local s = 33; return 1 << s;"), "2");
     EXPECT_EQ(run("local n = -1; return n >>> 28;"), "15");
     EXPECT_EQ(run("local n = -8; return n >> 1;"), "-4");
-    EXPECT_EQ(run("local f = 1.5; return f << 1;"), "error: attempt to perform a bitwise op on a float");
+    EXPECT_EQ(run("local f = 1.5; return f << 1;"), "error: bitwise op between 'float' and 'integer'");
+    EXPECT_EQ(run("local f = 1.5; return ~f;"), "error: attempt to perform a bitwise op on a float");
 }
 
 TEST_F(Vm, FloatDivisionByZeroIsNotAnError) {
@@ -230,21 +284,24 @@ TEST_F(Vm, ErrorsThrownByScriptsCrossNativeFrames) {
 
 TEST_F(Vm, UncaughtErrorCallsTheHandlerOnceWithTheFailingFrameVisible) {
     install_error_handler();
-    EXPECT_EQ(run("function failing(a) { local b = a * 2; throw \"bad \" + b; } failing(3);", true),
+    EXPECT_EQ(run("function failing(a) {\n local b = a * 2;\n throw \"bad \" + b;\n}\nfailing(3);", true),
               "error: bad 6");
     EXPECT_EQ(g_handler.calls, 1);
     EXPECT_EQ(g_handler.error, "bad 6");
-    EXPECT_EQ(g_handler.failing_function, "failing");
+    EXPECT_EQ(g_handler.failing_source, "vmtest");
+    EXPECT_EQ(g_handler.failing_line, 3);
     EXPECT_NE(std::find(g_handler.failing_locals.begin(), g_handler.failing_locals.end(), "b=6"),
               g_handler.failing_locals.end());
 }
 
 TEST_F(Vm, ErrorThroughNativeFramesIsReportedOnce) {
     install_error_handler();
-    EXPECT_EQ(run("function failing() { local z = 0; return 1 / z; } reenter(reenter, failing);", true),
+    EXPECT_EQ(run("function failing() { local z = 0; return 1 / z; }\nreenter(reenter, failing);", true),
               "error: division by zero");
     EXPECT_EQ(g_handler.calls, 1);
-    EXPECT_EQ(g_handler.failing_function, "failing");
+    EXPECT_EQ(g_handler.failing_line, 1);
+    EXPECT_NE(std::find(g_handler.failing_locals.begin(), g_handler.failing_locals.end(), "z=0"),
+              g_handler.failing_locals.end());
 }
 
 TEST_F(Vm, CaughtErrorsDoNotReachTheHandler) {
@@ -315,9 +372,9 @@ TEST_F(Vm, ThreadsKeepTheirOwnStacksAndErrors) {
     EXPECT_EQ(run("function body(tag) { local acc = tag; for (local i = 0; i < 3; i++) acc += suspend(acc); return acc; }"
                   "local a = newthread(body), b = newthread(body);"
                   "a.call(\"a\"); b.call(\"b\");"
-                  "a.wakeup(\"1\"); b.wakeup(\"2\"); a.wakeup(\"3\"); b.wakeup(\"4\"); a.wakeup(\"5\");"
-                  "return a.wakeup(\"6\") + \" \" + b.wakeup(\"7\") + \" \" + b.wakeup(\"8\");"),
-              "a1a3a5a6 b2b4b7 b2b4b7b8");
+                  "a.wakeup(\"1\"); b.wakeup(\"2\"); a.wakeup(\"3\"); b.wakeup(\"4\");"
+                  "return a.wakeup(\"5\") + \" \" + b.wakeup(\"6\") + \" \" + a.getstatus();"),
+              "a135 b246 idle");
     EXPECT_EQ(run("local t = newthread(function() { throw \"in thread\"; });"
                   "try { t.call(); } catch (e) { return e + \" \" + t.getstatus(); }"),
               "in thread idle");
@@ -359,8 +416,8 @@ TEST_F(Vm, FramesReleaseTheirObjectsWhenTheyReturn) {
               "true");
 }
 
-TEST_F(Vm, ClosuresCaptureLoopVariablesPerIteration) {
-    EXPECT_EQ(run("local fs = []; foreach (i in [1, 2, 3]) fs.append(@() i);"
+TEST_F(Vm, ClosuresCaptureBlockLocalsPerIteration) {
+    EXPECT_EQ(run("local fs = []; foreach (i in [1, 2, 3]) { local j = i; fs.append(@() j); }"
                   "local s = \"\"; foreach (f in fs) s += f(); return s;"),
               "123");
     EXPECT_EQ(run("function counter() { local n = 0; return function() { return ++n; }; }"
