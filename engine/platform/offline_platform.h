@@ -13,7 +13,7 @@ namespace me::platform {
 // the save directory. Lobbies and peer-to-peer packets are not available.
 class OfflinePlatform final : public PlatformClient {
 public:
-    static constexpr uint64_t kGameId = 480;
+    static constexpr uint64_t kGameId = 1;
 
     bool init() override;
     void shutdown() override;
