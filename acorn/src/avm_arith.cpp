@@ -6,11 +6,11 @@
 #include <cstring>
 
 #include "avm.h"
+#include "avm_intarith.h"
 
 namespace {
 
 using U = SQUnsignedInteger;
-constexpr U SHIFT_MASK = sizeof(SQInteger) * 8 - 1;
 
 SQFloat to_float(const SQObject &o) {
     return o._type == OT_INTEGER ? static_cast<SQFloat>(sq_int(o)) : sq_float(o);
@@ -40,33 +40,12 @@ SQMetaMethod arith_metamethod(int op) {
 }
 
 bool int_arith(SQVM *v, int op, SQInteger x, SQInteger y, SQValue &dest) {
-    U ux = static_cast<U>(x), uy = static_cast<U>(y);
-    U r;
-    switch (op) {
-        case OP_ADD: r = ux + uy; break;
-        case OP_SUB: r = ux - uy; break;
-        case OP_MUL: r = ux * uy; break;
-        case OP_DIV:
-        case OP_MOD:
-            if (y == 0) {
-                v->raise_error("division by zero");
-                return false;
-            }
-            if (y == -1) {
-                r = op == OP_DIV ? U(0) - ux : U(0);
-            } else {
-                r = static_cast<U>(op == OP_DIV ? x / y : x % y);
-            }
-            break;
-        case OP_BAND: r = ux & uy; break;
-        case OP_BOR: r = ux | uy; break;
-        case OP_BXOR: r = ux ^ uy; break;
-        case OP_SHL: r = ux << (uy & SHIFT_MASK); break;
-        case OP_SHR: r = static_cast<U>(x >> (uy & SHIFT_MASK)); break;
-        case OP_USHR: r = ux >> (uy & SHIFT_MASK); break;
-        default: v->raise_error("unknown arithmetic operation"); return false;
+    SQInteger r;
+    if (!sq_int_binop(op, x, y, r)) {
+        v->raise_error("division by zero");
+        return false;
     }
-    dest = SQValue(static_cast<SQInteger>(r));
+    dest = SQValue(r);
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "agenerator.h"
 #include "avm.h"
+#include "avm_intarith.h"
 
 namespace {
 
@@ -262,10 +263,16 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
                 continue;
             }
             case OP_DIV: case OP_MOD: case OP_BAND: case OP_BOR: case OP_BXOR:
-            case OP_SHL: case OP_SHR: case OP_USHR:
+            case OP_SHL: case OP_SHR: case OP_USHR: {
+                SQInteger r;
+                if (both_int(R[i.b], R[i.c]) && sq_int_binop(i.op, sq_int(R[i.b]), sq_int(R[i.c]), r)) {
+                    set_integer(R[i.a], r);
+                    continue;
+                }
                 if (!arith(i.op, R[i.b], R[i.c], tmp)) goto handle_error;
                 R[i.a] = std::move(tmp);
                 continue;
+            }
 
             case OP_EQ: set_bool(R[i.a], equal(R[i.b], R[i.c])); continue;
             case OP_NE: set_bool(R[i.a], !equal(R[i.b], R[i.c])); continue;
