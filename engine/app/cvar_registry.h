@@ -49,11 +49,10 @@ public:
 
     bool loaded() const { return m_loaded; }
     const std::vector<std::unique_ptr<CVar>>& variables() const { return m_variables; }
-    // The text save_user would write now.
-    std::string user_config_text() const;
     static std::string user_config_path();
 
 private:
+    std::string user_config_text() const;
     CVar& set_at_run_time(std::string_view name, std::string_view text);
 
     std::vector<std::unique_ptr<CVar>> m_variables;

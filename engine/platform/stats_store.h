@@ -23,7 +23,6 @@ public:
     // False when the file was damaged (the damage is logged).
     bool load();
     bool save() const;
-    const std::string& path() const { return m_path; }
 
     // A stat never set reads as 0 of the asked type; the other type fails.
     bool get(std::string_view name, int32_t& value) const;
