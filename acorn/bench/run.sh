@@ -16,6 +16,7 @@ if [ ! -x "$acorn" ]; then
     echo "run.sh: no acorn command at $acorn (build the acorn_cmd target first)" >&2
     exit 1
 fi
+acorn=$(cd "$(dirname "$acorn")" && pwd)/$(basename "$acorn")
 
 # Median wall seconds of the reference Squirrel 3.2 interpreter.
 reference_seconds() {

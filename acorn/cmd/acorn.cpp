@@ -107,19 +107,20 @@ HSQUIRRELVM open_vm(bool debug_info) {
     return v;
 }
 
-// Reports an error that was not already printed by an error handler.
-void report_last_error(HSQUIRRELVM v) {
+// Reports why a file could not be loaded or written; a compile error has
+// already been printed in full by the compiler's error handler.
+void report_last_error(HSQUIRRELVM v, const std::string &file) {
     sq_getlasterror(v);
     const SQChar *message = nullptr;
     if (sq_gettype(v, -1) == OT_STRING && SQ_SUCCEEDED(sq_getstring(v, -1, &message))) {
-        std::fprintf(stderr, "acorn: %s\n", message);
+        std::fprintf(stderr, "acorn: %s: %s\n", file.c_str(), message);
     }
     sq_poptop(v);
 }
 
 int run_script(HSQUIRRELVM v, const Options &options) {
     if (SQ_FAILED(sqstd_loadfile(v, options.script.c_str(), SQTrue))) {
-        report_last_error(v);
+        report_last_error(v, options.script);
         return 1;
     }
     sq_pushroottable(v);
@@ -132,11 +133,11 @@ int run_script(HSQUIRRELVM v, const Options &options) {
 
 int compile_script(HSQUIRRELVM v, const Options &options) {
     if (SQ_FAILED(sqstd_loadfile(v, options.script.c_str(), SQTrue))) {
-        report_last_error(v);
+        report_last_error(v, options.script);
         return 1;
     }
     if (SQ_FAILED(sqstd_writeclosuretofile(v, options.output.c_str()))) {
-        report_last_error(v);
+        report_last_error(v, options.output);
         return 1;
     }
     return 0;
