@@ -8,6 +8,25 @@
 
 static HSQUIRRELVM self_thread(HSQUIRRELVM v) { return sq_thread(sq_arg(v, 1)); }
 
+// Each VM limits only its own nesting of natives and scripts, so a chain of
+// threads running threads is limited here, to keep the C++ stack bounded
+// however deep the innermost thread goes on its own. While a thread runs,
+// `depth` holds the nesting of every VM below it on this OS thread.
+class ThreadNesting {
+   public:
+    explicit ThreadNesting(HSQUIRRELVM caller) : saved_(depth) { depth += caller->nativecalls; }
+    ~ThreadNesting() { depth = saved_; }
+    ThreadNesting(const ThreadNesting &) = delete;
+    ThreadNesting &operator=(const ThreadNesting &) = delete;
+    static bool too_deep() { return depth >= SQ_MAX_NATIVE_DEPTH / 2; }
+
+   private:
+    static thread_local SQInteger depth;
+    SQInteger saved_;
+};
+
+thread_local SQInteger ThreadNesting::depth = 0;
+
 // Moves the thread's error to the calling VM and raises it there.
 static SQInteger rethrow_from(HSQUIRRELVM v, HSQUIRRELVM t) {
     sq_getlasterror(t);
@@ -38,20 +57,42 @@ static SQInteger thread_call(HSQUIRRELVM v) {
     sq_push(t, 1);
     sq_pushroottable(t);
     for (SQInteger i = 2; i <= nargs + 1; ++i) sq_move(t, v, i);
+    const ThreadNesting nesting(v);
+    if (ThreadNesting::too_deep()) {
+        sq_settop(t, 1);
+        return sq_throwerror(v, "stack overflow");
+    }
     if (SQ_FAILED(sq_call(t, nargs + 1, SQTrue, SQTrue))) return rethrow_from(v, t);
     return take_result(v, t);
 }
 
+// Continues a suspended thread: `value` becomes the result of its suspend()
+// call, or with `throwing` is raised at that point. Returns whether the
+// thread went on without an uncaught error; a refused resume sets the
+// error in `v` and leaves the thread suspended.
+static bool resume_thread(HSQUIRRELVM v, HSQUIRRELVM t, const SQObject &value, bool throwing, bool &refused) {
+    refused = true;
+    if (sq_getvmstate(t) != SQ_VMSTATE_SUSPENDED) {
+        sq_throwerror(v, "the thread is not suspended");
+        return false;
+    }
+    const ThreadNesting nesting(v);
+    if (ThreadNesting::too_deep()) {
+        sq_throwerror(v, "stack overflow");
+        return false;
+    }
+    refused = false;
+    sq_pushobject(t, value);
+    if (throwing) sq_throwobject(t);
+    return SQ_SUCCEEDED(sq_wakeupvm(t, throwing ? SQFalse : SQTrue, SQTrue, SQTrue, throwing ? SQTrue : SQFalse));
+}
+
 static SQInteger thread_wakeup(HSQUIRRELVM v) {
     HSQUIRRELVM t = self_thread(v);
-    if (sq_getvmstate(t) != SQ_VMSTATE_SUSPENDED) return sq_throwerror(v, "the thread is not suspended");
-    if (sq_gettop(v) >= 2) {
-        sq_move(t, v, 2);
-    } else {
-        sq_pushnull(t);
-    }
-    if (SQ_FAILED(sq_wakeupvm(t, SQTrue, SQTrue, SQTrue, SQFalse))) return rethrow_from(v, t);
-    return take_result(v, t);
+    const SQValue value = sq_gettop(v) >= 2 ? sq_arg(v, 2) : SQValue();
+    bool refused = false;
+    if (resume_thread(v, t, value, false, refused)) return take_result(v, t);
+    return refused ? SQ_ERROR : rethrow_from(v, t);
 }
 
 // wakeupthrow(error, [propagate = true]): resumes the thread by raising
@@ -59,16 +100,13 @@ static SQInteger thread_wakeup(HSQUIRRELVM v) {
 // the caller only when `propagate` is true.
 static SQInteger thread_wakeupthrow(HSQUIRRELVM v) {
     HSQUIRRELVM t = self_thread(v);
-    if (sq_getvmstate(t) != SQ_VMSTATE_SUSPENDED) return sq_throwerror(v, "the thread is not suspended");
     const bool propagate = sq_gettop(v) < 3 || !sq_isfalse(sq_arg(v, 3));
-    sq_move(t, v, 2);
-    sq_throwobject(t);
-    if (SQ_FAILED(sq_wakeupvm(t, SQFalse, SQTrue, SQTrue, SQTrue))) {
-        if (propagate) return rethrow_from(v, t);
-        sq_settop(t, 1);
-        return 0;
-    }
-    return take_result(v, t);
+    bool refused = false;
+    if (resume_thread(v, t, sq_arg(v, 2), true, refused)) return take_result(v, t);
+    if (refused) return SQ_ERROR;
+    if (propagate) return rethrow_from(v, t);
+    sq_settop(t, 1);
+    return 0;
 }
 
 static SQInteger thread_getstatus(HSQUIRRELVM v) {

@@ -282,6 +282,14 @@ TEST_F(Baselib, ThreadLifecycle) {
               "error: the thread is not idle");
 }
 
+TEST_F(Baselib, EndlessThreadNestingIsAScriptError) {
+    EXPECT_EQ(run("function k() { return newthread(k).call(); } try { k(); } catch (e) P(e);"), "stack overflow\n");
+    EXPECT_EQ(run("function w() { local t = newthread(function() { suspend(1); return w(); }); t.call(); return t.wakeup(); }"
+                  "try { w(); } catch (e) P(e);"),
+              "stack overflow\n");
+    EXPECT_EQ(run("function n(d) { return d == 0 ? \"bottom\" : newthread(n).call(d - 1); } P(n(20));"), "bottom\n");
+}
+
 TEST_F(Baselib, WakeupThrowRaisesInsideTheThread) {
     EXPECT_EQ(run("local t = newthread(function() { try { suspend(1); } catch (e) { return \"caught \" + e; } });"
                   "t.call(); P(t.wakeupthrow(\"boom\")); P(t.getstatus());"),
