@@ -153,8 +153,8 @@ SQInteger stream_seek(HSQUIRRELVM v) {
     case 'e': origin = SeekOrigin::End; break;
     default: return sq_throwerror(v, "invalid origin");
     }
-    if (!stream->seek(offset, origin)) return sq_throwerror(v, "seek failed");
-    return 0;
+    sq_pushinteger(v, stream->seek(offset, origin) ? 0 : -1);
+    return 1;
 }
 
 SQInteger stream_tell(HSQUIRRELVM v) {
@@ -185,8 +185,8 @@ SQInteger stream_flush(HSQUIRRELVM v) {
     SQRESULT result;
     Stream *stream = this_stream(v, result);
     if (SQ_FAILED(result)) return result;
-    if (!stream->flush()) return sq_throwerror(v, "flush failed");
-    return 0;
+    sq_pushinteger(v, stream->flush() ? 0 : -1);
+    return 1;
 }
 
 const SQRegFunction kStreamMethods[] = {
