@@ -65,6 +65,7 @@ class Compiler {
     void try_statement();
     void local_statement();
     void return_statement();
+    void mark_tail_call(int result);
     void yield_statement();
     void break_statement();
     void continue_statement();

@@ -323,9 +323,18 @@ void Compiler::return_statement() {
         Exp value;
         comma_expression(value);
         int r = to_any_reg(value);
+        mark_tail_call(r);
         fs_->emit(OP_RETURN, r, 1);
     }
     end_of_statement();
+}
+
+// `return f(...)` reuses the frame, unless a handler in this function must
+// still see the callee's errors.
+void Compiler::mark_tail_call(int result) {
+    if (fs_->ntraps > 0 || !fs_->last_is_unlabelled()) return;
+    SQInstruction &last = fs_->at(fs_->pc() - 1);
+    if (last.op == OP_CALL && last.a == result) last.op = OP_TAILCALL;
 }
 
 void Compiler::yield_statement() {

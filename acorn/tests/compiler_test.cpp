@@ -1,0 +1,429 @@
+// The compiler: what compiled scripts do, the code it emits where that is the
+// point (folding, peepholes, line records), its error reports, and its
+// behaviour on hostile input.
+#include <gtest/gtest.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "acompiler.h"
+#include "alexer.h"
+#include "avm.h"
+#include "squirrel.h"
+
+namespace {
+
+std::string g_printed;
+
+void capture_print(HSQUIRRELVM, const SQChar *fmt, ...) {
+    char buf[4096];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(buf, sizeof buf, fmt, args);
+    va_end(args);
+    g_printed += buf;
+}
+
+struct CompileReport {
+    std::string desc;
+    std::string source;
+    SQInteger line = -1;
+    SQInteger column = -1;
+};
+CompileReport g_report;
+
+void record_compile_error(HSQUIRRELVM, const SQChar *desc, const SQChar *source, SQInteger line, SQInteger column) {
+    g_report = {desc, source, line, column};
+}
+
+class Compiler : public ::testing::Test {
+   protected:
+    HSQUIRRELVM v = nullptr;
+
+    void SetUp() override {
+        g_printed.clear();
+        g_report = CompileReport();
+        v = sq_open(1024);
+        sq_setprintfunc(v, capture_print, capture_print);
+        sq_setcompilererrorhandler(v, record_compile_error);
+    }
+    void TearDown() override { sq_close(v); }
+
+    bool compiles(const std::string &src, SQValue &proto) {
+        return sq_compile_source(v, src.data(), static_cast<SQInteger>(src.size()), "test.nut", true, proto);
+    }
+
+    // Compiles and runs `src`; returns what it printed, or "error: ..." with
+    // the compile or runtime error.
+    std::string run(const std::string &src) {
+        g_printed.clear();
+        SQInteger top = sq_gettop(v);
+        if (SQ_FAILED(sq_compilebuffer(v, src.data(), static_cast<SQInteger>(src.size()), "test.nut", SQTrue)))
+            return "error: " + last_error();
+        sq_pushroottable(v);
+        bool ok = SQ_SUCCEEDED(sq_call(v, 1, SQFalse, SQFalse));
+        sq_settop(v, top);
+        return ok ? g_printed : "error: " + last_error();
+    }
+
+    std::string last_error() {
+        SQValue &err = v->lasterror;
+        return err._type == OT_STRING ? std::string(sq_str(err)->data, static_cast<size_t>(sq_str(err)->len)) : "?";
+    }
+
+    std::string disassembly(const std::string &src) {
+        SQValue proto;
+        if (!compiles(src, proto)) return "error: " + last_error();
+        std::string out;
+        sq_disassemble(sq_proto(proto), out);
+        return out;
+    }
+
+    std::string compile_error(const std::string &src) {
+        SQValue proto;
+        g_report = CompileReport();
+        EXPECT_FALSE(compiles(src, proto)) << src;
+        return g_report.desc;
+    }
+};
+
+// --- literals -------------------------------------------------------------
+
+TEST_F(Compiler, NumberLiteralsInEveryNotation) {
+    EXPECT_EQ(run("print(0x1F + \" \" + 017 + \" \" + 'a' + \" \" + 1.5e2 + \" \" + 2.5)"), "31 15 97 150 2.5");
+    EXPECT_EQ(run("print(0xFFFFFFFF)"), "-1");
+    EXPECT_EQ(run("print(2147483648)"), "-2147483648");
+    EXPECT_EQ(run("print(1e-2)"), "0.01");
+}
+
+TEST_F(Compiler, StringEscapesAndVerbatimStrings) {
+    EXPECT_EQ(run(R"(print("a\tb\x41\"\\\'"))"), "a\tbA\"\\'");
+    EXPECT_EQ(run(R"(print("\u00e9".len()))"), "2");
+    EXPECT_EQ(run("print(@\"x\"\"y\n\\n\")"), "x\"y\n\\n");
+    EXPECT_EQ(run(R"(print("nul\0in".len()))"), "6");
+}
+
+TEST_F(Compiler, LineAndFileMarkers) { EXPECT_EQ(run("\n\nprint(__LINE__ + \" \" + __FILE__)"), "3 test.nut"); }
+
+// --- operators ------------------------------------------------------------
+
+TEST_F(Compiler, OperatorPrecedenceFollowsSquirrel) {
+    EXPECT_EQ(run("local a = 2, b = 3; print(a + b * 4)"), "14");
+    EXPECT_EQ(run("local a = 2, b = 3; print((a + b) * 4)"), "20");
+    EXPECT_EQ(run("local a = 1; print(a << 2 + 1)"), "8");
+    EXPECT_EQ(run("local a = 6; print(a & 3 | 8 ^ 1)"), "11");
+    EXPECT_EQ(run("local a = 1; print(a < 2 == true)"), "true");
+    EXPECT_EQ(run("local a = 7; print(a % 4 * 2)"), "6");
+    EXPECT_EQ(run("local t = {k = 1}; print(\"k\" in t && !(\"z\" in t))"), "true");
+    EXPECT_EQ(run("local a = 1, b = 2; print((a <=> b) + \" \" + (b <=> a) + \" \" + (a <=> a))"), "-1 1 0");
+    EXPECT_EQ(run("local a = -16; print((a >> 2) + \" \" + (a >>> 28))"), "-4 15");
+    EXPECT_EQ(run("local a = 0; print(-a - 1 * -2)"), "2");
+}
+
+TEST_F(Compiler, LogicalOperatorsYieldTheDecidingOperand) {
+    EXPECT_EQ(run("local n = null; print(n || \"dflt\")"), "dflt");
+    EXPECT_EQ(run("local a = 0; print(a && \"never\")"), "0");
+    EXPECT_EQ(run("local calls = 0; function f() { ::calls <- 1; return true; } local r = false && f(); "
+                  "print(r + \" \" + (\"calls\" in getroottable()))"),
+              "false false");
+}
+
+TEST_F(Compiler, TernaryAndCommaExpressions) {
+    EXPECT_EQ(run("local x = 5; print(x > 3 ? \"big\" : \"small\")"), "big");
+    EXPECT_EQ(run("local x = 1; print(x == 0 ? \"a\" : x == 1 ? \"b\" : \"c\")"), "b");
+    EXPECT_EQ(run("local a = 0, b = 0; for (a = 1, b = 10; a < 3; a++, b--) {} print(a + \" \" + b)"), "3 8");
+}
+
+TEST_F(Compiler, IncrementsOnLocalsOutersAndSlots) {
+    EXPECT_EQ(run("local i = 5; local j = i++; print(i + \" \" + j + \" \" + ++i + \" \" + --i)"), "6 5 7 6");
+    EXPECT_EQ(run("local t = {n = 1}; local old = t.n++; print(old + \" \" + t.n + \" \" + ++t.n)"), "1 2 3");
+    EXPECT_EQ(run("local a = [10]; a[0]--; --a[0]; print(a[0])"), "8");
+    EXPECT_EQ(run("local n = 0; local f = function() { n++; ++n; return n--; }; print(f() + \" \" + n)"), "2 1");
+}
+
+TEST_F(Compiler, CompoundAssignmentsEverywhere) {
+    EXPECT_EQ(run("local x = 3; x += 4; x *= 2; x -= 1; x /= 2; x %= 4; print(x)"), "2");
+    EXPECT_EQ(run("local x = 1; x <<= 4; x >>= 1; x |= 1; x &= 13; x ^= 3; print(x)"), "10");
+    EXPECT_EQ(run("local t = {v = 2}; t.v += 3; t[\"v\"] *= 2; print(t.v)"), "10");
+    EXPECT_EQ(run("local s = 1; local f = @() s += 10; f(); print(s)"), "11");
+    EXPECT_EQ(run("g <- 5; g -= 2; ::g *= 3; print(g)"), "9");
+}
+
+TEST_F(Compiler, NewSlotDeleteAndRootAccess) {
+    EXPECT_EQ(run("local t = {}; t.a <- 1; t[\"b\"] <- 2; local d = delete t.a; print(d + \" \" + t.len())"), "1 1");
+    EXPECT_EQ(run("::rootval <- 4; function f() { return ::rootval; } print(f())"), "4");
+    EXPECT_NE(run("local x = 1; x <- 2;").find("local"), std::string::npos);
+}
+
+// --- constant folding and emitted code ------------------------------------
+
+TEST_F(Compiler, ConstantArithmeticIsFolded) {
+    std::string code = disassembly("return 2 * 3 + 1");
+    EXPECT_NE(code.find("LOADINT      2   0   0 7"), std::string::npos) << code;
+    EXPECT_EQ(code.find("MUL"), std::string::npos) << code;
+    EXPECT_EQ(run("print(0x7fffffff + 1)"), "-2147483648");
+    EXPECT_EQ(run("print(-2147483648 / -1)"), "-2147483648");
+    EXPECT_EQ(run("print(-2147483648 % -1)"), "0");
+    EXPECT_EQ(run("print(7 / 2 + \" \" + 7.0 / 2 + \" \" + -7 % 3)"), "3 3.5 -1");
+}
+
+TEST_F(Compiler, DivisionByZeroIsLeftToRunTime) {
+    EXPECT_NE(disassembly("return 1 / 0").find("DIV"), std::string::npos);
+    EXPECT_EQ(run("print(1 / 0)"), "error: division by zero");
+    EXPECT_EQ(run("try { local x = 5 % 0; } catch (e) { print(e) }"), "division by zero");
+}
+
+TEST_F(Compiler, StatementResultsAreNotCopied) {
+    std::string code = disassembly("local i = 0; i++;");
+    EXPECT_EQ(code.find("MOVE"), std::string::npos) << code;
+    code = disassembly("local x = 0, y = 1; x = y + 1;");
+    EXPECT_NE(code.find("ADD          2   3   4"), std::string::npos) << code;
+}
+
+TEST_F(Compiler, EveryInstructionHasItsSourceLine) {
+    SQValue proto;
+    ASSERT_TRUE(compiles("local a = 1\n\nlocal b = a +\n  2\nreturn b", proto));
+    const SQFunctionProto *fn = sq_proto(proto);
+    EXPECT_EQ(fn->line_of(0), 1);
+    EXPECT_EQ(fn->line_of(static_cast<SQInteger>(fn->code.size()) - 2), 5);
+    EXPECT_EQ(run("local t = null\n\n\nlocal x = t.field"), "error: the index 'field' does not exist");
+}
+
+TEST_F(Compiler, LocalRangesCoverTheirScope) {
+    SQValue proto;
+    ASSERT_TRUE(compiles("local a = 1; { local inner = 2; } local b = 3;", proto));
+    const SQFunctionProto *fn = sq_proto(proto);
+    ASSERT_EQ(fn->localvars.size(), 5u);
+    EXPECT_STREQ(sq_str(fn->localvars[0].name)->data, "b");
+    EXPECT_STREQ(sq_str(fn->localvars[1].name)->data, "inner");
+    EXPECT_STREQ(sq_str(fn->localvars[4].name)->data, "this");
+    EXPECT_LT(fn->localvars[1].end_op, fn->localvars[0].start_op + 1);
+    EXPECT_EQ(fn->localvars[1].reg, fn->localvars[0].reg);
+}
+
+// --- functions and closures -----------------------------------------------
+
+TEST_F(Compiler, DefaultParametersAreEvaluatedWhenTheClosureIsMade) {
+    EXPECT_EQ(run("local d = 1; local f = function(a, b = d + 1, c = \"c\") { return a + b + c; }; d = 100; "
+                  "print(f(0) + \" \" + f(0, 5) + \" \" + f(0, 5, 6))"),
+              "2c 5c 11");
+    EXPECT_EQ(run("function f(a, b) {} f(1)"), "error: wrong number of parameters (2 passed, 3 required)");
+}
+
+TEST_F(Compiler, VarargsAndTheMainFunctionArguments) {
+    EXPECT_EQ(run("function f(a, ...) { return a + vargv.len(); } print(f(1, 2, 3))"), "3");
+    EXPECT_EQ(run("print(typeof vargv + vargv.len())"), "array0");
+}
+
+TEST_F(Compiler, ClosuresCaptureThroughSeveralLevels) {
+    EXPECT_EQ(run("local x = 1; function outer() { return function() { return function() { return x++; }; }; } "
+                  "local f = outer()()(); print(f + \" \" + x)"),
+              "1 2");
+    EXPECT_EQ(run("local fs = []; for (local i = 0; i < 3; i++) { local j = i; fs.append(@() j); } "
+                  "print(fs[0]() + \"\" + fs[1]() + fs[2]())"),
+              "012");
+    EXPECT_EQ(run("local fs = []; local i = 0; while (i < 3) { local j = i++; fs.append(@() j); if (j == 1) continue; } "
+                  "print(fs[0]() + \"\" + fs[1]() + fs[2]())"),
+              "012");
+    EXPECT_EQ(run("local fs = []; for (local i = 0; i < 3; i++) { local j = i; fs.append(@() j); if (i == 1) break; } "
+                  "print(fs[0]() + \"\" + fs[1]())"),
+              "01");
+}
+
+TEST_F(Compiler, FunctionDeclarationForms) {
+    EXPECT_EQ(run("t <- {inner = {}}; function t.inner.f() { return \"dotted\"; } print(t.inner.f())"), "dotted");
+    EXPECT_EQ(run("class K {} function K::m() { return \"member\"; } print(K().m())"), "member");
+    EXPECT_EQ(run("local function sq(x) { return x * x; } print(sq(7))"), "49");
+    EXPECT_EQ(run("local env = {v = 3}; local f = function[env]() { return v; }; print(f() + (@[env]() v * 2)())"),
+              "9");
+    EXPECT_EQ(run("local t = { function m() { return 1; }, \"json\": 2, [3] = 4 }; print(t.m() + t.json + t[3])"), "7");
+}
+
+TEST_F(Compiler, GeneratorsAndTailCalls) {
+    EXPECT_EQ(run("function g(n) { for (local i = 0; i < n; i++) yield i; } local s = \"\"; "
+                  "foreach (v in g(4)) s += v; print(s)"),
+              "0123");
+    EXPECT_EQ(run("function count(n) { if (n == 0) return \"done\"; return count(n - 1); } print(count(5000))"),
+              "done");
+}
+
+// --- classes ----------------------------------------------------------------
+
+TEST_F(Compiler, ClassesWithBaseCallsStaticsAndAttributes) {
+    EXPECT_EQ(run("class A { v = 1; constructor(x) { v = x; } function get() { return v; } }\n"
+                  "class B extends A { static tag = \"B\"; constructor() { base.constructor(5); } "
+                  "function get() { return base.get() * 2; } }\n"
+                  "print(B().get() + B.tag)"),
+              "10B");
+    EXPECT_EQ(run("class C </ doc = \"cls\" /> { </ min = 0, max = 9 /> n = 3 }\n"
+                  "print(C.getattributes(null).doc + C.getattributes(\"n\").max)"),
+              "cls9");
+    EXPECT_EQ(run("local ns = {}; class ns.Inner { function f() { return 2; } } print(ns.Inner().f())"), "2");
+}
+
+TEST_F(Compiler, PostCallInitializerSetsMembers) {
+    EXPECT_EQ(run("class S { w = 0; h = 0 } local s = S() { w = 640, [\"h\"] = 480 }; print(s.w + \"x\" + s.h)"),
+              "640x480");
+    EXPECT_EQ(run("function mk() { return class { x = 1 } } class D extends mk() { y = 2 } print(D().x + D().y)"),
+              "3");
+}
+
+// --- statements -------------------------------------------------------------
+
+TEST_F(Compiler, SwitchFallsThroughToTheNextCase) {
+    const char *src =
+        "function f(x) { local s = \"\"; switch (x) { case 1: s += \"one\"; case 2: s += \"two\"; break; "
+        "case \"s\": s += \"str\"; break; default: s += \"dflt\"; } return s; }\n"
+        "print(f(1) + \" \" + f(2) + \" \" + f(\"s\") + \" \" + f(9))";
+    EXPECT_EQ(run(src), "onetwo two str dflt");
+    EXPECT_EQ(run("local n = 0; for (local i = 0; i < 4; i++) { switch (i) { case 1: continue; } n++; } print(n)"), "3");
+}
+
+TEST_F(Compiler, BreakAndContinueLeaveTryBlocks) {
+    EXPECT_EQ(run("local n = 0; while (true) { try { n++; if (n == 3) break; continue; } catch (e) {} } "
+                  "try { throw \"after\"; } catch (e) { print(n + e); }"),
+              "3after");
+}
+
+TEST_F(Compiler, LoopsOfEveryKind) {
+    EXPECT_EQ(run("local s = 0; local i = 0; do { s += i; } while (++i < 5) print(s)"), "10");
+    EXPECT_EQ(run("local s = \"\"; foreach (k, v in [\"a\", \"b\"]) s += k + v; foreach (c in \"xy\") s += c; print(s)"),
+              "0a1b120121");
+    EXPECT_EQ(run("local s = 0; for (;;) { if (++s > 4) break; } print(s)"), "5");
+}
+
+TEST_F(Compiler, EnumsAndConstantsFoldAndPersist) {
+    EXPECT_EQ(run("enum E { A, B = 7, C } const K = -3; print(E.A + \" \" + E.B + \" \" + E.C + \" \" + K)"),
+              "0 7 1 -3");
+    EXPECT_EQ(run("print(K * 2)"), "-6");
+    EXPECT_NE(disassembly("return K + 1").find("LOADINT      2   0   0 -2"), std::string::npos);
+    EXPECT_EQ(compile_error("enum F { A } return F.Z"), "invalid enum member 'Z'");
+    EXPECT_EQ(compile_error("const Q = foo;"), "scalar expected : integer, float, bool or string");
+}
+
+TEST_F(Compiler, StatementsEndAtSemicolonsLineBreaksOrBraces) {
+    EXPECT_EQ(run("local a = 1\nlocal b = 2\nprint(a + b)"), "3");
+    EXPECT_EQ(compile_error("local a = 1 local b = 2"), "end of statement expected (; or lf)");
+    EXPECT_EQ(run("function f() { return }\nprint(f())"), "null");
+}
+
+// --- errors ---------------------------------------------------------------
+
+TEST_F(Compiler, ErrorsReportLineAndColumn) {
+    EXPECT_EQ(compile_error("local a = 1;\n\nlocal b = ;"), "expression expected");
+    EXPECT_EQ(g_report.line, 3);
+    EXPECT_EQ(g_report.column, 11);
+    EXPECT_EQ(g_report.source, "test.nut");
+    EXPECT_EQ(last_error(), "expression expected");
+    EXPECT_EQ(compile_error("f(1, 2"), "expected ')'");
+    EXPECT_EQ(compile_error("local 5 = 1"), "expected 'IDENTIFIER'");
+    EXPECT_EQ(compile_error("x = )"), "expression expected");
+    EXPECT_EQ(compile_error("break;"), "'break' has to be in a loop block");
+    EXPECT_EQ(compile_error("switch (1) { case 1: continue; }"), "'continue' has to be in a loop block");
+    EXPECT_EQ(compile_error("1 = 2"), "can't assign expression");
+    EXPECT_EQ(compile_error("function f(a = 1, b) {}"), "expected '='");
+}
+
+TEST_F(Compiler, LexicalErrors) {
+    EXPECT_EQ(compile_error("local s = \"abc"), "unfinished string");
+    EXPECT_EQ(compile_error("local s = \"ab\ncd\""), "newline in a constant");
+    EXPECT_EQ(compile_error("/* never closed"), "missing \"*/\" in comment");
+    EXPECT_EQ(compile_error("local s = \"\\q\""), "unrecognised escaper char");
+    EXPECT_EQ(compile_error("local c = 'ab'"), "invalid character literal");
+    EXPECT_EQ(compile_error("local n = 0x"), "expected hex digits after '0x'");
+    EXPECT_EQ(compile_error("local n = 1e+"), "exponent expected");
+    EXPECT_EQ(compile_error("local n = 09"), "invalid octal number");
+    EXPECT_EQ(compile_error("local n = 12abc"), "invalid character in number");
+    EXPECT_EQ(compile_error("local n = `"), "unexpected character (code 96)");
+}
+
+TEST_F(Compiler, EmptyAndNulInputs) {
+    SQValue proto;
+    EXPECT_TRUE(compiles("", proto));
+    EXPECT_EQ(run("// only a comment"), "");
+    std::string with_nul("print(1)\0print(2)", 17);
+    EXPECT_EQ(compile_error(with_nul), "unexpected character (code 0)");
+    EXPECT_TRUE(sq_compile_source(v, nullptr, 5, nullptr, true, proto));
+}
+
+TEST_F(Compiler, RegisterLimitIsACompileError) {
+    std::string many;
+    for (int i = 0; i < 200; ++i) many += "local v" + std::to_string(i) + " = " + std::to_string(i) + ";\n";
+    EXPECT_EQ(run(many + "print(v199)"), "199");
+    std::string too_many = many;
+    for (int i = 200; i < 300; ++i) too_many += "local v" + std::to_string(i) + ";\n";
+    EXPECT_EQ(compile_error(too_many), "too many local variables or temporaries (limit 255)");
+    std::string args = "print(";
+    for (int i = 0; i < 300; ++i) args += (i ? ",1" : "1");
+    EXPECT_EQ(compile_error(args + ")"), "too many local variables or temporaries (limit 255)");
+}
+
+TEST_F(Compiler, DeepNestingIsRejectedNotOverflowed) {
+    const int depth = 100000;
+    EXPECT_EQ(compile_error(std::string(depth, '(') + "1" + std::string(depth, ')')), "script nested too deeply");
+    EXPECT_EQ(compile_error(std::string(depth, '[')), "script nested too deeply");
+    EXPECT_EQ(compile_error(std::string(depth, '{')), "script nested too deeply");
+    EXPECT_EQ(compile_error(std::string(depth, '!') + "1"), "script nested too deeply");
+    std::string fns;
+    for (int i = 0; i < 5000; ++i) fns += "local f = function(){";
+    EXPECT_EQ(compile_error(fns), "script nested too deeply");
+    EXPECT_EQ(run("print(" + std::string(50, '(') + "7" + std::string(50, ')') + ")"), "7");
+}
+
+// Every prefix of a valid script, and random bytes, either compile or fail
+// with a message: never a crash.
+TEST_F(Compiler, TruncatedAndRandomInputNeverCrash) {
+    const std::string script =
+        "class A extends B { x = 1; function f(a, b = 2, ...) { return a ? @\"v\" : [1, {k = 'c'}]; } }\n"
+        "foreach (i, v in t) { switch (v) { case 1: break; default: yield v++; } }\n"
+        "try { local s = \"e\\x41\"; ::g <- s.len() <=> 0x10; } catch (e) { throw e; } /* c */ enum E { P = 1.5e3 }";
+    SQValue proto;
+    int failures = 0;
+    for (size_t n = 0; n <= script.size(); ++n) {
+        if (!compiles(script.substr(0, n), proto)) {
+            ++failures;
+            EXPECT_FALSE(last_error().empty());
+        }
+    }
+    EXPECT_GT(failures, 0);
+    std::mt19937 rng(1234);
+    const std::string alphabet = "(){}[]<>=+-*/%!~&|^?:.,;@\"'\\#0123456789xabcdefgn \n\t\0";
+    for (int round = 0; round < 3000; ++round) {
+        std::string junk(rng() % 60, ' ');
+        for (char &c : junk) c = alphabet[rng() % alphabet.size()];
+        if (!compiles(junk, proto)) {
+            EXPECT_FALSE(last_error().empty());
+        }
+    }
+}
+
+// --- lexer ----------------------------------------------------------------
+
+TEST(Lexer, SplitsOperatorsLongestFirst) {
+    const std::string src = "a<-b >>>= c<=>d ::e ... </ />";
+    Lexer lex(src.data(), src.size());
+    Token tok;
+    std::vector<int> kinds;
+    for (lex.next(tok); tok.kind != TK_EOF; lex.next(tok)) kinds.push_back(tok.kind);
+    std::vector<int> expected = {TK_IDENTIFIER, TK_NEWSLOT, TK_IDENTIFIER, TK_USHREQ, TK_IDENTIFIER,
+                                 TK_CMP3, TK_IDENTIFIER, TK_DOUBLECOLON, TK_IDENTIFIER, TK_VARPARAMS,
+                                 TK_ATTR_OPEN, TK_ATTR_CLOSE};
+    EXPECT_EQ(kinds, expected);
+}
+
+TEST(Lexer, TracksPositionsAndLineBreaks) {
+    const std::string src = "x # note\n  /* a\nb */ y";
+    Lexer lex(src.data(), src.size());
+    Token tok;
+    lex.next(tok);
+    EXPECT_FALSE(tok.newline_before);
+    lex.next(tok);
+    EXPECT_EQ(tok.text, "y");
+    EXPECT_TRUE(tok.newline_before);
+    EXPECT_EQ(tok.line, 3);
+    EXPECT_EQ(tok.column, 6);
+}
+
+}  // namespace
