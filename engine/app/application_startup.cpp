@@ -27,8 +27,9 @@ namespace me {
 
 namespace {
 
-constexpr uint32_t kSdlSubsystems =
-    SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS;
+// Video is started by the main window, so that a missing display costs only
+// the window.
+constexpr uint32_t kSdlSubsystems = SDL_INIT_TIMER | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS;
 constexpr size_t kReservedResources = 1000;
 
 [[noreturn]] void fail_startup(const std::string& message) {

@@ -15,6 +15,7 @@ InternedName key_up("key_up", 6);
 InternedName screen_resolution_changed("screen_resolution_changed", 7);
 InternedName application_will_terminate("application_will_terminate", 8);
 InternedName shutdown("shutdown", 9);
+InternedName handle_game_controller_button("handle_game_controller_button", 10);
 }  // namespace root_names
 
 bool call_root_callback(const InternedName& name, std::initializer_list<ScriptArgument> arguments) {

@@ -16,6 +16,7 @@ extern InternedName update;
 extern InternedName render;
 extern InternedName key_down;
 extern InternedName key_up;
+extern InternedName handle_game_controller_button;
 extern InternedName screen_resolution_changed;
 extern InternedName application_will_terminate;
 extern InternedName shutdown;

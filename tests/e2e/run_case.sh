@@ -12,7 +12,8 @@ trap 'rm -rf "$work"' EXIT
 export HOME="$work/home"
 export XDG_DOCUMENTS_DIR="$work/documents"
 export QUILLMOOR_NO_MESSAGE_BOX=1
-export SDL_VIDEODRIVER=dummy
+# SDL's offscreen driver gives a real window and OpenGL context without a display.
+export SDL_VIDEODRIVER=offscreen
 export SDL_AUDIODRIVER=dummy
 save_dir="$XDG_DOCUMENTS_DIR/E2E Game"
 log="$save_dir/game_log.txt"

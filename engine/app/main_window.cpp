@@ -1,0 +1,129 @@
+#include "app/main_window.h"
+
+#include <string>
+
+#include "app/application.h"
+#include "app/builtin_cvars.h"
+#include "app/log.h"
+
+namespace me {
+
+namespace {
+
+uint32_t creation_flags(WindowMode mode) {
+    switch (mode) {
+    case WindowMode::Fullscreen:
+        return SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN;
+    case WindowMode::FullscreenDesktop:
+        return SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN_DESKTOP;
+    default:
+        return SDL_WINDOW_OPENGL;
+    }
+}
+
+}  // namespace
+
+Resolution desktop_resolution(int display_index) {
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(display_index, &mode) != 0) {
+        log_error(format_message("SDL_GetDesktopDisplayMode() failed: %1", SDL_GetError()));
+        return MainWindow::kFallbackResolution;
+    }
+    return {mode.w, mode.h};
+}
+
+bool MainWindow::create() {
+    if (exists())
+        return true;
+    if (!start_video())
+        return false;
+    m_requested = take_requested_video_mode();
+    Resolution size{m_requested.width, m_requested.height};
+    if (!m_requested.has_resolution()) {
+        size = desktop_resolution(0);
+        log_info(format_message("No video mode resolution specified, using desktop resolution %1x%2.", size.width,
+                                size.height));
+    }
+    if (!open_window(size))
+        return false;
+    m_current_mode = m_requested.mode;
+    read_drawable_size();
+    log_info(format_message("SDL window: %1x%2", m_drawable.width, m_drawable.height));
+    apply_vsync_setting();
+    apply_cursor_setting();
+    return true;
+}
+
+// Video starts here rather than with SDL's other subsystems, so that a
+// missing display costs the window and nothing else.
+bool MainWindow::start_video() {
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0)
+        return true;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+        return true;
+    log_error(format_message("Cannot start the SDL video subsystem, running without a window: %1.", SDL_GetError()));
+    return false;
+}
+
+bool MainWindow::open_window(Resolution size) {
+    const std::string title = cvars::window_title.text();
+    m_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, size.width,
+                                size.height, creation_flags(m_requested.mode));
+    if (m_window == nullptr) {
+        log_error(format_message("Error creating main window, SDL_CreateWindow() failed: %1.", SDL_GetError()));
+        return false;
+    }
+    m_gl_context = SDL_GL_CreateContext(m_window);
+    if (m_gl_context == nullptr) {
+        log_error(format_message("Error creating OpenGL context: %1.", SDL_GetError()));
+        destroy();
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::destroy() {
+    if (m_gl_context != nullptr)
+        SDL_GL_DeleteContext(m_gl_context);
+    if (m_window != nullptr)
+        SDL_DestroyWindow(m_window);
+    m_gl_context = nullptr;
+    m_window = nullptr;
+}
+
+uint32_t MainWindow::flags() const { return m_window != nullptr ? SDL_GetWindowFlags(m_window) : 0; }
+
+void MainWindow::apply_vsync_setting() {
+    cvars::vsync.take_changed();
+    if (!has_gl_context())
+        return;
+    const bool on = cvars::vsync.bool_value();
+    if (SDL_GL_SetSwapInterval(on ? 1 : 0) != 0)
+        log_warning(on ? "Setting vsync on failed." : "Setting vsync off failed.");
+    log_info(format_message("Vsync swap interval: %1", SDL_GL_GetSwapInterval()));
+}
+
+void MainWindow::apply_cursor_setting() {
+    cvars::cursor.take_changed();
+    if (exists())
+        SDL_ShowCursor(cvars::cursor.bool_value() ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void MainWindow::on_resized(int32_t width, int32_t height) {
+    if (!exists())
+        return;
+    read_drawable_size();
+    log_info(format_message("SDL window resized to: %1x%2 (drawable %3x%4)", width, height, m_drawable.width,
+                            m_drawable.height));
+    if (g_application != nullptr)
+        g_application->on_resolution_changed(false);
+}
+
+void MainWindow::read_drawable_size() { SDL_GL_GetDrawableSize(m_window, &m_drawable.width, &m_drawable.height); }
+
+void MainWindow::swap() {
+    if (has_gl_context())
+        SDL_GL_SwapWindow(m_window);
+}
+
+}  // namespace me
