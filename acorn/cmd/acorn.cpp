@@ -48,7 +48,8 @@ void print_to_stderr(HSQUIRRELVM, const SQChar *format, ...) {
 void print_usage(std::FILE *to) {
     std::fprintf(to,
                  "usage: acorn [options] [script.nut [args...]]\n"
-                 "  (no script)  read lines and run each; a line \"= expression\" prints its value\n"
+                 "  (no script)  read lines and run each; a line \"= expression\" prints its value,\n"
+                 "               a line ending in \\ continues on the next\n"
                  "  -c           compile the script to a closure file instead of running it\n"
                  "  -o FILE      name the compiled file (default %s)\n"
                  "  -d           keep debug information\n"
@@ -168,20 +169,36 @@ void evaluate_line(HSQUIRRELVM v, const std::string &line) {
     std::fflush(stdout);
 }
 
+// Reads one line without its newline; false at the end of input.
+bool read_line(std::string &line) {
+    line.clear();
+    int c;
+    while ((c = std::fgetc(stdin)) != EOF && c != '\n') line += static_cast<char>(c);
+    return c != EOF || !line.empty();
+}
+
+// A line ending in a backslash continues on the next one.
+bool read_statement(std::string &statement) {
+    if (!read_line(statement)) return false;
+    std::string more;
+    while (!statement.empty() && statement.back() == '\\' && read_line(more)) {
+        statement.back() = '\n';
+        statement += more;
+    }
+    return true;
+}
+
 int run_prompt(HSQUIRRELVM v) {
     const bool interactive = isatty(STDIN_FILENO) != 0;
     if (interactive) std::printf("%s\n", ACORN_VERSION_STRING);
-    std::string line;
+    std::string statement;
     while (true) {
         if (interactive) {
             std::fputs("acorn> ", stdout);
             std::fflush(stdout);
         }
-        line.clear();
-        int c;
-        while ((c = std::fgetc(stdin)) != EOF && c != '\n') line += static_cast<char>(c);
-        if (c == EOF && line.empty()) break;
-        if (!line.empty()) evaluate_line(v, line);
+        if (!read_statement(statement)) break;
+        if (!statement.empty()) evaluate_line(v, statement);
     }
     return 0;
 }

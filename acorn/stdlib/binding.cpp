@@ -66,4 +66,11 @@ std::string_view string_argument(HSQUIRRELVM v, SQInteger idx) {
     return {text, static_cast<std::size_t>(size)};
 }
 
+SQRESULT c_string_argument(HSQUIRRELVM v, SQInteger idx, std::string &out) {
+    const std::string_view text = string_argument(v, idx);
+    if (text.find('\0') != std::string_view::npos) return sq_throwerror(v, "string with a zero byte where a name is expected");
+    out.assign(text);
+    return SQ_OK;
+}
+
 }  // namespace acorn::stdlib

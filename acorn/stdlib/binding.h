@@ -4,6 +4,7 @@
 #ifndef ACORN_STDLIB_BINDING_H
 #define ACORN_STDLIB_BINDING_H
 
+#include <string>
 #include <string_view>
 
 #include "squirrel.h"
@@ -30,6 +31,11 @@ SQRESULT define_class(HSQUIRRELVM v, bool has_base, const void *type_tag, const 
 
 // The string at idx, zero bytes included; empty when it is not a string.
 std::string_view string_argument(HSQUIRRELVM v, SQInteger idx);
+
+// The string at idx for a C function (a path, a variable name, a command);
+// raises an error instead when it holds a zero byte, which would silently
+// shorten it.
+SQRESULT c_string_argument(HSQUIRRELVM v, SQInteger idx, std::string &out);
 
 }  // namespace acorn::stdlib
 

@@ -44,13 +44,15 @@ std::FILE *open_argument(HSQUIRRELVM v, bool &owned, SQRESULT &result) {
         owned = false;
         return static_cast<std::FILE *>(pointer);
     }
-    const std::string_view path = string_argument(v, 2);
-    const std::string_view mode = sq_gettop(v) >= 3 ? string_argument(v, 3) : std::string_view("r");
-    if (sq_gettype(v, 2) != OT_STRING || !is_valid_mode(mode) || path.find('\0') != std::string_view::npos) {
+    std::string path;
+    const std::string mode(sq_gettop(v) >= 3 ? string_argument(v, 3) : std::string_view("r"));
+    if (sq_gettype(v, 2) != OT_STRING || !is_valid_mode(mode)) {
         result = sq_throwerror(v, "invalid file name or mode");
         return nullptr;
     }
-    std::FILE *file = std::fopen(std::string(path).c_str(), std::string(mode).c_str());
+    result = c_string_argument(v, 2, path);
+    if (SQ_FAILED(result)) return nullptr;
+    std::FILE *file = std::fopen(path.c_str(), mode.c_str());
     if (file == nullptr) result = sq_throwerror(v, "cannot open file");
     return file;
 }
@@ -90,20 +92,23 @@ const SQRegFunction kFileMethods[] = {
 SQInteger io_loadfile(HSQUIRRELVM v) {
     SQBool printerror = SQFalse;
     if (sq_gettop(v) >= 3) sq_getbool(v, 3, &printerror);
-    const std::string path(string_argument(v, 2));
+    std::string path;
+    if (SQ_FAILED(c_string_argument(v, 2, path))) return SQ_ERROR;
     return SQ_SUCCEEDED(sqstd_loadfile(v, path.c_str(), printerror)) ? 1 : SQ_ERROR;
 }
 
 SQInteger io_dofile(HSQUIRRELVM v) {
     SQBool printerror = SQFalse;
     if (sq_gettop(v) >= 3) sq_getbool(v, 3, &printerror);
-    const std::string path(string_argument(v, 2));
+    std::string path;
+    if (SQ_FAILED(c_string_argument(v, 2, path))) return SQ_ERROR;
     sq_push(v, 1);
     return SQ_SUCCEEDED(sqstd_dofile(v, path.c_str(), SQTrue, printerror)) ? 1 : SQ_ERROR;
 }
 
 SQInteger io_writeclosuretofile(HSQUIRRELVM v) {
-    const std::string path(string_argument(v, 2));
+    std::string path;
+    if (SQ_FAILED(c_string_argument(v, 2, path))) return SQ_ERROR;
     sq_push(v, 3);
     return SQ_SUCCEEDED(sqstd_writeclosuretofile(v, path.c_str())) ? 0 : SQ_ERROR;
 }

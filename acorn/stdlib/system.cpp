@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 #include "binding.h"
 #include "sqstdsystem.h"
@@ -9,14 +10,10 @@ namespace acorn::stdlib {
 
 namespace {
 
-const SQChar *c_string_argument(HSQUIRRELVM v, SQInteger idx) {
-    const SQChar *text = "";
-    sq_getstring(v, idx, &text);
-    return text;
-}
-
 SQInteger system_getenv(HSQUIRRELVM v) {
-    const char *value = std::getenv(c_string_argument(v, 2));
+    std::string name;
+    if (SQ_FAILED(c_string_argument(v, 2, name))) return SQ_ERROR;
+    const char *value = std::getenv(name.c_str());
     if (value == nullptr) {
         sq_pushnull(v);
     } else {
@@ -26,7 +23,9 @@ SQInteger system_getenv(HSQUIRRELVM v) {
 }
 
 SQInteger system_system(HSQUIRRELVM v) {
-    sq_pushinteger(v, static_cast<SQInteger>(std::system(c_string_argument(v, 2))));
+    std::string command;
+    if (SQ_FAILED(c_string_argument(v, 2, command))) return SQ_ERROR;
+    sq_pushinteger(v, static_cast<SQInteger>(std::system(command.c_str())));
     return 1;
 }
 
@@ -41,12 +40,17 @@ SQInteger system_time(HSQUIRRELVM v) {
 }
 
 SQInteger system_remove(HSQUIRRELVM v) {
-    if (std::remove(c_string_argument(v, 2)) != 0) return sq_throwerror(v, "remove() failed");
+    std::string path;
+    if (SQ_FAILED(c_string_argument(v, 2, path))) return SQ_ERROR;
+    if (std::remove(path.c_str()) != 0) return sq_throwerror(v, "remove() failed");
     return 0;
 }
 
 SQInteger system_rename(HSQUIRRELVM v) {
-    if (std::rename(c_string_argument(v, 2), c_string_argument(v, 3)) != 0) return sq_throwerror(v, "rename() failed");
+    std::string from;
+    std::string to;
+    if (SQ_FAILED(c_string_argument(v, 2, from)) || SQ_FAILED(c_string_argument(v, 3, to))) return SQ_ERROR;
+    if (std::rename(from.c_str(), to.c_str()) != 0) return sq_throwerror(v, "rename() failed");
     return 0;
 }
 
@@ -68,7 +72,7 @@ SQInteger system_date(HSQUIRRELVM v) {
     if (format != 'l' && format != 'u') return sq_throwerror(v, "invalid format");
     std::tm parts{};
     const bool ok = format == 'u' ? gmtime_r(&when, &parts) != nullptr : localtime_r(&when, &parts) != nullptr;
-    if (!ok) return sq_throwerror(v, "crt api failure");
+    if (!ok) return sq_throwerror(v, "date out of range");
     sq_newtable(v);
     set_integer_slot(v, "sec", parts.tm_sec);
     set_integer_slot(v, "min", parts.tm_min);

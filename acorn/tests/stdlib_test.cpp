@@ -314,6 +314,7 @@ TEST_F(StdlibTest, RemoveAndRenameReportFailures) {
     EXPECT_EQ(run("rename(`" + from + "`, `" + to + "`); remove(`" + to + "`); print(`ok`);"), "ok");
     EXPECT_EQ(run("remove(`" + to + "`);"), "error: remove() failed");
     EXPECT_EQ(run("rename(`" + from + "`, `" + to + "`);"), "error: rename() failed");
+    EXPECT_EQ(run("remove(`" + to + "\\x00tail`);"), "error: string with a zero byte where a name is expected");
 }
 
 // ---------------------------------------------------------------- io
