@@ -47,14 +47,12 @@ bool sq_resolve_range(HSQUIRRELVM v, SQInteger first, SQInteger len, SQInteger &
 }
 
 bool sq_call_with(HSQUIRRELVM v, const SQObject &fn, std::initializer_list<SQObject> args, SQValue &result) {
-    const SQInteger top = sq_gettop(v);
     const auto nargs = static_cast<SQInteger>(args.size());
-    if (SQ_FAILED(sq_reservestack(v, nargs + 1))) return false;
-    sq_pushobject(v, fn);
-    for (const SQObject &a : args) sq_pushobject(v, a);
-    const bool ok = SQ_SUCCEEDED(sq_call(v, nargs, SQTrue, SQTrue));
-    if (ok) result = sq_arg(v, -1);
-    sq_settop(v, top);
+    if (SQ_FAILED(sq_reservestack(v, nargs))) return false;
+    const SQInteger argbase = v->top;
+    for (const SQObject &a : args) v->push(a);
+    const bool ok = v->call(fn, nargs, argbase, result, true);
+    v->pop(std::max<SQInteger>(v->top - argbase, 0));
     return ok;
 }
 
