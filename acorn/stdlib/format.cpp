@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "sqstdstring.h"
@@ -185,6 +186,9 @@ bool format_text(std::string_view format, const FormatArguments &args, std::stri
         }
     } catch (const FormatError &e) {
         error = e.message;
+        return false;
+    } catch (const std::bad_alloc &) {
+        error = "format result too large";
         return false;
     }
     return true;

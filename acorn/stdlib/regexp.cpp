@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <new>
 
 #include "sqstdstring.h"
 
@@ -176,10 +177,16 @@ private:
     std::size_t steps_ = 0;
 };
 
+// Running out of memory for the thread lists counts as too much work.
 RegexOutcome Regex::run(std::string_view text, bool whole) {
     std::vector<std::ptrdiff_t> best;
-    RegexMachine machine(*this, text);
-    const RegexOutcome outcome = machine.run(whole, best);
+    RegexOutcome outcome = RegexOutcome::TooComplex;
+    try {
+        RegexMachine machine(*this, text);
+        outcome = machine.run(whole, best);
+    } catch (const std::bad_alloc &) {
+        outcome = RegexOutcome::TooComplex;
+    }
     last_slots_ = outcome == RegexOutcome::Matched ? std::move(best) : std::vector<std::ptrdiff_t>();
     return outcome;
 }

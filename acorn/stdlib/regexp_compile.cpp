@@ -4,8 +4,10 @@
 // character stands for itself.
 #include "regexp.h"
 
-#include <cctype>
 #include <ctype.h>
+
+#include <cctype>
+#include <new>
 
 namespace acorn::stdlib {
 
@@ -367,6 +369,9 @@ public:
             emitter.add({RegexOp::Match});
         } catch (const PatternError &e) {
             error = e.message;
+            return nullptr;
+        } catch (const std::bad_alloc &) {
+            error = "out of memory";
             return nullptr;
         }
         return regex;
