@@ -1,6 +1,7 @@
 // Thread construction, stack bookkeeping, errors and debugging views.
 #include "avm.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
@@ -108,15 +109,20 @@ const char *SQVM::local_name(SQInteger level, SQInteger idx, SQValue &val) const
     if (ci.closure._type != OT_CLOSURE) return nullptr;
     const SQFunctionProto *fn = sq_closure(ci.closure)->fn();
     SQInteger pc = ci.ip ? static_cast<SQInteger>(ci.ip - fn->code.data()) - 1 : 0;
+    std::vector<const SQLocalVarInfo *> live;
     for (const SQLocalVarInfo &lv : fn->localvars) {
-        if (pc < lv.start_op || pc >= lv.end_op) continue;
-        if (idx-- > 0) continue;
-        SQInteger slot = ci.stackbase + lv.reg;
-        if (slot < 0 || slot >= static_cast<SQInteger>(stack.size())) return nullptr;
-        val = stack[static_cast<size_t>(slot)];
-        return lv.name._type == OT_STRING ? sq_str(lv.name)->c_str() : nullptr;
+        if (pc >= lv.start_op && pc < lv.end_op) live.push_back(&lv);
     }
-    return nullptr;
+    if (idx >= static_cast<SQInteger>(live.size())) return nullptr;
+    // The most recently declared local comes first.
+    std::sort(live.begin(), live.end(), [](const SQLocalVarInfo *a, const SQLocalVarInfo *b) {
+        return a->start_op != b->start_op ? a->start_op > b->start_op : a->reg > b->reg;
+    });
+    const SQLocalVarInfo &lv = *live[static_cast<size_t>(idx)];
+    SQInteger slot = ci.stackbase + lv.reg;
+    if (slot < 0 || slot >= static_cast<SQInteger>(stack.size())) return nullptr;
+    val = stack[static_cast<size_t>(slot)];
+    return lv.name._type == OT_STRING ? sq_str(lv.name)->c_str() : nullptr;
 }
 
 void sq_object_name(const SQObject &o, std::string &out) {

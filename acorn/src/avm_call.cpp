@@ -36,8 +36,10 @@ SQValue weak_target(const SQValue &env) { return SQValue(sq_weak(env)->obj); }
 
 }  // namespace
 
+// A call refused before it started is reported only when no script is
+// running; otherwise the caller's frame receives the error and reports it.
 bool SQVM::fail_call(bool raiseerror) {
-    if (ss->notifyallexceptions || (raiseerror && traps.empty())) call_errorhandler(lasterror);
+    if (ss->notifyallexceptions || (raiseerror && calls.empty())) call_errorhandler(lasterror);
     return false;
 }
 

@@ -628,7 +628,7 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
             error_reported = false;
             continue;
         }
-        if (raiseerror && traps.empty()) call_errorhandler(lasterror);
+        if (raiseerror) call_errorhandler(lasterror);
         SQInteger prevtop = calls[static_cast<size_t>(entry)].prevtop;
         SQInteger prevbase = calls[static_cast<size_t>(entry)].prevbase;
         unwind_to(entry);

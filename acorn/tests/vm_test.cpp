@@ -304,11 +304,21 @@ TEST_F(Vm, ErrorThroughNativeFramesIsReportedOnce) {
               g_handler.failing_locals.end());
 }
 
-TEST_F(Vm, CaughtErrorsDoNotReachTheHandler) {
+TEST_F(Vm, ErrorsCaughtInTheSameScriptCallDoNotReachTheHandler) {
+    install_error_handler();
+    EXPECT_EQ(run("function failing() { throw \"x\"; } try { failing(); } catch (e) { return e; }", true), "x");
+    EXPECT_EQ(g_handler.calls, 0);
+    EXPECT_EQ(run("function failing() { throw \"y\"; } try { failing.pcall(this); } catch (e) { return e; }", true),
+              "y");
+    EXPECT_EQ(g_handler.calls, 0);
+}
+
+TEST_F(Vm, ANativeCallAskingForReportsReportsEvenInsideTry) {
     install_error_handler();
     EXPECT_EQ(run("function failing() { throw \"x\"; } try { reenter(failing); } catch (e) { return e; }", true),
               "x");
-    EXPECT_EQ(g_handler.calls, 0);
+    EXPECT_EQ(g_handler.calls, 1);
+    EXPECT_EQ(g_handler.error, "x");
 }
 
 TEST_F(Vm, GeneratorStates) {
