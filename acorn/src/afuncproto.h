@@ -1,6 +1,7 @@
 // Function prototypes: what the compiler produces and the VM runs.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "aobject.h"
@@ -54,3 +55,9 @@ struct SQFunctionProto : SQRefCounted {
     // Source line of instruction `op` (0 when unknown).
     SQInteger line_of(SQInteger op) const;
 };
+
+// Checks that `proto` only refers to registers, literals, free variables,
+// child functions and jump targets that exist (`parent`: the enclosing
+// function, null for a script's main function). Children are not visited.
+// On failure returns false with the reason in `why`.
+bool sq_verify_proto(const SQFunctionProto *proto, const SQFunctionProto *parent, std::string &why);

@@ -5,7 +5,10 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 
 #include "acompiler.h"
@@ -397,6 +400,32 @@ TEST_F(Compiler, TruncatedAndRandomInputNeverCrash) {
             EXPECT_FALSE(last_error().empty());
         }
     }
+}
+
+// Everything the compiler emits for the conformance scripts refers only to
+// registers, literals, free variables and jump targets that exist.
+bool verify_tree(const SQFunctionProto *fn, const SQFunctionProto *parent, std::string &why) {
+    if (!sq_verify_proto(fn, parent, why)) return false;
+    for (const SQValue &child : fn->functions)
+        if (!verify_tree(sq_proto(child), fn, why)) return false;
+    return true;
+}
+
+TEST_F(Compiler, EmittedCodePassesTheVerifier) {
+    namespace fs = std::filesystem;
+    fs::path cases = fs::path(__FILE__).parent_path() / "conformance" / "cases";
+    int checked = 0;
+    for (const auto &entry : fs::directory_iterator(cases)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        SQValue proto;
+        ASSERT_TRUE(compiles(text.str(), proto)) << entry.path() << ": " << last_error();
+        std::string why;
+        EXPECT_TRUE(verify_tree(sq_proto(proto), nullptr, why)) << entry.path() << ": " << why;
+        ++checked;
+    }
+    EXPECT_GT(checked, 30);
 }
 
 // --- lexer ----------------------------------------------------------------
