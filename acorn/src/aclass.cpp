@@ -86,10 +86,10 @@ bool SQClass::newslot(const SQObject &key, const SQObject &val, bool bstatic) {
 }
 
 SQClassMember *SQClass::member(const SQObject &key) {
-    SQValue code;
-    if (!members || !members->get(key, code)) return nullptr;
-    std::vector<SQClassMember> &store = is_method_code(sq_int(code)) ? methods : fields;
-    return &store[index_of(sq_int(code))];
+    const SQValue *code = members ? members->find(key) : nullptr;
+    if (!code) return nullptr;
+    std::vector<SQClassMember> &store = is_method_code(sq_int(*code)) ? methods : fields;
+    return &store[index_of(sq_int(*code))];
 }
 
 bool SQClass::get(const SQObject &key, SQValue &val) {
@@ -190,10 +190,10 @@ SQInstance::~SQInstance() {
 }
 
 bool SQInstance::get(const SQObject &key, SQValue &val) {
-    SQValue code;
-    if (!cls || !cls->members || !cls->members->get(key, code)) return false;
-    size_t idx = index_of(sq_int(code));
-    if (is_method_code(sq_int(code))) {
+    const SQValue *code = cls && cls->members ? cls->members->find(key) : nullptr;
+    if (!code) return false;
+    size_t idx = index_of(sq_int(*code));
+    if (is_method_code(sq_int(*code))) {
         val = cls->methods[idx].val;
     } else {
         if (idx >= fields.size()) return false;
@@ -203,9 +203,9 @@ bool SQInstance::get(const SQObject &key, SQValue &val) {
 }
 
 bool SQInstance::set(const SQObject &key, const SQObject &val) {
-    SQValue code;
-    if (!cls || !cls->members || !cls->members->get(key, code) || is_method_code(sq_int(code))) return false;
-    size_t idx = index_of(sq_int(code));
+    const SQValue *code = cls && cls->members ? cls->members->find(key) : nullptr;
+    if (!code || is_method_code(sq_int(*code))) return false;
+    size_t idx = index_of(sq_int(*code));
     if (idx >= fields.size()) return false;
     SQValue old = std::move(fields[idx]);
     fields[idx] = val;

@@ -33,10 +33,14 @@ SQString *find_interned(SQSharedState *ss, const char *s, SQInteger len, SQHash 
 }  // namespace
 
 SQHash sq_hashbytes(const char *s, size_t len) {
-    // FNV-1a: cheap, and good enough spread for identifiers and short text.
-    uint32_t h = 2166136261u;
-    for (size_t i = 0; i < len; ++i) {
-        h ^= static_cast<unsigned char>(s[i]);
+    // FNV-1a over at most about 32 bytes spread across the string: building
+    // a long string piece by piece would otherwise hash it again in full at
+    // every step. Strings that differ only between samples share a bucket
+    // and are told apart by comparing their bytes.
+    size_t step = (len >> 5) + 1;
+    uint32_t h = 2166136261u ^ static_cast<uint32_t>(len);
+    for (size_t i = len; i >= step; i -= step) {
+        h ^= static_cast<unsigned char>(s[i - 1]);
         h *= 16777619u;
     }
     return static_cast<SQHash>(h);

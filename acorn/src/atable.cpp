@@ -46,6 +46,13 @@ SQTable *SQTable::create(SQSharedState *ss, SQInteger capacity) {
 
 SQValue *SQTable::find(const SQObject &key) {
     if (buckets.empty() || key._type == OT_NULL) return nullptr;
+    if (key._type == OT_STRING) {
+        // The common case: interned strings are equal only if identical.
+        const SQString *s = sq_str(key);
+        for (SQInteger i = buckets[s->hash & (buckets.size() - 1)]; i >= 0; i = nodes[i].next)
+            if (nodes[i].key._type == OT_STRING && sq_str(nodes[i].key) == s) return &nodes[i].val;
+        return nullptr;
+    }
     SQHash h = hash_of(key);
     for (SQInteger i = buckets[h & (buckets.size() - 1)]; i >= 0; i = nodes[i].next)
         if (nodes[i].hash == h && sq_rawequal(nodes[i].key, key)) return &nodes[i].val;
