@@ -3,6 +3,7 @@
 // number of deterministic mutations of them. Used as the suite's smoke run.
 //
 //   fuzz_xxx_smoke [-mutations=N] [-seed=S] DIR_OR_FILE...
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
