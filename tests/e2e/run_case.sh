@@ -4,7 +4,7 @@
 # the save directory) lies inside it, so nothing touches the real home.
 set -u
 
-binary=$1
+binary=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 case_name=$2
 work=$(mktemp -d "${TMPDIR:-/tmp}/quillmoor_e2e_XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT

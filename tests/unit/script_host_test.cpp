@@ -35,7 +35,8 @@ std::string read_text(const fs::path& path) {
 }
 
 void write_text(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
+    if (path.has_parent_path())
+        fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
 }
 
@@ -209,8 +210,8 @@ TEST_F(ScriptHostTest, AMissingAnswerCallbackWarnsAndAnswersTrue) {
 }
 
 TEST_F(ScriptHostTest, CallRunsAnyClosureOnAnyObject) {
-    const ScriptObject closure = evaluate("return function(x) { return this.base + x; }");
-    const ScriptObject self = evaluate("return { base = 40 };");
+    const ScriptObject closure = evaluate("return function(x) { return this.offset + x; }");
+    const ScriptObject self = evaluate("return { offset = 40 };");
     ScriptObject result;
     m_host->call(closure, self, {SQInteger{2}}, &result);
     EXPECT_EQ(sq_objtointeger(&result.handle()), 42);
@@ -219,7 +220,7 @@ TEST_F(ScriptHostTest, CallRunsAnyClosureOnAnyObject) {
 TEST_F(ScriptHostTest, ARuntimeErrorInACallbackEndsTheProcess) {
     set_root(R"(
         return {
-            update = function(dt) {
+            function update(dt) {
                 local zero = 0;
                 return 1 / zero;
             }
@@ -297,12 +298,14 @@ TEST_F(ScriptHostTest, CallStackTextListsEveryLevel) {
     sq_pop(vm(), 1);
     const std::string text = evaluate_string(R"(
         function outer() {
-            return record_call_stack();
+            local text = record_call_stack();
+            return text;
         }
-        return outer();
+        local text = outer();
+        return text;
     )");
     EXPECT_EQ(text.rfind("CALLSTACK\n*FUNCTION [record_call_stack()] NATIVE line [-1]\n"
-                         "*FUNCTION [outer()] test line [3]\n*FUNCTION [main()] test line [5]",
+                         "*FUNCTION [outer()] test line [3]\n*FUNCTION [main()] test line [6]",
                          0),
               0u)
         << text;
