@@ -70,19 +70,27 @@ int Compiler::condition_jump() {
     return fs_->emit(OP_JZ, r);
 }
 
+// `else if` chains are compiled in a loop: long chains are common in
+// dispatch code and must not count as nesting.
 void Compiler::if_statement() {
     next();
-    int to_else = condition_jump();
-    scoped_statement();
-    if (tok_.kind == TK_ELSE) {
-        int to_end = fs_->emit(OP_JMP);
+    std::vector<int> to_end;
+    for (;;) {
+        int to_else = condition_jump();
+        scoped_statement();
+        if (tok_.kind != TK_ELSE) {
+            fs_->patch_to_here(to_else);
+            break;
+        }
+        to_end.push_back(fs_->emit(OP_JMP));
         fs_->patch_to_here(to_else);
         next();
-        scoped_statement();
-        fs_->patch_to_here(to_end);
-    } else {
-        fs_->patch_to_here(to_else);
+        if (!accept(TK_IF)) {
+            scoped_statement();
+            break;
+        }
     }
+    fs_->patch_to_here(to_end);
 }
 
 void Compiler::loop_body(BreakTarget &target) {

@@ -375,6 +375,13 @@ TEST_F(Compiler, DeepNestingIsRejectedNotOverflowed) {
     EXPECT_EQ(run("print(" + std::string(50, '(') + "7" + std::string(50, ')') + ")"), "7");
 }
 
+TEST_F(Compiler, LongElseIfChainsAreNotNesting) {
+    std::string chain = "local x = 998; local r = -1;\nif (x == 0) r = 0;\n";
+    for (int i = 1; i < 1000; ++i) chain += "else if (x == " + std::to_string(i) + ") r = " + std::to_string(i) + ";\n";
+    EXPECT_EQ(run(chain + "else r = 5000;\nprint(r)"), "998");
+    EXPECT_EQ(run(chain + "print(r)"), "998");
+}
+
 // Every prefix of a valid script, and random bytes, either compile or fail
 // with a message: never a crash.
 TEST_F(Compiler, TruncatedAndRandomInputNeverCrash) {
