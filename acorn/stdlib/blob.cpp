@@ -23,9 +23,13 @@ MemoryStream *blob_at(HSQUIRRELVM v, SQInteger idx) {
     return static_cast<MemoryStream *>(static_cast<Stream *>(up));
 }
 
-SQRESULT this_blob(HSQUIRRELVM v, MemoryStream *&blob) {
-    blob = blob_at(v, 1);
-    return blob != nullptr ? SQ_OK : sq_throwerror(v, "invalid type tag");
+// Adapts a method body that works on the `this` blob into a native
+// function that first checks `this`.
+template <SQInteger (*Body)(HSQUIRRELVM, MemoryStream &)>
+SQInteger blob_method(HSQUIRRELVM v) {
+    MemoryStream *blob = blob_at(v, 1);
+    if (blob == nullptr) return sq_throwerror(v, "invalid type tag");
+    return Body(v, *blob);
 }
 
 SQRESULT attach(HSQUIRRELVM v, MemoryStream *blob) {
@@ -60,31 +64,25 @@ SQInteger blob_cloned(HSQUIRRELVM v) {
     return attach(v, copy);
 }
 
-SQInteger blob_resize(HSQUIRRELVM v) {
-    MemoryStream *blob = nullptr;
-    if (SQ_FAILED(this_blob(v, blob))) return SQ_ERROR;
+SQInteger blob_resize(HSQUIRRELVM v, MemoryStream &blob) {
     SQInteger size = 0;
     sq_getinteger(v, 2, &size);
     if (size < 0) return sq_throwerror(v, "negative size");
     try {
-        blob->resize(static_cast<std::size_t>(size));
+        blob.resize(static_cast<std::size_t>(size));
     } catch (const std::exception &) {
         return sq_throwerror(v, "out of memory");
     }
     return 0;
 }
 
-SQInteger blob_swap2(HSQUIRRELVM v) {
-    MemoryStream *blob = nullptr;
-    if (SQ_FAILED(this_blob(v, blob))) return SQ_ERROR;
-    blob->swap2();
+SQInteger blob_swap2(HSQUIRRELVM, MemoryStream &blob) {
+    blob.swap2();
     return 0;
 }
 
-SQInteger blob_swap4(HSQUIRRELVM v) {
-    MemoryStream *blob = nullptr;
-    if (SQ_FAILED(this_blob(v, blob))) return SQ_ERROR;
-    blob->swap4();
+SQInteger blob_swap4(HSQUIRRELVM, MemoryStream &blob) {
+    blob.swap4();
     return 0;
 }
 
@@ -102,34 +100,30 @@ SQRESULT byte_index(HSQUIRRELVM v, const MemoryStream &blob, std::size_t &index)
     return SQ_OK;
 }
 
-SQInteger blob_get(HSQUIRRELVM v) {
-    MemoryStream *blob = nullptr;
+SQInteger blob_get(HSQUIRRELVM v, MemoryStream &blob) {
     std::size_t index = 0;
-    if (SQ_FAILED(this_blob(v, blob)) || SQ_FAILED(byte_index(v, *blob, index))) return SQ_ERROR;
-    sq_pushinteger(v, blob->data()[index]);
+    if (SQ_FAILED(byte_index(v, blob, index))) return SQ_ERROR;
+    sq_pushinteger(v, blob.data()[index]);
     return 1;
 }
 
-SQInteger blob_set(HSQUIRRELVM v) {
-    MemoryStream *blob = nullptr;
+SQInteger blob_set(HSQUIRRELVM v, MemoryStream &blob) {
     std::size_t index = 0;
-    if (SQ_FAILED(this_blob(v, blob)) || SQ_FAILED(byte_index(v, *blob, index))) return SQ_ERROR;
+    if (SQ_FAILED(byte_index(v, blob, index))) return SQ_ERROR;
     SQInteger value = 0;
     sq_getinteger(v, 3, &value);
-    blob->data()[index] = static_cast<unsigned char>(value);
+    blob.data()[index] = static_cast<unsigned char>(value);
     sq_push(v, 3);
     return 1;
 }
 
-SQInteger blob_nexti(HSQUIRRELVM v) {
-    MemoryStream *blob = nullptr;
-    if (SQ_FAILED(this_blob(v, blob))) return SQ_ERROR;
+SQInteger blob_nexti(HSQUIRRELVM v, MemoryStream &blob) {
     SQInteger next = 0;
     if (sq_gettype(v, 2) != OT_NULL) {
         if (SQ_FAILED(sq_getinteger(v, 2, &next))) return sq_throwerror(v, "internal error (_nexti) wrong argument type");
         ++next;
     }
-    if (next >= 0 && static_cast<std::size_t>(next) < blob->size()) {
+    if (next >= 0 && static_cast<std::size_t>(next) < blob.size()) {
         sq_pushinteger(v, next);
     } else {
         sq_pushnull(v);
@@ -144,12 +138,12 @@ SQInteger blob_typeof(HSQUIRRELVM v) {
 
 const SQRegFunction kBlobMethods[] = {
     {"constructor", blob_constructor, -1, "xn"},
-    {"resize", blob_resize, 2, "xn"},
-    {"swap2", blob_swap2, 1, "x"},
-    {"swap4", blob_swap4, 1, "x"},
-    {"_set", blob_set, 3, "x.n"},
-    {"_get", blob_get, 2, "x."},
-    {"_nexti", blob_nexti, 2, "x."},
+    {"resize", blob_method<blob_resize>, 2, "xn"},
+    {"swap2", blob_method<blob_swap2>, 1, "x"},
+    {"swap4", blob_method<blob_swap4>, 1, "x"},
+    {"_set", blob_method<blob_set>, 3, "x.n"},
+    {"_get", blob_method<blob_get>, 2, "x."},
+    {"_nexti", blob_method<blob_nexti>, 2, "x."},
     {"_typeof", blob_typeof, 1, "x"},
     {"_cloned", blob_cloned, 2, "xx"},
     {nullptr, nullptr, 0, nullptr},

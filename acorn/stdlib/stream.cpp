@@ -14,10 +14,13 @@ namespace {
 
 constexpr const SQChar *kStreamClassKey = "std_stream";
 
-Stream *this_stream(HSQUIRRELVM v, SQRESULT &result) {
+// Adapts a method body that works on the `this` stream into a native
+// function that first checks `this`.
+template <SQInteger (*Body)(HSQUIRRELVM, Stream &)>
+SQInteger stream_method(HSQUIRRELVM v) {
     Stream *stream = nullptr;
-    result = get_stream(v, 1, stream);
-    return stream;
+    if (SQ_FAILED(get_stream(v, 1, stream))) return SQ_ERROR;
+    return Body(v, *stream);
 }
 
 bool read_exact(Stream &stream, void *buffer, std::size_t size) { return stream.read(buffer, size) == size; }
@@ -84,32 +87,23 @@ bool write_number(HSQUIRRELVM v, Stream &stream, SQInteger code, bool &known) {
     }
 }
 
-SQInteger stream_readn(HSQUIRRELVM v) {
-    SQRESULT result;
-    Stream *stream = this_stream(v, result);
-    if (SQ_FAILED(result)) return result;
+SQInteger stream_readn(HSQUIRRELVM v, Stream &stream) {
     SQInteger code = 0;
     sq_getinteger(v, 2, &code);
     bool known = false;
-    if (read_number(v, *stream, code, known)) return 1;
+    if (read_number(v, stream, code, known)) return 1;
     return sq_throwerror(v, known ? "io error" : "invalid format");
 }
 
-SQInteger stream_writen(HSQUIRRELVM v) {
-    SQRESULT result;
-    Stream *stream = this_stream(v, result);
-    if (SQ_FAILED(result)) return result;
+SQInteger stream_writen(HSQUIRRELVM v, Stream &stream) {
     SQInteger code = 0;
     sq_getinteger(v, 3, &code);
     bool known = false;
-    if (write_number(v, *stream, code, known)) return 0;
+    if (write_number(v, stream, code, known)) return 0;
     return sq_throwerror(v, known ? "io error" : "invalid format");
 }
 
-SQInteger stream_readblob(HSQUIRRELVM v) {
-    SQRESULT result;
-    Stream *stream = this_stream(v, result);
-    if (SQ_FAILED(result)) return result;
+SQInteger stream_readblob(HSQUIRRELVM v, Stream &stream) {
     SQInteger size = 0;
     sq_getinteger(v, 2, &size);
     if (size < 0) return sq_throwerror(v, "negative size");
@@ -119,7 +113,7 @@ SQInteger stream_readblob(HSQUIRRELVM v) {
     } catch (const std::exception &) {
         return sq_throwerror(v, "out of memory");
     }
-    const std::size_t got = stream->read(bytes.data(), bytes.size());
+    const std::size_t got = stream.read(bytes.data(), bytes.size());
     if (got == 0 && size > 0) return sq_throwerror(v, "no data left to read");
     SQUserPointer data = sqstd_createblob(v, static_cast<SQInteger>(got));
     if (data == nullptr) return sq_throwerror(v, "cannot create a blob");
@@ -127,21 +121,15 @@ SQInteger stream_readblob(HSQUIRRELVM v) {
     return 1;
 }
 
-SQInteger stream_writeblob(HSQUIRRELVM v) {
-    SQRESULT result;
-    Stream *stream = this_stream(v, result);
-    if (SQ_FAILED(result)) return result;
+SQInteger stream_writeblob(HSQUIRRELVM v, Stream &stream) {
     SQUserPointer data = nullptr;
     if (SQ_FAILED(sqstd_getblob(v, 2, &data))) return sq_throwerror(v, "blob expected");
     const std::size_t size = static_cast<std::size_t>(sqstd_getblobsize(v, 2));
-    if (size > 0 && stream->write(data, size) != size) return sq_throwerror(v, "io error");
+    if (size > 0 && stream.write(data, size) != size) return sq_throwerror(v, "io error");
     return 0;
 }
 
-SQInteger stream_seek(HSQUIRRELVM v) {
-    SQRESULT result;
-    Stream *stream = this_stream(v, result);
-    if (SQ_FAILED(result)) return result;
+SQInteger stream_seek(HSQUIRRELVM v, Stream &stream) {
     SQInteger offset = 0;
     sq_getinteger(v, 2, &offset);
     SQInteger origin_code = 'b';
@@ -153,52 +141,40 @@ SQInteger stream_seek(HSQUIRRELVM v) {
     case 'e': origin = SeekOrigin::End; break;
     default: return sq_throwerror(v, "invalid origin");
     }
-    sq_pushinteger(v, stream->seek(offset, origin) ? 0 : -1);
+    sq_pushinteger(v, stream.seek(offset, origin) ? 0 : -1);
     return 1;
 }
 
-SQInteger stream_tell(HSQUIRRELVM v) {
-    SQRESULT result;
-    Stream *stream = this_stream(v, result);
-    if (SQ_FAILED(result)) return result;
-    sq_pushinteger(v, static_cast<SQInteger>(stream->tell()));
+SQInteger stream_tell(HSQUIRRELVM v, Stream &stream) {
+    sq_pushinteger(v, static_cast<SQInteger>(stream.tell()));
     return 1;
 }
 
-SQInteger stream_len(HSQUIRRELVM v) {
-    SQRESULT result;
-    Stream *stream = this_stream(v, result);
-    if (SQ_FAILED(result)) return result;
-    sq_pushinteger(v, static_cast<SQInteger>(stream->length()));
+SQInteger stream_len(HSQUIRRELVM v, Stream &stream) {
+    sq_pushinteger(v, static_cast<SQInteger>(stream.length()));
     return 1;
 }
 
-SQInteger stream_eos(HSQUIRRELVM v) {
-    SQRESULT result;
-    Stream *stream = this_stream(v, result);
-    if (SQ_FAILED(result)) return result;
-    sq_pushbool(v, stream->at_end() ? SQTrue : SQFalse);
+SQInteger stream_eos(HSQUIRRELVM v, Stream &stream) {
+    sq_pushbool(v, stream.at_end() ? SQTrue : SQFalse);
     return 1;
 }
 
-SQInteger stream_flush(HSQUIRRELVM v) {
-    SQRESULT result;
-    Stream *stream = this_stream(v, result);
-    if (SQ_FAILED(result)) return result;
-    sq_pushinteger(v, stream->flush() ? 0 : -1);
+SQInteger stream_flush(HSQUIRRELVM v, Stream &stream) {
+    sq_pushinteger(v, stream.flush() ? 0 : -1);
     return 1;
 }
 
 const SQRegFunction kStreamMethods[] = {
-    {"readn", stream_readn, 2, "xn"},
-    {"writen", stream_writen, 3, "xnn"},
-    {"readblob", stream_readblob, 2, "xn"},
-    {"writeblob", stream_writeblob, 2, "xx"},
-    {"seek", stream_seek, -2, "xnn"},
-    {"tell", stream_tell, 1, "x"},
-    {"len", stream_len, 1, "x"},
-    {"eos", stream_eos, 1, "x"},
-    {"flush", stream_flush, 1, "x"},
+    {"readn", stream_method<stream_readn>, 2, "xn"},
+    {"writen", stream_method<stream_writen>, 3, "xnn"},
+    {"readblob", stream_method<stream_readblob>, 2, "xn"},
+    {"writeblob", stream_method<stream_writeblob>, 2, "xx"},
+    {"seek", stream_method<stream_seek>, -2, "xnn"},
+    {"tell", stream_method<stream_tell>, 1, "x"},
+    {"len", stream_method<stream_len>, 1, "x"},
+    {"eos", stream_method<stream_eos>, 1, "x"},
+    {"flush", stream_method<stream_flush>, 1, "x"},
     {nullptr, nullptr, 0, nullptr},
 };
 
