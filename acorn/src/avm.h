@@ -77,6 +77,7 @@ struct SQVM : SQCollectable {
     SQInteger loop_entry = -1;    // call depth of the innermost interpreter loop's root frame
     bool native_from_loop = false;   // the next native call comes straight from a script frame
     bool native_may_suspend = false; // the running native may suspend the thread
+    bool in_debughook = false;    // hooks do not hear their own execution
 
     explicit SQVM(SQSharedState *ss, SQInteger stacksize = SQ_STACK_SIZE);
     ~SQVM() override;
@@ -144,6 +145,12 @@ struct SQVM : SQCollectable {
     // visible local), its value in `val`; null when there is none.
     const char *local_name(SQInteger level, SQInteger idx, SQValue &val) const;
 
+    // Whether a native or script debug hook is set.
+    bool debug_hooked() const;
+    // Tells the debug hook about event `type` ('c', 'r' or 'l'); false if
+    // the hook raised an error (then in lasterror).
+    bool debug_event(SQInteger type, const SQFunctionProto *fn, SQInteger line);
+
     // --- errors ---
     void raise_error(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
     void raise_error(const SQObject &value);
@@ -180,6 +187,8 @@ struct SQVM : SQCollectable {
     bool get_index_error(const SQObject &key);
 };
 
+// Whether instruction `pc` is the first of a source line.
+bool sq_is_line_start(const SQFunctionProto *fn, SQInteger pc);
 // Creates a shared state, its main thread and the core tables.
 SQVM *sq_new_main_vm(SQInteger stacksize);
 // Writes "(typename : 0x...)" for reference types, used by tostring.

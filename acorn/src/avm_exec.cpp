@@ -102,6 +102,8 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
     SQValue tmp;
     SQValue retval;
     SQInstruction i;
+    bool hooked = false;
+    bool line_hooked = false;
 
 #define RELOAD()                                  \
     do {                                          \
@@ -113,10 +115,17 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
         R = &stack[static_cast<size_t>(stackbase)]; \
         K = fn->literals.data();                  \
         top = stackbase + fn->stacksize;          \
+        hooked = debug_hooked();                  \
+        line_hooked = hooked && ss->debuginfo;    \
     } while (0)
+#define CALL_EVENT()                                                           \
+    if (hooked && !debug_event('c', fn, fn->line_of(0))) goto handle_error
+#define LINE_EVENT()                                                                              \
+    if (line_hooked && !debug_event('l', fn, fn->line_of(ip - 1 - fn->code.data()))) goto handle_error
 
     RELOAD();
     if (throw_pending) goto handle_error;
+    if (ci->ip == fn->code.data() && ci->generator.is_null()) CALL_EVENT();
     if (suspended_tailcall) {
         suspended_tailcall = false;
         retval = stack[static_cast<size_t>(ci->stackbase)];
@@ -126,6 +135,7 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
     for (;;) {
         i = *ip++;
         ci->ip = ip;
+        if (line_hooked && sq_is_line_start(fn, ip - 1 - fn->code.data())) LINE_EVENT();
         switch (i.op) {
             case OP_LOADK: R[i.a] = K[i.d]; continue;
             case OP_LOADINT: set_integer(R[i.a], static_cast<SQInteger>(i.d)); continue;
@@ -339,12 +349,19 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
                 continue;
             }
 
-            case OP_JMP: ip += i.d; continue;
+            case OP_JMP:
+                ip += i.d;
+                if (i.d < 0) LINE_EVENT();
+                continue;
             case OP_JZ:
-                if (sq_isfalse(R[i.a])) ip += i.d;
+                if (!sq_isfalse(R[i.a])) continue;
+                ip += i.d;
+                if (i.d < 0) LINE_EVENT();
                 continue;
             case OP_JNZ:
-                if (!sq_isfalse(R[i.a])) ip += i.d;
+                if (sq_isfalse(R[i.a])) continue;
+                ip += i.d;
+                if (i.d < 0) LINE_EVENT();
                 continue;
 
             case OP_PREPCALLK:
@@ -365,6 +382,7 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
                 if (callee._type == OT_CLOSURE && !sq_closure(callee)->fn()->generator) {
                     if (!push_script_frame(sq_closure(callee), i.d, argbase, i.a, false)) goto handle_error;
                     RELOAD();
+                    CALL_EVENT();
                     continue;
                 }
                 if (callee._type == OT_NATIVECLOSURE) {
@@ -379,6 +397,8 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
                         return true;
                     }
                     R[i.a] = std::move(tmp);
+                    hooked = debug_hooked();
+                    line_hooked = hooked && ss->debuginfo;
                     continue;
                 }
                 if (callee._type == OT_CLASS) {
@@ -394,6 +414,7 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
                         if (!push_script_frame(sq_closure(ctor), i.d, argbase, i.a, false)) goto handle_error;
                         calls.back().constructor = true;
                         RELOAD();
+                        CALL_EVENT();
                         continue;
                     }
                 }
@@ -423,6 +444,7 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
                     calls.back().prevtop = saved.prevtop;
                     calls.back().prevbase = saved.prevbase;
                     RELOAD();
+                    CALL_EVENT();
                     continue;
                 }
                 SQInteger argbase = stackbase + i.c;
@@ -591,6 +613,7 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
         }
 
     do_return: {
+        if (hooked) debug_event('r', fn, fn->line_of(ip - 1 - fn->code.data()));
         if (ci->constructor) retval = R[0];
         while (!traps.empty() && traps.back().callsize >= call_depth()) traps.pop_back();
         close_outers(stackbase);
@@ -638,4 +661,6 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
     }
     }
 #undef RELOAD
+#undef CALL_EVENT
+#undef LINE_EVENT
 }

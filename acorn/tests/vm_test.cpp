@@ -57,6 +57,22 @@ SQInteger fail_natively(HSQUIRRELVM v) { return sq_throwerror(v, "native failure
 
 SQInteger pause_vm(HSQUIRRELVM v) { return sq_suspendvm(v); }
 
+struct HookLog {
+    std::string events;         // one letter per event
+    std::vector<SQInteger> lines;
+    std::vector<std::string> calls;
+    SQInteger budget = -1;      // line events left before the hook raises an error
+};
+
+HookLog g_hook;
+
+void record_hook(HSQUIRRELVM v, SQInteger type, const SQChar *, SQInteger line, const SQChar *funcname) {
+    g_hook.events += static_cast<char>(type);
+    if (type == 'l') g_hook.lines.push_back(line);
+    if (type == 'c') g_hook.calls.push_back(funcname ? funcname : "");
+    if (type == 'l' && g_hook.budget >= 0 && g_hook.budget-- == 0) sq_throwerror(v, "budget spent");
+}
+
 class Vm : public ::testing::Test {
    protected:
     HSQUIRRELVM v = nullptr;
@@ -446,6 +462,47 @@ TEST_F(Vm, MetamethodsOnInstancesAndDelegates) {
     EXPECT_EQ(run("class C { v = null; constructor() { v = [1]; } function _cloned(orig) { v = clone orig.v; } }"
                   "local a = C(); local b = clone a; b.v.append(2); return a.v.len() + \" \" + b.v.len();"),
               "1 2");
+}
+
+TEST_F(Vm, NativeDebugHookHearsLinesCallsAndReturns) {
+    g_hook = HookLog();
+    sq_enabledebuginfo(v, SQTrue);
+    sq_setnativedebughook(v, record_hook);
+    EXPECT_EQ(run("local a = 1;\nlocal f = function(x) {\n  return x + 1;\n};\nlocal r = f(a);\nreturn r;"), "2");
+    EXPECT_EQ(g_hook.events.front(), 'c');
+    EXPECT_EQ(g_hook.events.back(), 'r');
+    EXPECT_EQ(std::count(g_hook.events.begin(), g_hook.events.end(), 'c'), 2);
+    EXPECT_GE(std::count(g_hook.events.begin(), g_hook.events.end(), 'r'), 1);
+    EXPECT_NE(std::find(g_hook.lines.begin(), g_hook.lines.end(), 3), g_hook.lines.end());
+    EXPECT_NE(std::find(g_hook.lines.begin(), g_hook.lines.end(), 5), g_hook.lines.end());
+    EXPECT_EQ(g_hook.calls.size(), 2u);
+}
+
+TEST_F(Vm, DebugHookErrorsStopEvenAOneLineEndlessLoop) {
+    g_hook = HookLog();
+    g_hook.budget = 1000;
+    sq_enabledebuginfo(v, SQTrue);
+    sq_setnativedebughook(v, record_hook);
+    EXPECT_EQ(run("while (true) {}"), "error: budget spent");
+    g_hook.budget = 50;
+    EXPECT_EQ(run("local n = 0; try { for (;;) n++; } catch (e) { return e + \" after \" + (n > 10); }"),
+              "budget spent after true");
+}
+
+TEST_F(Vm, LineEventsNeedDebugInfoButCallsDoNot) {
+    g_hook = HookLog();
+    sq_setnativedebughook(v, record_hook);
+    EXPECT_EQ(run("return 1;"), "1");
+    EXPECT_EQ(g_hook.events, "cr");
+}
+
+TEST_F(Vm, ScriptDebugHookIsNotTracedItself) {
+    EXPECT_EQ(run("local seen = [];"
+                  "function f() { return 1; }"
+                  "setdebughook(function(type, src, line, name) { if (type == 'c') seen.append(name); });"
+                  "f(); f(); setdebughook(null);"
+                  "return seen.len() >= 2 && seen.find(\"f\") != null;"),
+              "true");
 }
 
 TEST_F(Vm, ForeachOverEveryIterableKind) {
