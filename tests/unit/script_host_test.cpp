@@ -171,6 +171,21 @@ TEST_F(ScriptHostTest, ANullMemberCountsAsMissing) {
     EXPECT_FALSE(m_host->call_root(root_names::init));
 }
 
+TEST_F(ScriptHostTest, ARootThatIsNotAnObjectSkipsEveryCallback) {
+    for (const char* code : {"return 5;", "return \"update\";", "return [1, 2];"}) {
+        set_root(code);
+        EXPECT_FALSE(m_host->call_root(root_names::update, {0.1f})) << code;
+        EXPECT_TRUE(m_host->call_root_bool(g_answer_callback)) << code;
+    }
+}
+
+TEST_F(ScriptHostTest, NamesNotYetInternedAreLookedUpByText) {
+    set_root(kTracingRoot);
+    g_name_table = nullptr;
+    EXPECT_TRUE(m_host->call_root(root_names::init));
+    EXPECT_EQ(evaluate_string("return ::trace"), "init;");
+}
+
 TEST_F(ScriptHostTest, CallbacksReceiveArgumentsAndGiveResults) {
     set_root(kTracingRoot);
     EXPECT_TRUE(m_host->call_root(root_names::update, {0.5f}));
@@ -261,6 +276,35 @@ TEST_F(ScriptHostTest, TheFirstErrorLocationIsKeptForTheProcess) {
 TEST_F(ScriptHostTest, ACaughtErrorCapturesNoLocation) {
     evaluate("try { throw \"caught\"; } catch (e) {}");
     EXPECT_FALSE(m_host->error_location_captured());
+}
+
+TEST_F(ScriptHostTest, AScriptObjectHoldsItsOwnReference) {
+    sq_newtable(vm());
+    HSQOBJECT raw;
+    sq_getstackobj(vm(), -1, &raw);
+    ScriptObject held(vm(), -1);
+    sq_pop(vm(), 1);
+    EXPECT_EQ(sq_getvmrefcount(vm(), &raw), 1u);
+    {
+        ScriptObject copy = held;
+        EXPECT_EQ(sq_getvmrefcount(vm(), &raw), 2u);
+        ScriptObject moved = std::move(copy);
+        EXPECT_TRUE(copy.is_null());
+        EXPECT_EQ(sq_getvmrefcount(vm(), &raw), 2u);
+        moved = held;
+        EXPECT_EQ(sq_getvmrefcount(vm(), &raw), 2u);
+    }
+    EXPECT_EQ(sq_getvmrefcount(vm(), &raw), 1u);
+    held = held;
+    EXPECT_EQ(sq_getvmrefcount(vm(), &raw), 1u);
+    EXPECT_EQ(held.type(), OT_TABLE);
+}
+
+TEST_F(ScriptHostTest, AnEmptyScriptObjectPushesNull) {
+    const ScriptObject empty;
+    empty.push(vm());
+    EXPECT_EQ(sq_gettype(vm(), -1), OT_NULL);
+    sq_pop(vm(), 1);
 }
 
 TEST_F(ScriptHostTest, ANonStringErrorIsUnknown) {
