@@ -33,15 +33,15 @@ void FuncState::emit_jump_back(uint8_t op, int a, int target) {
     patch_jump(j, target);
 }
 
-std::vector<std::pair<SQInstruction, SQInteger>> FuncState::cut_code(int from) {
-    std::vector<std::pair<SQInstruction, SQInteger>> out;
+CodeSpan FuncState::cut_code(int from) {
+    CodeSpan out;
     for (int i = from; i < pc(); ++i) out.emplace_back(proto->code[i], lines_[i]);
     proto->code.resize(from);
     lines_.resize(from);
     return out;
 }
 
-void FuncState::paste_code(const std::vector<std::pair<SQInstruction, SQInteger>> &code) {
+void FuncState::paste_code(const CodeSpan &code) {
     for (const auto &[ins, ln] : code) {
         proto->code.push_back(ins);
         lines_.push_back(ln);

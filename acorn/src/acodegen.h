@@ -14,6 +14,9 @@ struct CompileError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Instructions with their source lines, moved as a unit.
+using CodeSpan = std::vector<std::pair<SQInstruction, SQInteger>>;
+
 struct LocalVar {
     SQValue name;
     int reg;
@@ -56,8 +59,8 @@ class FuncState {
     void emit_jump_back(uint8_t op, int a, int target);
     bool last_is_unlabelled() const { return pc() > 0 && last_label_ != pc(); }
     // Removes instructions [from, pc()) and returns them with their lines.
-    std::vector<std::pair<SQInstruction, SQInteger>> cut_code(int from);
-    void paste_code(const std::vector<std::pair<SQInstruction, SQInteger>> &code);
+    CodeSpan cut_code(int from);
+    void paste_code(const CodeSpan &code);
     void remove_instruction(int at);
 
     // --- registers ---

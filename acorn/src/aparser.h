@@ -33,6 +33,13 @@ struct Exp {
     int postfix_copy_pc = -1;    // `local++`: the MOVE that keeps the old value
 };
 
+// A loop's test, compiled and set aside to be placed after the body.
+struct LoopTest {
+    CodeSpan code;
+    int reg = 0;
+    bool always = false;  // no test: the loop only ends by break/return
+};
+
 class Compiler {
    public:
     Compiler(SQVM *v, const char *src, size_t len, const char *sourcename);
@@ -58,6 +65,8 @@ class Compiler {
     void expression_statement();
     void if_statement();
     void while_statement();
+    LoopTest loop_test();
+    void loop_with_test_after(const LoopTest &test, const CodeSpan &increment);
     void do_statement();
     void for_statement();
     void foreach_statement();

@@ -102,16 +102,46 @@ void Compiler::loop_body(BreakTarget &target) {
 
 BreakTarget Compiler::new_target(bool is_loop) const { return BreakTarget{{}, {}, fs_->nlocals(), fs_->ntraps, is_loop}; }
 
-void Compiler::while_statement() {
-    next();
-    int start = fs_->label();
-    int to_exit = condition_jump();
+// Loops are laid out with the test after the body (one jump per
+// iteration): JMP test; body: ...; continue: increment; test: ...; JNZ body.
+LoopTest Compiler::loop_test() {
+    LoopTest test;
+    int start = fs_->pc();
+    Exp cond;
+    comma_expression(cond);
+    if (cond.kind == ExpKind::Const && !sq_isfalse(cond.val) && fs_->pc() == start) {
+        test.always = true;
+        return test;
+    }
+    test.reg = to_any_reg(cond);
+    fs_->reset_temps();
+    test.code = fs_->cut_code(start);
+    return test;
+}
+
+void Compiler::loop_with_test_after(const LoopTest &test, const CodeSpan &increment) {
+    int to_test = test.always ? -1 : fs_->emit(OP_JMP);
+    int body = fs_->label();
     BreakTarget target = new_target(true);
     loop_body(target);
-    fs_->emit_jump_back(OP_JMP, 0, start);
-    fs_->patch_to_here(to_exit);
+    fs_->patch_to_here(target.continues);
+    fs_->paste_code(increment);
+    if (test.always) {
+        fs_->emit_jump_back(OP_JMP, 0, body);
+    } else {
+        fs_->patch_to_here(to_test);
+        fs_->paste_code(test.code);
+        fs_->emit_jump_back(OP_JNZ, test.reg, body);
+    }
     fs_->patch_to_here(target.breaks);
-    for (int j : target.continues) fs_->patch_jump(j, start);
+}
+
+void Compiler::while_statement() {
+    next();
+    expect('(');
+    LoopTest test = loop_test();
+    expect(')');
+    loop_with_test_after(test, {});
 }
 
 void Compiler::do_statement() {
@@ -132,7 +162,8 @@ void Compiler::do_statement() {
     accept(';');
 }
 
-// The increment is compiled where it appears, then moved after the body.
+// The test and the increment are compiled where they appear, then moved
+// after the body.
 void Compiler::for_statement() {
     next();
     expect('(');
@@ -146,15 +177,9 @@ void Compiler::for_statement() {
         fs_->reset_temps();
     }
     expect(';');
-    int start = fs_->label();
-    int to_exit = -1;
-    if (tok_.kind != ';') {
-        Exp cond;
-        comma_expression(cond);
-        int r = to_any_reg(cond);
-        fs_->reset_temps();
-        to_exit = fs_->emit(OP_JZ, r);
-    }
+    LoopTest test;
+    test.always = true;
+    if (tok_.kind != ';') test = loop_test();
     expect(';');
     int increment_start = fs_->pc();
     if (tok_.kind != ')') {
@@ -164,14 +189,8 @@ void Compiler::for_statement() {
         fs_->reset_temps();
     }
     expect(')');
-    auto increment = fs_->cut_code(increment_start);
-    BreakTarget target = new_target(true);
-    loop_body(target);
-    fs_->patch_to_here(target.continues);
-    fs_->paste_code(increment);
-    fs_->emit_jump_back(OP_JMP, 0, start);
-    if (to_exit >= 0) fs_->patch_to_here(to_exit);
-    fs_->patch_to_here(target.breaks);
+    CodeSpan increment = fs_->cut_code(increment_start);
+    loop_with_test_after(test, increment);
     end_scope(keep);
 }
 
