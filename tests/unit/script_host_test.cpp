@@ -346,7 +346,7 @@ TEST_F(ScriptHostTest, CallStackTextListsEveryLevel) {
             return text;
         }
         local text = outer();
-        return text;
+        return text + "";
     )");
     EXPECT_EQ(text.rfind("CALLSTACK\n*FUNCTION [record_call_stack()] NATIVE line [-1]\n"
                          "*FUNCTION [outer()] test line [3]\n*FUNCTION [main()] test line [6]",
