@@ -69,11 +69,14 @@ bool number_compare(int op, const SQObject &a, const SQObject &b) {
 }
 
 // Restores the thread's loop bookkeeping however the loop is left.
+// A call made while older frames wait suspended leaves the thread suspended.
 struct LoopScope {
     SQVM *v;
     SQInteger saved_entry;
+    SQInteger saved_state;
     bool outermost;
-    LoopScope(SQVM *vm, SQInteger entry) : v(vm), saved_entry(vm->loop_entry), outermost(vm->nativecalls == 0) {
+    LoopScope(SQVM *vm, SQInteger entry)
+        : v(vm), saved_entry(vm->loop_entry), saved_state(vm->state), outermost(vm->nativecalls == 0) {
         ++v->nativecalls;
         v->loop_entry = entry;
         if (outermost) v->state = SQ_VMSTATE_RUNNING;
@@ -81,7 +84,9 @@ struct LoopScope {
     ~LoopScope() {
         --v->nativecalls;
         v->loop_entry = saved_entry;
-        if (outermost && v->state != SQ_VMSTATE_SUSPENDED) v->state = SQ_VMSTATE_IDLE;
+        if (!outermost) return;
+        bool suspended = v->state == SQ_VMSTATE_SUSPENDED || saved_state == SQ_VMSTATE_SUSPENDED;
+        v->state = suspended ? SQ_VMSTATE_SUSPENDED : SQ_VMSTATE_IDLE;
     }
 };
 

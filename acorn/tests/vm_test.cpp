@@ -429,6 +429,27 @@ TEST_F(Vm, HostCanSuspendAndWakeTheMainVm) {
     EXPECT_EQ(sq_getvmstate(v), SQ_VMSTATE_IDLE);
 }
 
+TEST_F(Vm, CallsIntoASuspendedVmKeepItSuspended) {
+    ASSERT_TRUE(compile("local r = pause_vm(1); return r * 3;"));
+    sq_pushroottable(v);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQTrue, SQFalse)));
+    sq_pop(v, 1);
+    SQInteger top = sq_gettop(v);
+    ASSERT_TRUE(compile("return 6 * 7;"));
+    sq_pushroottable(v);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQTrue, SQFalse)));
+    EXPECT_EQ(top_as_text(), "42");
+    EXPECT_EQ(sq_gettop(v), top + 2);  // the compiled function and its result
+    sq_pop(v, 2);
+    EXPECT_EQ(sq_getvmstate(v), SQ_VMSTATE_SUSPENDED);
+    sq_pushinteger(v, 5);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_wakeupvm(v, SQTrue, SQTrue, SQFalse, SQFalse)));
+    SQInteger result = 0;
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getinteger(v, -1, &result)));
+    EXPECT_EQ(result, 15);
+    EXPECT_EQ(sq_getvmstate(v), SQ_VMSTATE_IDLE);
+}
+
 TEST_F(Vm, WakingAnIdleVmFails) {
     EXPECT_TRUE(SQ_FAILED(sq_wakeupvm(v, SQFalse, SQFalse, SQFalse, SQFalse)));
 }
