@@ -7,8 +7,10 @@ SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerr
     if (!api_need(v, params + 1)) return SQ_ERROR;
     SQValue closure = api_value(v, -(params + 1));
     SQValue ret;
+    SQInteger depth = v->call_depth();
     bool ok = v->call(closure, params, v->top - params, ret, raiseerror != 0);
-    v->pop(std::min(params, api_frame_size(v) - 1));
+    // A call that suspended leaves its frames on the stack: the arguments are theirs now.
+    if (v->call_depth() == depth) v->pop(std::min(params, api_frame_size(v) - 1));
     if (!ok) return SQ_ERROR;
     if (retval && !api_push(v, ret)) return SQ_ERROR;
     return SQ_OK;
