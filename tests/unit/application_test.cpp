@@ -260,6 +260,7 @@ protected:
                 update = function(dt) { ::trace += "update;"; ::last_dt <- dt; }
                 render = function() { ::trace += "render;"; }
                 preinit_render = function() { ::trace += "preinit_render;"; }
+                screen_resolution_changed = function() { ::trace += "screen_resolution_changed;"; }
             };
         )");
     }
@@ -344,6 +345,15 @@ TEST_F(FrameTest, PresentingClearsTheFrameInput) {
 TEST_F(FrameTest, TheStartUpFrameRendersWithPreinitRender) {
     render_and_present(true);
     EXPECT_EQ(trace(), "preinit_render;");
+}
+
+TEST_F(FrameTest, AResolutionChangeTellsTheRootUnlessQuiet) {
+    m_app.screen_width = -1;
+    m_app.on_resolution_changed(true);
+    EXPECT_EQ(m_app.screen_width, m_window.drawable_width());
+    EXPECT_EQ(trace(), "");
+    m_app.on_resolution_changed(false);
+    EXPECT_EQ(trace(), "screen_resolution_changed;");
 }
 
 TEST_F(FrameTest, ANullRootStillRunsFrames) {
