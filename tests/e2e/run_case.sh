@@ -175,6 +175,20 @@ case_null_root_runs_until_quit_event() {
     [ -e "$save_dir/game_config.txt" ] || fail "game_config.txt was not written at exit"
 }
 
+case_runs_without_a_display() {
+    write_boot_config
+    echo 'const FRAMES_TO_RUN = 3;' | write_script constants.nut
+    tracing_main | write_script main.nut
+    run_game env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=no_such_driver
+    expect_status 0
+    expected="preinit preinit_render init update1 render1 update2 render2 update3 render3 application_will_terminate shutdown "
+    actual=$(traced_callbacks)
+    [ "$actual" = "$expected" ] || fail "callbacks were '$actual', expected '$expected'"
+    expect_in_file "$log" "error: Cannot start the SDL video subsystem, running without a window: "
+    errors=$(grep -c '^error: ' "$log")
+    [ "$errors" -eq 1 ] || fail "$errors error lines, expected the one about the missing window"
+}
+
 "case_$case_name"
 if [ "$failures" -ne 0 ]; then
     echo "--- game_log.txt"; cat "$log" 2>/dev/null
