@@ -712,8 +712,6 @@ void Compiler::primary(Exp &e) {
             return;
         }
         case TK_CLASS: next(); class_literal(e); return;
-        default:
-            if (tok_.kind == TK_EOF) error("unexpected end of script");
-            error("expression expected");
+        default: error("expression expected");
     }
 }
