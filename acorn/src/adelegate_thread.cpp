@@ -72,9 +72,10 @@ static SQInteger thread_call(HSQUIRRELVM v) {
 // error in `v` and leaves the thread suspended.
 static bool resume_thread(HSQUIRRELVM v, HSQUIRRELVM t, const SQObject &value, bool throwing, bool &refused) {
     refused = true;
-    if (sq_getvmstate(t) != SQ_VMSTATE_SUSPENDED) {
-        sq_throwerror(v, "the thread is not suspended");
-        return false;
+    switch (sq_getvmstate(t)) {
+        case SQ_VMSTATE_IDLE: sq_throwerror(v, "cannot wakeup a idle thread"); return false;
+        case SQ_VMSTATE_RUNNING: sq_throwerror(v, "cannot wakeup a running thread"); return false;
+        default: break;
     }
     const ThreadNesting nesting(v);
     if (ThreadNesting::too_deep()) {

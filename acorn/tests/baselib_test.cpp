@@ -277,7 +277,9 @@ TEST_F(Baselib, ThreadLifecycle) {
     EXPECT_EQ(run("local t = newthread(function(a) { local b = suspend(a + 1); return b * 2; });"
                   "P(t.getstatus()); P(t.call(1)); P(t.getstatus()); P(t.wakeup(5)); P(t.getstatus());"),
               "idle\n2\nsuspended\n10\nidle\n");
-    EXPECT_EQ(run("newthread(@() 1).wakeup();"), "error: the thread is not suspended");
+    EXPECT_EQ(run("newthread(@() 1).wakeup();"), "error: cannot wakeup a idle thread");
+    EXPECT_EQ(run("local t; t = newthread(function() { return t.wakeup(); }); t.call();"),
+              "error: cannot wakeup a running thread");
     EXPECT_EQ(run("local t = newthread(function() { suspend(); }); t.call(); t.call();"),
               "error: the thread is not idle");
 }
@@ -300,6 +302,50 @@ TEST_F(Baselib, WakeupThrowRaisesInsideTheThread) {
     EXPECT_EQ(run("local t = newthread(function() { suspend(1); }); t.call();"
                   "P(t.wakeupthrow(\"quiet\", false)); P(t.getstatus());"),
               "null\nidle\n");
+}
+
+TEST_F(Baselib, ThreadStackInfosShowTheSuspendedFrame) {
+    EXPECT_EQ(run("local t = newthread(function(a) { local z = a * 2; suspend(); });"
+                  "t.call(4); local i = t.getstackinfos(0); P(i.locals.z + \" \" + i.locals.a); P(t.getstackinfos(5));"),
+              "8 4\nnull\n");
+}
+
+TEST_F(Baselib, ClassAttributesAndMembers) {
+    EXPECT_EQ(run("class A </ tag = \"cls\" /> { </ w = 1 /> x = 1; function f() { return 2; } }"
+                  "P(A.getattributes(null).tag + \" \" + A.getattributes(\"x\").w);"
+                  "P(A.setattributes(\"x\", { w = 5 }).w + \" \" + A.getattributes(\"x\").w);"
+                  "A.newmember(\"s\", 7, { note = \"n\" }, true); A.rawnewmember(\"g\", 8);"
+                  "P(A.s + \" \" + A.getattributes(\"s\").note + \" \" + A.g);"
+                  "P(A.rawin(\"f\") + \" \" + A.rawin(\"nope\") + \" \" + A.rawget(\"x\"));"
+                  "A.rawset(\"y\", 3); P(A().y);"),
+              "cls 1\n1 5\n7 n 8\ntrue false 1\n3\n");
+    EXPECT_EQ(run("class A { x = 1; } local i = A(); try { A.newmember(\"q\", 1); } catch (e) P(e);"),
+              "trying to modify a class that has already been instantiated\n");
+}
+
+TEST_F(Baselib, InstanceRawAccessAndBareInstances) {
+    EXPECT_EQ(run("class A { x = 1; function _get(k) { if (k == \"y\") return \"meta\"; throw null; } } local i = A();"
+                  "P(i.getclass() == A); P(i.rawin(\"x\") + \" \" + i.rawin(\"y\")); P(i.y);"
+                  "P(i.rawset(\"x\", 9) == i); P(i.rawget(\"x\")); try { i.rawget(\"y\"); } catch (e) P(e);"),
+              "true\ntrue false\nmeta\ntrue\n9\nthe index doesn't exist\n");
+    EXPECT_EQ(run("class B { v = 0; constructor() { v = 1; } } P(B.instance().v + \" \" + B().v);"), "0 1\n");
+}
+
+TEST_F(Baselib, ClosureRootsAndEnvironments) {
+    EXPECT_EQ(run("local r = { k = \"from r\" }; local f = function() { return ::k; };"
+                  "P(f.setroot(r) == f); P(f()); P(f.getroot() == r);"),
+              "true\nfrom r\ntrue\n");
+    EXPECT_EQ(run("local f = function() { return this.n; }; local env = { n = 1 }; local b = f.bindenv(env);"
+                  "P(b() + \" \" + f.call({ n = 2 }) + \" \" + b.acall([{ n = 3 }]));"),
+              "1 2 1\n");
+}
+
+TEST_F(Baselib, OnlyCallAndAcallReportErrorsToTheHandler) {
+    EXPECT_EQ(run("::seen <- \"\"; seterrorhandler(function(e) { ::seen += \"[\" + e + \"]\"; });"
+                  "function boom() { throw \"x\"; }"
+                  "try { boom.pcall(this); } catch (e) {} try { boom.pacall([this]); } catch (e) {} P(seen);"
+                  "try { boom.call(this); } catch (e) {} try { boom.acall([this]); } catch (e) {} P(seen);"),
+              "\n[x][x]\n");
 }
 
 TEST_F(Baselib, GeneratorStatusAndWeakrefs) {
