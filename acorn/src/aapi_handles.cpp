@@ -41,7 +41,7 @@ SQBool sq_objtobool(const HSQOBJECT *o) { return o && !sq_isfalse(*o) ? SQTrue :
 
 SQInteger sq_objtointeger(const HSQOBJECT *o) {
     if (!o) return 0;
-    if (o->_type == OT_INTEGER || o->_type == OT_BOOL) return sq_int(*o);
+    if (o->_type == OT_INTEGER) return sq_int(*o);
     if (o->_type == OT_FLOAT) return static_cast<SQInteger>(sq_float(*o));
     return 0;
 }
@@ -49,7 +49,7 @@ SQInteger sq_objtointeger(const HSQOBJECT *o) {
 SQFloat sq_objtofloat(const HSQOBJECT *o) {
     if (!o) return 0;
     if (o->_type == OT_FLOAT) return sq_float(*o);
-    if (o->_type == OT_INTEGER || o->_type == OT_BOOL) return static_cast<SQFloat>(sq_int(*o));
+    if (o->_type == OT_INTEGER) return static_cast<SQFloat>(sq_int(*o));
     return 0;
 }
 

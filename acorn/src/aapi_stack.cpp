@@ -117,7 +117,7 @@ SQRESULT sq_getstring(HSQUIRRELVM v, SQInteger idx, const SQChar **c) { return s
 
 SQRESULT sq_getinteger(HSQUIRRELVM v, SQInteger idx, SQInteger *i) {
     const SQValue &o = api_value(v, idx);
-    if (o._type == OT_INTEGER || o._type == OT_BOOL) {
+    if (o._type == OT_INTEGER) {
         if (i) *i = sq_int(o);
         return SQ_OK;
     }
