@@ -1,11 +1,12 @@
 #!/bin/sh
-# Runs one end-to-end case: run_case.sh QUILLMOOR_BINARY CASE_NAME
+# Runs one end-to-end case: run_case.sh QUILLMOOR_BINARY CASE_NAME [ACORN_BINARY]
 # Every case works in its own temporary folder; the documents folder (and so
 # the save directory) lies inside it, so nothing touches the real home.
 set -u
 
 binary=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 case_name=$2
+acorn=${3:-}
 work=$(mktemp -d "${TMPDIR:-/tmp}/quillmoor_e2e_XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
 
@@ -187,6 +188,20 @@ case_runs_without_a_display() {
     expect_in_file "$log" "error: Cannot start the SDL video subsystem, running without a window: "
     errors=$(grep -c '^error: ' "$log")
     [ "$errors" -eq 1 ] || fail "$errors error lines, expected the one about the missing window"
+}
+
+case_compiled_main_stands_in_for_source() {
+    write_boot_config
+    # Compiled apart from constants.nut, main.nut can only see a root slot.
+    echo 'FRAMES_TO_RUN <- 2;' | write_script constants.nut
+    tracing_main | write_script main.nut
+    "$acorn" -c -o "$work/scripts/main.nut.bin" "$work/scripts/main.nut" || fail "acorn could not compile main.nut"
+    rm "$work/scripts/main.nut"
+    run_game env
+    expect_status 0
+    expected="preinit preinit_render init update1 render1 update2 render2 application_will_terminate shutdown "
+    actual=$(traced_callbacks)
+    [ "$actual" = "$expected" ] || fail "callbacks were '$actual', expected '$expected'"
 }
 
 "case_$case_name"
