@@ -585,6 +585,53 @@ TEST_F(ApiTest, ConversionsUseScriptSemantics) {
     sq_pop(v, 4);
 }
 
+TEST_F(ApiTest, BooleansAreNotNumbers) {
+    sq_pushbool(v, SQTrue);
+    SQInteger i = -1;
+    SQFloat f = -1;
+    SQBool b = SQFalse;
+    EXPECT_TRUE(SQ_FAILED(sq_getinteger(v, -1, &i)));
+    EXPECT_TRUE(SQ_FAILED(sq_getfloat(v, -1, &f)));
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getbool(v, -1, &b)));
+    EXPECT_EQ(b, SQTrue);
+    sq_pushinteger(v, 3);
+    EXPECT_TRUE(SQ_FAILED(sq_getbool(v, -1, &b)));
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getfloat(v, -1, &f)));
+    EXPECT_EQ(f, 3.0f);
+    sq_pop(v, 2);
+}
+
+TEST_F(ApiTest, MemberAndClassAttributes) {
+    ASSERT_TRUE(run("class A </ kind = \"widget\" /> { </ k = 5 /> f = 1; g = 2; }"));
+    push_global("A");
+    sq_pushstring(v, "f", -1);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getattributes(v, -2)));
+    sq_pushstring(v, "k", -1);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_get(v, -2)));
+    SQInteger k = 0;
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getinteger(v, -1, &k)));
+    EXPECT_EQ(k, 5);
+    sq_pop(v, 2);
+    sq_pushstring(v, "g", -1);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getattributes(v, -2)));
+    EXPECT_EQ(sq_gettype(v, -1), OT_NULL);
+    sq_pop(v, 1);
+    sq_pushstring(v, "nope", -1);
+    EXPECT_TRUE(SQ_FAILED(sq_getattributes(v, -2)));
+    sq_pop(v, 1);
+    // A null key names the class's own attributes; the old value comes back.
+    sq_pushnull(v);
+    sq_pushinteger(v, 77);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_setattributes(v, -3)));
+    ASSERT_EQ(sq_gettype(v, -1), OT_TABLE);
+    sq_pop(v, 1);
+    sq_pushnull(v);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getattributes(v, -2)));
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getinteger(v, -1, &k)));
+    EXPECT_EQ(k, 77);
+    sq_pop(v, 2);
+}
+
 TEST_F(ApiTest, ThreadsShareTheRootTable) {
     HSQUIRRELVM thread = sq_newthread(v, 1024);
     ASSERT_NE(thread, nullptr);
