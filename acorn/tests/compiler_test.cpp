@@ -235,6 +235,29 @@ TEST_F(Compiler, ClosuresCaptureThroughSeveralLevels) {
               "01");
 }
 
+TEST_F(Compiler, VisibleLocalsWinOverMembersOfThis) {
+    const char *src =
+        "local x = 5;\n"
+        "class V { x = 1; function get() { return x; } function own() { return this.x; } }\n"
+        "print(V().get() + \" \" + V().own())";
+    EXPECT_EQ(run(src), "5 1");
+    EXPECT_EQ(run("class W { y = 2; function get() { return y; } } print(W().get())"), "2");
+}
+
+TEST_F(Compiler, CapturedVariablesOfEveryScopeKind) {
+    EXPECT_EQ(run("local fs = []; foreach (v in [1, 2]) { try { throw v; } catch (e) { fs.append(@() e); } } "
+                  "print(fs[0]() + \"\" + fs[1]())"),
+              "12");
+    EXPECT_EQ(run("local fs = []; for (local i = 0; i < 2; i++) { switch (i) { case 0: local a = \"x\"; "
+                  "fs.append(@() a); break; default: local b = \"y\"; fs.append(@() b); } } print(fs[0]() + fs[1]())"),
+              "xy");
+    EXPECT_EQ(run("local fs = []; for (local i = 0; i < 3; i++) fs.append(@() i); print(fs[0]() + \"\" + fs[2]())"),
+              "33");
+    EXPECT_EQ(run("function mk(p) { return { get = @() p, set = function(v) { p = v; } }; } "
+                  "local o = mk(1); o.set(9); print(o.get())"),
+              "9");
+}
+
 TEST_F(Compiler, FunctionDeclarationForms) {
     EXPECT_EQ(run("t <- {inner = {}}; function t.inner.f() { return \"dotted\"; } print(t.inner.f())"), "dotted");
     EXPECT_EQ(run("class K {} function K::m() { return \"member\"; } print(K().m())"), "member");
@@ -327,6 +350,19 @@ TEST_F(Compiler, ErrorsReportLineAndColumn) {
     EXPECT_EQ(compile_error("switch (1) { case 1: continue; }"), "'continue' has to be in a loop block");
     EXPECT_EQ(compile_error("1 = 2"), "can't assign expression");
     EXPECT_EQ(compile_error("function f(a = 1, b) {}"), "expected '='");
+}
+
+TEST_F(Compiler, ErrorsInsideNestedFunctionsAndClasses) {
+    EXPECT_EQ(compile_error("function f() {\n  local g = function() {\n    return 1 +;\n  };\n}"), "expression expected");
+    EXPECT_EQ(g_report.line, 3);
+    EXPECT_EQ(compile_error("class A {\n  x = 1\n  5 = 2\n}"), "expected 'IDENTIFIER'");
+    EXPECT_EQ(g_report.line, 3);
+    EXPECT_EQ(compile_error("class A { function f() {} "), "expected '}'");
+    EXPECT_EQ(compile_error("local t = { a = 1 "), "expected '}'");
+    EXPECT_EQ(compile_error("local t = [1, 2"), "expected ']'");
+    EXPECT_EQ(compile_error("local x = 1; delete x;"), "can't delete an expression");
+    EXPECT_EQ(compile_error("(1)++"), "can't '++' or '--' an expression");
+    EXPECT_EQ(compile_error("try { } print(1)"), "expected 'catch'");
 }
 
 TEST_F(Compiler, LexicalErrors) {
