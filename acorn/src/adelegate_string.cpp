@@ -18,9 +18,13 @@ static SQInteger string_len(HSQUIRRELVM v) {
     return 1;
 }
 
-// A decimal number with a fraction or exponent converts through the float
-// parser so that "2.5".tointeger() gives 2, as the language's literals would.
-static bool looks_like_float(std::string_view s) { return s.find_first_of(".eE") != std::string_view::npos; }
+// Text with a fraction, or with an exponent letter that is not a digit in
+// `base`, converts through the float parser, so that "2.5".tointeger() gives
+// 2 and "1e3".tointeger() 1000.
+static bool looks_like_float(std::string_view s, SQInteger base) {
+    const bool e_is_digit = base > 14;
+    return s.find('.') != std::string_view::npos || (!e_is_digit && s.find_first_of("eE") != std::string_view::npos);
+}
 
 static bool parse_float(const char *s, SQFloat &out) {
     char *end = nullptr;
@@ -44,7 +48,7 @@ static SQInteger string_tointeger(HSQUIRRELVM v) {
     const SQInteger base = sq_gettop(v) >= 2 ? sq_arg_integer(v, 2) : 10;
     SQInteger n = 0;
     SQFloat f = 0;
-    if (base == 10 && looks_like_float(bytes) && parse_float(bytes.data(), f)) {
+    if (looks_like_float(bytes, base) && parse_float(bytes.data(), f)) {
         n = sq_float_to_integer(f);
     } else if (!parse_integer(bytes.data(), static_cast<int>(base), n)) {
         return sq_throwerror(v, "cannot convert the string");

@@ -184,6 +184,8 @@ TEST_F(Baselib, StringToNumberConversions) {
     EXPECT_EQ(run("P(\"42\".tointeger()); P(\"  -7\".tointeger()); P(\"12abc\".tointeger()); P(\"2.9\".tointeger());"
                   "P(\"1e3\".tointeger()); P(\"ff\".tointeger(16)); P(\"-101\".tointeger(2));"),
               "42\n-7\n12\n2\n1000\n255\n-5\n");
+    EXPECT_EQ(run("P(\"1e5\".tointeger(16)); P(\"e\".tointeger(16)); P(\"1.5\".tointeger(2)); P(\"1e2\".tointeger(8));"),
+              "485\n14\n1\n100\n");
     EXPECT_EQ(run("P(\"2.5\".tofloat()); P(\"3\".tofloat()); P(typeof \"3\".tofloat());"), "2.5\n3\nfloat\n");
     EXPECT_EQ(run("\"abc\".tointeger();"), "error: cannot convert the string");
     EXPECT_EQ(run("\"\".tointeger();"), "error: cannot convert the string");
