@@ -166,6 +166,10 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
                         continue;
                     }
                 }
+                if (self._type == OT_INSTANCE && sq_instance(self)->get(K[i.d], tmp)) {
+                    R[i.a] = std::move(tmp);
+                    continue;
+                }
                 int r = try_get(self, K[i.d], tmp);
                 if (r == 0 && i.b == 0) r = try_get(closure_root(cl), K[i.d], tmp);
                 if (r == 0) get_index_error(K[i.d]);
@@ -210,6 +214,8 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
                         *slot = val;
                         done = true;
                     }
+                } else if (self._type == OT_INSTANCE) {
+                    done = sq_instance(self)->set(key, val);
                 }
                 if (!done && !set(self, key, val)) goto handle_error;
                 if (i.a != NO_REG) R[i.a] = R[i.d];
@@ -371,6 +377,20 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
 
             case OP_PREPCALLK:
             case OP_PREPCALL: {
+                const SQValue &key_ref = i.op == OP_PREPCALLK ? K[i.d] : R[i.d];
+                if (R[i.b]._type == OT_INSTANCE && sq_instance(R[i.b])->get(key_ref, tmp)) {
+                    R[i.c] = R[i.b];
+                    R[i.a] = std::move(tmp);
+                    continue;
+                }
+                if (R[i.b]._type == OT_TABLE) {
+                    if (SQValue *slot = sq_table(R[i.b])->find(key_ref)) {
+                        tmp = *slot;
+                        R[i.c] = R[i.b];
+                        R[i.a] = std::move(tmp);
+                        continue;
+                    }
+                }
                 SQValue self = R[i.b];
                 SQValue key = i.op == OP_PREPCALLK ? K[i.d] : R[i.d];
                 int r = try_get(self, key, tmp);
