@@ -5,6 +5,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <SDL.h>
 
@@ -197,6 +201,46 @@ TEST(FpsWindowTest, ComputesOnlyAfterMoreThanHalfASecond) {
     EXPECT_FLOAT_EQ(fps.fps, 8.0f);
     EXPECT_EQ(fps.frames, 0.0f);
     EXPECT_EQ(fps.time, 0.0f);
+}
+
+// Sets environment variables for one test and puts the old values back.
+class ScopedEnvironment {
+public:
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : m_saved) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+    }
+
+    void set(const std::string& name, const char* value) {
+        const char* old = std::getenv(name.c_str());
+        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        if (value)
+            setenv(name.c_str(), value, 1);
+        else
+            unsetenv(name.c_str());
+    }
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
+
+TEST(MessageBoxTest, BoxesGoToStandardErrorWithoutADisplay) {
+    ScopedEnvironment environment;
+    environment.set("QUILLMOOR_NO_MESSAGE_BOX", nullptr);
+    environment.set("DISPLAY", nullptr);
+    environment.set("WAYLAND_DISPLAY", "");
+    EXPECT_TRUE(message_boxes_go_to_stderr());
+    environment.set("WAYLAND_DISPLAY", "wayland-0");
+    EXPECT_FALSE(message_boxes_go_to_stderr());
+    environment.set("WAYLAND_DISPLAY", nullptr);
+    environment.set("DISPLAY", ":0");
+    EXPECT_FALSE(message_boxes_go_to_stderr());
+    environment.set("QUILLMOOR_NO_MESSAGE_BOX", "");
+    EXPECT_TRUE(message_boxes_go_to_stderr()) << "set, even when empty, the variable wins over a display";
 }
 
 class FatalErrorTest : public ::testing::Test {
