@@ -52,8 +52,9 @@ public:
     // Leaves the compiled closure of the file at path (or of path + ".bin")
     // on the stack, or raises a script error.
     SQRESULT load_script(std::string_view path);
-    // Loads the file and calls it with the root table as this and the
-    // extra_arguments values below the top of the stack; leaves its result.
+    // Loads the file and calls it with the root table as this and, as further
+    // arguments, the extra_argument_count stack values from index
+    // first_extra_argument on; leaves its result on the stack.
     SQRESULT run_script(std::string_view path, SQInteger first_extra_argument, SQInteger extra_argument_count);
 
     std::string last_error_text() const;
