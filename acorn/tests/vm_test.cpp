@@ -526,10 +526,105 @@ TEST_F(Vm, ScriptDebugHookIsNotTracedItself) {
               "true");
 }
 
+TEST_F(Vm, LocalsAreListedNewestFirstForEachLevel) {
+    install_error_handler();
+    EXPECT_EQ(run("function f(p) {\n local q = p + 1;\n local r = q + 1;\n throw r;\n}\nf(1);", true),
+              "error: (not a string)");
+    ASSERT_EQ(g_handler.calls, 1);
+    std::vector<std::string> expected = {"r=3", "q=2", "p=1"};
+    ASSERT_GE(g_handler.failing_locals.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(g_handler.failing_locals.begin(), g_handler.failing_locals.begin() + 3),
+              expected);
+}
+
+TEST_F(Vm, NativeFramesAppearInTheCallStack) {
+    EXPECT_EQ(run("function probe() { return getstackinfos(2).src; } return reenter(probe);"), "NATIVE");
+    EXPECT_EQ(run("function probe() { return getstackinfos(1).func; } function named() { return probe(); }"
+                  "return typeof named();"),
+              "string");
+}
+
+TEST_F(Vm, BoundEnvironmentsReplaceThis) {
+    EXPECT_EQ(run("local env = { v = \"env\" }; local f = function() { return v; }.bindenv(env);"
+                  "local other = { v = \"other\", f = f }; return f() + \" \" + other.f();"),
+              "env env");
+    EXPECT_EQ(run("local f; { local env = { v = 1 }; f = function() { return this; }.bindenv(env); }"
+                  "return f() == null;"),
+              "true");
+}
+
+TEST_F(Vm, DefaultParametersAndVarargsTogether) {
+    EXPECT_EQ(run("function f(a, b = 2, ...) { return a + b + vargv.len(); }"
+                  "return f(1) + \" \" + f(1, 5) + \" \" + f(1, 5, 0, 0, 0);"),
+              "3 6 9");
+    EXPECT_EQ(run("function g(a, ...) { yield a; foreach (x in vargv) yield x; }"
+                  "local s = \"\"; foreach (v in g(1, 2, 3)) s += v; return s;"),
+              "123");
+}
+
+TEST_F(Vm, IncrementWorksOnFloatsAndThroughMetamethods) {
+    EXPECT_EQ(run("local f = 1.5; f++; f++; return f;"), "3.5");
+    EXPECT_EQ(run("class C { n = 0; constructor(x) { n = x; } function _add(o) { return C(n + o); } }"
+                  "local c = C(5); c++; return c.n;"),
+              "6");
+    EXPECT_EQ(run("local s = \"a\"; s++; return s;"), "a1");
+    EXPECT_EQ(run("local t = {}; t++;"), "error: arith op + on between 'table' and 'integer'");
+}
+
+TEST_F(Vm, IndexingWithFloatsAndOutOfRangeCharacters) {
+    EXPECT_EQ(run("local a = [10, 20, 30]; return a[1.0] + a[2.9];"), "50");
+    EXPECT_EQ(run("local s = \"abc\"; return s[3];"), "error: the index '3' does not exist");
+    EXPECT_EQ(run("local s = \"abc\"; return s[-1];"), "error: the index '-1' does not exist");
+    EXPECT_EQ(run("local a = []; return a[\"x\"];"), "error: the index 'x' does not exist");
+}
+
+TEST_F(Vm, InChecksOwnSlotsOnly) {
+    EXPECT_EQ(run("local d = { inherited = 1 }; local t = { own = 2 }.setdelegate(d);"
+                  "return (\"own\" in t) + \" \" + (\"inherited\" in t) + \" \" + (\"len\" in t);"),
+              "true false false");
+    EXPECT_EQ(run("class A { f = 1; function m() {} } local a = A(); return (\"f\" in a) + \" \" + (\"m\" in a);"),
+              "true true");
+}
+
+TEST_F(Vm, CloneRulesPerType) {
+    EXPECT_EQ(run("class K {} try { clone K; } catch (e) { return e; }"), "cloning a class");
+    EXPECT_EQ(run("local t = { a = [1] }; local c = clone t; c.a.append(2); c.b <- 1;"
+                  "return t.a.len() + \" \" + (\"b\" in t);"),
+              "2 false");
+}
+
+TEST_F(Vm, ResumingFromTheHostApi) {
+    ASSERT_TRUE(compile("function gen() { yield 1; yield 2; return 3; } return gen();"));
+    sq_pushroottable(v);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQTrue, SQFalse)));
+    std::string seen;
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(SQ_SUCCEEDED(sq_resume(v, SQTrue, SQFalse)));
+        seen += top_as_text();
+        sq_pop(v, 1);
+    }
+    EXPECT_EQ(seen, "123");
+    EXPECT_TRUE(SQ_FAILED(sq_resume(v, SQTrue, SQFalse)));
+    EXPECT_EQ(last_error(), "error: resuming dead generator");
+}
+
+TEST_F(Vm, GeneratorsInsideThreads) {
+    EXPECT_EQ(run("function body() { local g = (function() { yield 1; suspend(\"mid\"); yield 2; })();"
+                  "  local a = resume g; local b = resume g; return a + b; }"
+                  "local t = newthread(body); local first = t.call(); return first + \" \" + t.wakeup();"),
+              "mid 3");
+}
+
 TEST_F(Vm, ForeachOverEveryIterableKind) {
     EXPECT_EQ(run("local s = \"\"; foreach (k, v in { a = 1, b = 2 }) s += k + v; return s;"), "a1b2");
     EXPECT_EQ(run("local s = 0; foreach (c in \"AB\") s += c; return s;"), "131");
     EXPECT_EQ(run("local n = 5; foreach (x in n) {}"), "error: cannot iterate integer");
+    EXPECT_EQ(run("class B { a = 1; function m() {} } class D extends B { b = 2; }"
+                  "local s = \"\"; foreach (k, v in D) s += k; return s;"),
+              "amb");
+    EXPECT_EQ(run("local t = { a = 1, b = 2 }; local s = \"\";"
+                  "foreach (k, v in t) { s += k; if (k == \"a\") t.c <- 3; } return s;"),
+              "abc");
 }
 
 }  // namespace
