@@ -147,7 +147,7 @@ void Lexer::read_number(Token &tok) {
         advance();
         if (hex_value(peek()) < 0) fail("expected hex digits after '0x'");
         while (hex_value(peek()) >= 0) value = value * 16 + static_cast<SQUnsignedInteger>(hex_value(advance()));
-    } else if (peek() == '0' && is_digit(peek(1))) {
+    } else if (peek() == '0' && peek(1) >= '0' && peek(1) <= '7') {
         while (is_digit(peek())) {
             int d = advance() - '0';
             if (d > 7) fail("invalid octal number");

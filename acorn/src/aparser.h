@@ -144,7 +144,11 @@ class Compiler {
     int exp_base(const Exp &e) const;  // first temporary register `e` holds
     void discard(Exp &e);
     bool retarget_last(int from, int to);
-    bool is_assignable(const Exp &e) const { return e.kind >= ExpKind::Local && e.kind != ExpKind::Temp; }
+    // Register 0 is `this`, which no script can assign.
+    bool is_assignable(const Exp &e) const {
+        return e.kind != ExpKind::Temp && (e.kind == ExpKind::Outer || e.kind == ExpKind::Slot ||
+                                           e.kind == ExpKind::SlotK || (e.kind == ExpKind::Local && e.reg != 0));
+    }
 
     SQVM *v_;
     SQSharedState *ss_;

@@ -459,72 +459,63 @@ void Compiler::delete_expression(Exp &e) {
 }
 
 void Compiler::prefix_increment(Exp &e, int delta) {
+    if (!is_assignable(e)) error("can't '++' or '--' an expression");
     int amount = 128 + delta;
-    switch (e.kind) {
-        case ExpKind::Local: fs_->emit(OP_INCR, e.reg, e.reg, amount); return;
-        case ExpKind::Outer: {
-            int t = fs_->alloc_reg();
-            fs_->emit(OP_GETOUTER, t, e.reg);
-            fs_->emit(OP_INCR, t, t, amount);
-            fs_->emit(OP_SETOUTER, NO_REG, e.reg, t);
-            e = Exp{ExpKind::Temp, t};
-            return;
-        }
-        case ExpKind::Slot:
-        case ExpKind::SlotK: {
-            if (e.kind == ExpKind::SlotK && e.key > 255) slot_key_to_reg(e);
-            int base = exp_base(e);
-            int t = fs_->alloc_reg();
-            to_reg(e, t);
-            fs_->emit(OP_INCR, t, t, amount);
-            fs_->set_freereg(base);
-            int result = fs_->alloc_reg();
-            fs_->emit(e.kind == ExpKind::SlotK ? OP_SETK : OP_SET, result, e.reg, e.key, t);
-            e = Exp{ExpKind::Temp, result};
-            return;
-        }
-        default: error("can't '++' or '--' an expression");
+    if (e.kind == ExpKind::Local) {
+        fs_->emit(OP_INCR, e.reg, e.reg, amount);
+        return;
     }
+    if (e.kind == ExpKind::Outer) {
+        int t = fs_->alloc_reg();
+        fs_->emit(OP_GETOUTER, t, e.reg);
+        fs_->emit(OP_INCR, t, t, amount);
+        fs_->emit(OP_SETOUTER, NO_REG, e.reg, t);
+        e = Exp{ExpKind::Temp, t};
+        return;
+    }
+    if (e.kind == ExpKind::SlotK && e.key > 255) slot_key_to_reg(e);
+    int base = exp_base(e);
+    int t = fs_->alloc_reg();
+    to_reg(e, t);
+    fs_->emit(OP_INCR, t, t, amount);
+    fs_->set_freereg(base);
+    int result = fs_->alloc_reg();
+    fs_->emit(e.kind == ExpKind::SlotK ? OP_SETK : OP_SET, result, e.reg, e.key, t);
+    e = Exp{ExpKind::Temp, result};
 }
 
 void Compiler::postfix_increment(Exp &e, int delta) {
+    if (!is_assignable(e)) error("can't '++' or '--' an expression");
     int amount = 128 + delta;
-    switch (e.kind) {
-        case ExpKind::Local: {
-            int t = fs_->alloc_reg();
-            int copy = fs_->emit(OP_MOVE, t, e.reg);
-            fs_->emit(OP_INCR, e.reg, e.reg, amount);
-            e = Exp{ExpKind::Temp, t};
-            e.postfix_copy_pc = copy;
-            return;
-        }
-        case ExpKind::Outer: {
-            int t = fs_->alloc_reg();
-            int updated = fs_->alloc_reg();
-            fs_->emit(OP_GETOUTER, t, e.reg);
-            fs_->emit(OP_INCR, updated, t, amount);
-            fs_->emit(OP_SETOUTER, NO_REG, e.reg, updated);
-            fs_->set_freereg(t + 1);
-            e = Exp{ExpKind::Temp, t};
-            return;
-        }
-        case ExpKind::Slot:
-        case ExpKind::SlotK: {
-            if (e.kind == ExpKind::SlotK && e.key > 255) slot_key_to_reg(e);
-            int base = exp_base(e);
-            int old = fs_->alloc_reg();
-            int updated = fs_->alloc_reg();
-            to_reg(e, old);
-            fs_->emit(OP_INCR, updated, old, amount);
-            fs_->emit(e.kind == ExpKind::SlotK ? OP_SETK : OP_SET, NO_REG, e.reg, e.key, updated);
-            fs_->set_freereg(base);
-            int result = fs_->alloc_reg();
-            if (result != old) fs_->emit(OP_MOVE, result, old);
-            e = Exp{ExpKind::Temp, result};
-            return;
-        }
-        default: error("can't '++' or '--' an expression");
+    if (e.kind == ExpKind::Local) {
+        int t = fs_->alloc_reg();
+        int copy = fs_->emit(OP_MOVE, t, e.reg);
+        fs_->emit(OP_INCR, e.reg, e.reg, amount);
+        e = Exp{ExpKind::Temp, t};
+        e.postfix_copy_pc = copy;
+        return;
     }
+    if (e.kind == ExpKind::Outer) {
+        int t = fs_->alloc_reg();
+        int updated = fs_->alloc_reg();
+        fs_->emit(OP_GETOUTER, t, e.reg);
+        fs_->emit(OP_INCR, updated, t, amount);
+        fs_->emit(OP_SETOUTER, NO_REG, e.reg, updated);
+        fs_->set_freereg(t + 1);
+        e = Exp{ExpKind::Temp, t};
+        return;
+    }
+    if (e.kind == ExpKind::SlotK && e.key > 255) slot_key_to_reg(e);
+    int base = exp_base(e);
+    int old = fs_->alloc_reg();
+    int updated = fs_->alloc_reg();
+    to_reg(e, old);
+    fs_->emit(OP_INCR, updated, old, amount);
+    fs_->emit(e.kind == ExpKind::SlotK ? OP_SETK : OP_SET, NO_REG, e.reg, e.key, updated);
+    fs_->set_freereg(base);
+    int result = fs_->alloc_reg();
+    if (result != old) fs_->emit(OP_MOVE, result, old);
+    e = Exp{ExpKind::Temp, result};
 }
 
 void Compiler::prefixed(Exp &e) {

@@ -349,6 +349,8 @@ TEST_F(Compiler, ErrorsReportLineAndColumn) {
     EXPECT_EQ(compile_error("break;"), "'break' has to be in a loop block");
     EXPECT_EQ(compile_error("switch (1) { case 1: continue; }"), "'continue' has to be in a loop block");
     EXPECT_EQ(compile_error("1 = 2"), "can't assign expression");
+    EXPECT_EQ(compile_error("this = {}"), "can't assign expression");
+    EXPECT_EQ(compile_error("this++"), "can't '++' or '--' an expression");
     EXPECT_EQ(compile_error("function f(a = 1, b) {}"), "expected '='");
 }
 
@@ -373,7 +375,8 @@ TEST_F(Compiler, LexicalErrors) {
     EXPECT_EQ(compile_error("local c = 'ab'"), "invalid character literal");
     EXPECT_EQ(compile_error("local n = 0x"), "expected hex digits after '0x'");
     EXPECT_EQ(compile_error("local n = 1e+"), "exponent expected");
-    EXPECT_EQ(compile_error("local n = 09"), "invalid octal number");
+    EXPECT_EQ(compile_error("local n = 018"), "invalid octal number");
+    EXPECT_EQ(run("print(09)"), "9");
     EXPECT_EQ(compile_error("local n = 12abc"), "invalid character in number");
     EXPECT_EQ(compile_error("local n = `"), "unexpected character (code 96)");
 }
