@@ -36,7 +36,10 @@ struct MarkReachable : SQGCVisitor {
 
 std::vector<SQCollectable *> find_unreachable(SQSharedState *ss) {
     for (SQCollectable *c = ss->gc_chain; c; c = c->gc_next) {
-        c->gc_refs = static_cast<SQInteger>(c->refs);
+        // A count of zero means the object is queued for release (a release
+        // hook is collecting): treat it as a root so that it is neither
+        // freed twice nor are the objects it still holds freed under it.
+        c->gc_refs = c->refs == 0 ? 1 : static_cast<SQInteger>(c->refs);
         c->gc_flags = 0;
     }
     SubtractInternalRefs subtract;

@@ -237,6 +237,36 @@ TEST_F(GcTest, UnreachableObjectsCanBeHandedBackInsteadOfFreed) {
     EXPECT_TRUE(dead(w));
 }
 
+SQSharedState *g_collecting_state = nullptr;
+SQInteger g_collected_in_hook = -1;
+SQInteger collect_on_release(SQUserPointer, SQInteger) {
+    g_collected_in_hook = sq_collect_cycles(g_collecting_state);
+    return 0;
+}
+
+TEST_F(GcTest, CollectingFromAReleaseHookLeavesQueuedReleasesAlone) {
+    g_collecting_state = &ss;
+    g_collected_in_hook = -1;
+    SQValue owner = table();
+    SQValue child = table();
+    SQValue queued(SQArray::create(&ss));
+    sq_array(queued)->values.push_back(child);
+    SQValue wchild = weak(child);
+    child.set_null();
+    SQValue collector(SQUserData::create(&ss, 0));
+    sq_userdata(collector)->hook = collect_on_release;
+    // Released in slot order, run in reverse: the array is still queued
+    // when the user data's hook collects.
+    sq_table(owner)->newslot(str("array"), queued);
+    sq_table(owner)->newslot(str("collector"), collector);
+    queued.set_null();
+    collector.set_null();
+    owner.set_null();
+    EXPECT_EQ(g_collected_in_hook, 0);
+    EXPECT_TRUE(dead(wchild));
+    g_collecting_state = nullptr;
+}
+
 TEST_F(GcTest, DelegateCycleThroughUserDataIsFreed) {
     SQValue ud = hooked_userdata();
     SQValue d = table();
