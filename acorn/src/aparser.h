@@ -100,6 +100,8 @@ class Compiler {
     void comma_expression(Exp &e);
     void expression(Exp &e);
     void binary(Exp &e, int min_prec);
+    void emit_binary(Exp &lhs, Exp &rhs, uint8_t opcode, int base);
+    void compound_update(int target, Exp &rhs, uint8_t arith);
     void logical(Exp &e, int op, int prec);
     void unary(Exp &e);
     void prefixed(Exp &e);

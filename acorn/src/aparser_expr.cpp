@@ -148,6 +148,15 @@ bool writes_only_a(uint8_t op) {
     }
 }
 
+// `x + k` with a small integer constant k runs as one OP_INCR, which has
+// exactly OP_ADD's semantics for an integer operand.
+bool small_increment(uint8_t opcode, const Exp &rhs, int &amount) {
+    if (opcode != OP_ADD || rhs.kind != ExpKind::Const || rhs.val._type != OT_INTEGER) return false;
+    if (sq_int(rhs.val) < -128 || sq_int(rhs.val) > 127) return false;
+    amount = 128 + static_cast<int>(sq_int(rhs.val));
+    return true;
+}
+
 }  // namespace
 
 // --- register placement ---------------------------------------------------
@@ -298,13 +307,26 @@ void Compiler::binary(Exp &e, int min_prec) {
             e.val = folded;
             continue;
         }
-        int r = to_any_reg(rhs);
-        int l = to_any_reg(e);
+        emit_binary(e, rhs, opcode, base);
+    }
+}
+
+void Compiler::emit_binary(Exp &lhs, Exp &rhs, uint8_t opcode, int base) {
+    int amount;
+    if (lhs.kind != ExpKind::Const && small_increment(opcode, rhs, amount)) {
+        int l = to_any_reg(lhs);
         fs_->set_freereg(base);
         int t = fs_->alloc_reg();
-        fs_->emit(opcode, t, l, r);
-        e = Exp{ExpKind::Temp, t};
+        fs_->emit(OP_INCR, t, l, amount);
+        lhs = Exp{ExpKind::Temp, t};
+        return;
     }
+    int r = to_any_reg(rhs);
+    int l = to_any_reg(lhs);
+    fs_->set_freereg(base);
+    int t = fs_->alloc_reg();
+    fs_->emit(opcode, t, l, r);
+    lhs = Exp{ExpKind::Temp, t};
 }
 
 // `a && b` / `a || b` leave whichever operand decided the outcome.
@@ -359,8 +381,7 @@ void Compiler::assignment(Exp &e, int op) {
         if (op == '=') {
             to_reg(rhs, e.reg);
         } else {
-            int r = to_any_reg(rhs);
-            fs_->emit(arith, e.reg, e.reg, r);
+            compound_update(e.reg, rhs, arith);
         }
         fs_->set_freereg(base);
         return;
@@ -374,7 +395,7 @@ void Compiler::assignment(Exp &e, int op) {
             value = fs_->alloc_reg();
             fs_->emit(OP_GETOUTER, value, e.reg);
             expression(rhs);
-            fs_->emit(arith, value, value, to_any_reg(rhs));
+            compound_update(value, rhs, arith);
         }
         fs_->emit(OP_SETOUTER, NO_REG, e.reg, value);
         fs_->set_freereg(value + 1);
@@ -390,7 +411,7 @@ void Compiler::assignment(Exp &e, int op) {
         value = fs_->alloc_reg();
         to_reg(e, value);
         expression(rhs);
-        fs_->emit(arith, value, value, to_any_reg(rhs));
+        compound_update(value, rhs, arith);
     }
     fs_->set_freereg(base);
     int result = fs_->alloc_reg();
@@ -398,6 +419,13 @@ void Compiler::assignment(Exp &e, int op) {
     else if (e.kind == ExpKind::SlotK) fs_->emit(OP_SETK, result, e.reg, e.key, value);
     else fs_->emit(OP_SET, result, e.reg, e.key, value);
     e = Exp{ExpKind::Temp, result};
+}
+
+// R[target] = R[target] op rhs, for compound assignments.
+void Compiler::compound_update(int target, Exp &rhs, uint8_t arith) {
+    int amount;
+    if (small_increment(arith, rhs, amount)) fs_->emit(OP_INCR, target, target, amount);
+    else fs_->emit(arith, target, target, to_any_reg(rhs));
 }
 
 void Compiler::unary_operator(Exp &e, uint8_t op) {

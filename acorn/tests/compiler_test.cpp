@@ -172,6 +172,17 @@ TEST_F(Compiler, ConstantArithmeticIsFolded) {
     EXPECT_EQ(run("print(7 / 2 + \" \" + 7.0 / 2 + \" \" + -7 % 3)"), "3 3.5 -1");
 }
 
+TEST_F(Compiler, SmallIntegerAdditionsKeepAddSemantics) {
+    std::string code = disassembly("local a = 1; local b = a + 5; b += -3;");
+    EXPECT_NE(code.find("INCR         3   2 133"), std::string::npos) << code;
+    EXPECT_NE(code.find("INCR         3   3 125"), std::string::npos) << code;
+    EXPECT_EQ(code.find("ADD"), std::string::npos) << code;
+    EXPECT_EQ(run("local s = \"a\"; s += 1; print(s + -5 + \" \" + (1.5 + 1))"), "a1-5 2.5");
+    EXPECT_EQ(run("local a = 2147483647; print(a + 1)"), "-2147483648");
+    EXPECT_NE(disassembly("local a = 1; return a - 1").find("SUB"), std::string::npos);
+    EXPECT_NE(disassembly("local a = 1; return a + 128").find("ADD"), std::string::npos);
+}
+
 TEST_F(Compiler, DivisionByZeroIsLeftToRunTime) {
     EXPECT_NE(disassembly("return 1 / 0").find("DIV"), std::string::npos);
     EXPECT_EQ(run("print(1 / 0)"), "error: division by zero");
@@ -181,8 +192,8 @@ TEST_F(Compiler, DivisionByZeroIsLeftToRunTime) {
 TEST_F(Compiler, StatementResultsAreNotCopied) {
     std::string code = disassembly("local i = 0; i++;");
     EXPECT_EQ(code.find("MOVE"), std::string::npos) << code;
-    code = disassembly("local x = 0, y = 1; x = y + 1;");
-    EXPECT_NE(code.find("ADD          2   3   4"), std::string::npos) << code;
+    code = disassembly("local x = 0, y = 1; x = y * 2;");
+    EXPECT_NE(code.find("MUL          2   3   4"), std::string::npos) << code;
 }
 
 TEST_F(Compiler, EveryInstructionHasItsSourceLine) {
