@@ -74,9 +74,9 @@ bool SQClass::newslot(const SQObject &key, const SQObject &val, bool bstatic) {
         resolve_special(key, val);
         return true;
     }
-    // A new member, or one changing between field and method: the layout of
-    // existing instances would no longer match.
-    if (locked) return false;
+    // Instances copy the fields, so once they exist the set of fields is
+    // fixed; methods and statics live only in the class.
+    if (locked && (!wants_method || !code.is_null())) return false;
     std::vector<SQClassMember> &store = wants_method ? methods : fields;
     SQInteger encoded = static_cast<SQInteger>(store.size()) | (wants_method ? SQ_MEMBER_METHOD_BIT : 0);
     store.push_back(SQClassMember{SQValue(val), SQValue()});

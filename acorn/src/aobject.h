@@ -419,7 +419,8 @@ struct SQClass : SQCollectable {
     ~SQClass() override;
     // Adds or replaces a member. Functions (and statics) go to methods,
     // other values to fields. Returns false (and leaves the class unchanged)
-    // if the class is locked and the member is new.
+    // if the class is locked and the change would alter the instance layout:
+    // a new field, or a member turning from field to method or back.
     bool newslot(const SQObject &key, const SQObject &val, bool bstatic);
     bool get(const SQObject &key, SQValue &val);  // field default or method
     bool set_attributes(const SQObject &key, const SQObject &attrs);

@@ -231,6 +231,13 @@ TEST_F(ClassMembersTest, LockedClassRefusesNewMembersButAcceptsReplacements) {
     EXPECT_TRUE(c->newslot(str("x"), SQValue(SQInteger(9)), false));
     // A field cannot turn into a method once instances rely on the layout.
     EXPECT_FALSE(c->newslot(str("x"), SQValue(SQNativeClosure::create(&ss, nullptr, 0)), false));
+    // New methods and statics leave the layout alone.
+    EXPECT_TRUE(c->newslot(str("later"), SQValue(SQNativeClosure::create(&ss, nullptr, 0)), false));
+    EXPECT_TRUE(c->newslot(str("counter"), SQValue(SQInteger(0)), true));
+    EXPECT_FALSE(c->newslot(str("counter"), SQValue(SQInteger(0)), false));
+    SQValue later;
+    EXPECT_TRUE(sq_instance(inst)->get(str("later"), later));
+    EXPECT_EQ(later._type, OT_NATIVECLOSURE);
 }
 
 TEST_F(ClassMembersTest, ConstructorAndMetamethodsAreResolvedFromMethods) {
