@@ -2,6 +2,7 @@
 // uses and the engine class behind the regexp script class.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "../stdlib/regexp.h"
@@ -260,6 +261,43 @@ TEST(RegexpEngine, TextWithZeroBytesIsSearchedWhole) {
     ASSERT_EQ(regex->search(text), RegexOutcome::Matched);
     EXPECT_EQ(regex->group(0).begin, 2);
     EXPECT_EQ(regex->group(0).end, 5);
+}
+
+// Random patterns, valid or not, over the whole syntax: each compiles or is
+// refused with a reason, and every search ends with spans inside the text.
+TEST(RegexpRobustness, RandomPatternsNeverMisbehave) {
+    const std::string pieces[] = {"a", "b", ".", "*", "+", "?", "{2}", "{1,3}", "{2,}", "(", ")", "(?:", "|", "[", "]",
+                                  "^", "$", "-", "\\", "\\w", "\\d", "\\b", "\\B", "[^a]", "[a-c]", "{", "}", ","};
+    std::mt19937 random(12345);
+    int compiled = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string pattern;
+        const int length = static_cast<int>(random() % 10);
+        for (int i = 0; i < length; ++i) pattern += pieces[random() % std::size(pieces)];
+        std::string error;
+        std::unique_ptr<Regex> regex = Regex::compile(pattern, error);
+        if (!regex) {
+            EXPECT_FALSE(error.empty()) << pattern;
+            continue;
+        }
+        ++compiled;
+        std::string text;
+        for (int i = static_cast<int>(random() % 12); i > 0; --i) text += "ab-c, 1"[random() % 7];
+        const bool whole = regex->match_whole(text) == RegexOutcome::Matched;
+        const RegexOutcome found = regex->search(text);
+        ASSERT_NE(found, RegexOutcome::TooComplex) << pattern;
+        if (whole) {
+            EXPECT_EQ(found, RegexOutcome::Matched) << pattern << " on " << text;
+        }
+        if (found != RegexOutcome::Matched) continue;
+        for (std::size_t g = 0; g < regex->group_count(); ++g) {
+            const acorn::stdlib::RegexSpan span = regex->group(g);
+            if (span.begin < 0) continue;
+            EXPECT_LE(span.begin, span.end) << pattern;
+            EXPECT_LE(span.end, static_cast<std::ptrdiff_t>(text.size())) << pattern;
+        }
+    }
+    EXPECT_GT(compiled, 500);
 }
 
 }  // namespace
