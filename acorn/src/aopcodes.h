@@ -65,8 +65,8 @@ enum SQOpcode : uint8_t {
     OP_TAILCALL,   // like OP_CALL, reusing the current frame when the callee is a script closure
     // Method lookup for `obj.name(...)`: R[a] = R[b][K[d]]; R[c] = R[b].
     // Uses the same lookup as OP_GETK (without the root fallback unless b == 0).
-    // a may equal b (the object sits where the callee goes): R[b] is read
-    // before either register is written.
+    // a may equal b, and c may equal d: every operand is read before either
+    // register is written.
     OP_PREPCALLK,
     OP_PREPCALL,   // as OP_PREPCALLK with the key in R[d]
 
