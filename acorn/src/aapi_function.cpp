@@ -66,6 +66,13 @@ void sq_newarray(HSQUIRRELVM v, SQInteger size) { api_push(v, SQValue(SQArray::c
 
 void sq_newclosure(HSQUIRRELVM v, SQFUNCTION func, SQUnsignedInteger nfreevars) {
     SQInteger nfree = std::min(static_cast<SQInteger>(nfreevars), api_frame_size(v));
+    if (!func) {
+        // Stands in for the closure so the stack keeps its shape; calling it
+        // then fails as calling null does.
+        v->pop(nfree);
+        api_push(v, SQValue());
+        return;
+    }
     SQNativeClosure *nc = SQNativeClosure::create(v->ss, func, nfree);
     SQValue held(nc);
     for (SQInteger i = 0; i < nfree; ++i) nc->outers[static_cast<size_t>(i)] = api_value(v, i - nfree);

@@ -278,6 +278,15 @@ TEST_F(NativeCallTest, MatchTypemaskStringTakesTheCountFromTheMask) {
     sq_pop(v, 1);
 }
 
+TEST_F(NativeCallTest, NullFunctionGivesACallErrorNotACrash) {
+    sq_pushinteger(v, 1);
+    sq_newclosure(v, nullptr, 1);
+    EXPECT_EQ(sq_gettop(v), top_at_start + 1);
+    sq_pushroottable(v);
+    EXPECT_TRUE(SQ_FAILED(sq_call(v, 1, SQFalse, SQFalse)));
+    sq_pop(v, 1);
+}
+
 TEST_F(NativeCallTest, MalformedTypemasksAreRejected) {
     sq_newclosure(v, return_arg_count, 0);
     for (const char *bad : {"tz", "t||i", "|t", "t|"}) EXPECT_TRUE(SQ_FAILED(sq_setparamscheck(v, 2, bad))) << bad;
