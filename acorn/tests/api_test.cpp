@@ -2,6 +2,7 @@
 // stack is back where it started, so a call that leaks or eats a slot fails.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdint>
 #include <cstring>
@@ -347,6 +348,33 @@ TEST_F(NativeCallTest, NativeClosureNameShowsInStackInfos) {
     sq_pop(v, 2);
     SQStackInfos si;
     EXPECT_TRUE(SQ_FAILED(sq_stackinfos(v, 0, &si)));  // nothing is running
+}
+
+std::vector<std::string> g_locals_seen;
+SQInteger list_caller_locals(HSQUIRRELVM vm) {
+    SQInteger before = sq_gettop(vm);
+    for (SQUnsignedInteger i = 0;; ++i) {
+        const SQChar *name = sq_getlocal(vm, 1, i);
+        if (!name) break;
+        SQInteger n = 0;
+        std::string entry = name;
+        if (SQ_SUCCEEDED(sq_getinteger(vm, -1, &n))) entry += "=" + std::to_string(n);
+        g_locals_seen.push_back(entry);
+        sq_pop(vm, 1);
+    }
+    if (sq_gettop(vm) != before) return sq_throwerror(vm, "sq_getlocal unbalanced the stack");
+    return 0;
+}
+
+TEST_F(NativeCallTest, GetLocalReadsTheCallersVariables) {
+    g_locals_seen.clear();
+    sq_newclosure(v, list_caller_locals, 0);
+    set_global_top("probe");
+    sq_pop(v, 1);
+    ASSERT_TRUE(run("local answer = 42; local other = 7; probe();"));
+    EXPECT_NE(std::find(g_locals_seen.begin(), g_locals_seen.end(), "answer=42"), g_locals_seen.end());
+    EXPECT_NE(std::find(g_locals_seen.begin(), g_locals_seen.end(), "other=7"), g_locals_seen.end());
+    EXPECT_EQ(sq_getlocal(v, 0, 0), nullptr);  // nothing is running now
 }
 
 // ---------------------------------------------------------------------------
