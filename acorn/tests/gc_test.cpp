@@ -194,7 +194,7 @@ TEST_F(GcTest, LongChainIsReleasedWithoutDeepRecursion) {
     SQValue head = table();
     SQValue key = str("next");
     SQValue tail = head;
-    for (int i = 0; i < 1000000; ++i) {
+    for (int i = 0; i < 200000; ++i) {
         SQValue node = table();
         sq_table(tail)->newslot(key, node);
         tail = node;
@@ -206,7 +206,7 @@ TEST_F(GcTest, LongChainIsReleasedWithoutDeepRecursion) {
 }
 
 TEST_F(GcTest, LongRingIsCollectedWithoutDeepRecursion) {
-    const int n = 300000;
+    const int n = 200000;
     SQValue first(SQArray::create(&ss));
     SQValue tail = first;
     for (int i = 1; i < n; ++i) {
