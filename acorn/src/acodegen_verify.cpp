@@ -7,6 +7,10 @@
 
 namespace {
 
+struct Rejection {
+    const char *reason;
+};
+
 class Verifier {
    public:
     Verifier(const SQFunctionProto &fn, const SQFunctionProto *parent) : fn_(fn), parent_(parent) {}
@@ -17,14 +21,14 @@ class Verifier {
             for (size_t pc = 0; pc < fn_.code.size(); ++pc) check_instruction(static_cast<int64_t>(pc));
             check_debug_records();
             return true;
-        } catch (const std::string &problem) {
-            why = problem;
+        } catch (const Rejection &r) {
+            why = r.reason;
             return false;
         }
     }
 
    private:
-    [[noreturn]] static void fail(const std::string &what) { throw what; }
+    [[noreturn]] static void fail(const char *reason) { throw Rejection{reason}; }
 
     void require(bool ok, const char *what) const {
         if (!ok) fail(what);
