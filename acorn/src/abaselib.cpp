@@ -17,12 +17,9 @@ static SQInteger base_print(HSQUIRRELVM v) { return write_with(v, sq_getprintfun
 static SQInteger base_error(HSQUIRRELVM v) { return write_with(v, sq_geterrorfunc(v)); }
 
 static SQInteger base_array(HSQUIRRELVM v) {
-    const SQInteger size = sq_arg_integer(v, 2);
-    if (size < 0) return sq_throwerror(v, "negative size");
-    if (size > SQ_MAX_ARRAY_LENGTH) return sq_throwerror(v, "array too large");
     SQValue out(SQArray::create(v->ss));
     const SQValue fill = sq_gettop(v) >= 3 ? sq_arg(v, 3) : SQValue();
-    sq_array(out)->values.assign(static_cast<size_t>(size), fill);
+    if (!sq_resize_values(v, sq_array(out)->values, sq_arg_integer(v, 2), fill)) return SQ_ERROR;
     return sq_return(v, out);
 }
 

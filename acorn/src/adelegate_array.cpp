@@ -61,11 +61,8 @@ static SQInteger array_remove(HSQUIRRELVM v) {
 }
 
 static SQInteger array_resize(HSQUIRRELVM v) {
-    const SQInteger size = sq_arg_integer(v, 2);
-    if (size < 0) return sq_throwerror(v, "negative size");
-    if (size > SQ_MAX_ARRAY_LENGTH) return sq_throwerror(v, "array too large");
     const SQValue fill = sq_gettop(v) >= 3 ? sq_arg(v, 3) : SQValue();
-    self_items(v).resize(static_cast<size_t>(size), fill);
+    if (!sq_resize_values(v, self_items(v), sq_arg_integer(v, 2), fill)) return SQ_ERROR;
     return return_self(v);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 
 SQInteger sq_float_to_integer(SQFloat f) {
     constexpr double lowest = static_cast<double>(std::numeric_limits<SQInteger>::min());
@@ -29,20 +30,31 @@ void sq_table_put(HSQUIRRELVM v, SQTable *t, const char *key, const SQObject &va
     t->newslot(sq_make_string(v, key), val);
 }
 
+// Raises `msg` as the script error; false, for the callers to return.
+static bool fail(HSQUIRRELVM v, const char *msg) {
+    sq_throwerror(v, msg);
+    return false;
+}
+
+bool sq_resize_values(HSQUIRRELVM v, std::vector<SQValue> &items, SQInteger size, const SQObject &fill) {
+    if (size < 0) return fail(v, "negative size");
+    if (size > SQ_MAX_ARRAY_LENGTH) return fail(v, "array too large");
+    try {
+        items.resize(static_cast<size_t>(size), SQValue(fill));
+    } catch (const std::bad_alloc &) {
+        return fail(v, "out of memory");
+    }
+    return true;
+}
+
 bool sq_resolve_range(HSQUIRRELVM v, SQInteger first, SQInteger len, SQInteger &start, SQInteger &end) {
     const SQInteger top = sq_gettop(v);
     start = top >= first ? sq_arg_integer(v, first) : 0;
     end = top > first ? sq_arg_integer(v, first + 1) : len;
     if (start < 0) start += len;
     if (end < 0) end += len;
-    if (start > end) {
-        sq_throwerror(v, "wrong indexes");
-        return false;
-    }
-    if (start < 0 || end > len) {
-        sq_throwerror(v, "slice out of range");
-        return false;
-    }
+    if (start > end) return fail(v, "wrong indexes");
+    if (start < 0 || end > len) return fail(v, "slice out of range");
     return true;
 }
 

@@ -6,9 +6,9 @@
 
 #include "avm.h"
 
-// The longest array the library will build or grow to; larger requests get a
+// The longest array array() and resize() will make; larger requests get a
 // script error instead of exhausting memory.
-constexpr SQInteger SQ_MAX_ARRAY_LENGTH = SQInteger(1) << 26;
+constexpr SQInteger SQ_MAX_ARRAY_LENGTH = SQInteger(1) << 24;
 
 // The value at API index `idx` of the running native call (1 is `this`).
 inline SQValue &sq_arg(HSQUIRRELVM v, SQInteger idx) { return v->get_at(idx); }
@@ -28,6 +28,11 @@ SQValue sq_make_string(HSQUIRRELVM v, const char *s, SQInteger len = -1);
 
 // Adds or replaces `key` in table `t`.
 void sq_table_put(HSQUIRRELVM v, SQTable *t, const char *key, const SQObject &val);
+
+// Resizes `items` to `size`, new slots holding `fill`. Raises the script
+// error and returns false for a negative or too large size, or when memory
+// runs out.
+bool sq_resize_values(HSQUIRRELVM v, std::vector<SQValue> &items, SQInteger size, const SQObject &fill);
 
 // Resolves the optional (start, [end]) arguments at API indices
 // `first` and `first + 1` against a sequence of `len` items: negative

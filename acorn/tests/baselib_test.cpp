@@ -93,6 +93,7 @@ TEST_F(Baselib, ResizeGrowsWithFillAndRejectsBadSizes) {
     EXPECT_EQ(run("local a = [1]; a.resize(3, \"f\"); P(J(a)); a.resize(1); P(J(a)); a.resize(2); P(J(a));"),
               "[1,f,f]\n[1]\n[1,null]\n");
     EXPECT_EQ(run("[1].resize(-1);"), "error: negative size");
+    EXPECT_EQ(run("local a = [1]; try { a.resize(0x1000001); } catch (e) P(e); P(a.len());"), "array too large\n1\n");
 }
 
 TEST_F(Baselib, SortOrdersMixedNumbersAndStrings) {
