@@ -176,6 +176,9 @@ struct SQVM : SQCollectable {
                          SQValue &ret);
     // Looks up metamethod `mm` of a table (through its delegate), instance or user data.
     bool find_metamethod(const SQObject &o, SQMetaMethod mm, SQValue &fn);
+    // Closure of child prototype `protoidx` of the running frame's function.
+    bool make_closure(const SQClosure *parent, SQInteger protoidx, const SQValue *env, SQValue &out);
+    bool make_class(const SQObject *base, const SQObject &attrs, SQValue &out);
     bool push_generator_frame(SQGenerator *gen, SQInteger target, bool root);
     void yield_generator_frame();
     SQOuter *find_outer(SQInteger stackidx);

@@ -505,54 +505,16 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
                 }
                 sq_array(R[i.a])->values.push_back(R[i.b]);
                 continue;
-            case OP_NEWCLASS: {
-                SQClass *base = nullptr;
-                if (i.b != NO_REG) {
-                    if (R[i.b]._type != OT_CLASS) {
-                        raise_error("trying to inherit from a %s", sq_typename(R[i.b]._type));
-                        goto handle_error;
-                    }
-                    base = sq_class(R[i.b]);
-                }
-                SQValue attrs = i.c != NO_REG ? R[i.c] : SQValue();
-                SQValue cls(SQClass::create(ss, base));
-                sq_class(cls)->attributes = attrs;
-                if (base && !base->metamethods[MT_INHERITED].is_null()) {
-                    SQValue hook = base->metamethods[MT_INHERITED];
-                    if (!call_metamethod(hook, cls, 1, &attrs, tmp)) goto handle_error;
-                }
-                R[i.a] = std::move(cls);
-                continue;
-            }
-            case OP_CLOSURE: {
-                if (i.d < 0 || static_cast<size_t>(i.d) >= fn->functions.size()) {
-                    raise_error("invalid function index");
+            case OP_NEWCLASS:
+                if (!make_class(i.b != NO_REG ? &R[i.b] : nullptr, i.c != NO_REG ? R[i.c] : SQValue(), tmp)) {
                     goto handle_error;
                 }
-                SQFunctionProto *child = sq_proto(fn->functions[static_cast<size_t>(i.d)]);
-                SQValue made(SQClosure::create(ss, child, cl->root));
-                SQClosure *nc = sq_closure(made);
-                nc->outers.clear();
-                for (const SQOuterVarInfo &info : child->outers) {
-                    if (info.kind == OUTER_FROM_LOCAL) {
-                        nc->outers.push_back(SQValue(find_outer(stackbase + info.index)));
-                    } else {
-                        nc->outers.push_back(cl->outers[static_cast<size_t>(info.index)]);
-                    }
-                }
-                nc->defaultparams.clear();
-                for (SQInteger reg : child->defaultparams) nc->defaultparams.push_back(R[reg]);
-                if (i.b != NO_REG) {
-                    const SQValue &env = R[i.b];
-                    if (!ISREFCOUNTED(env._type)) {
-                        raise_error("cannot bind a %s as environment", sq_typename(env._type));
-                        goto handle_error;
-                    }
-                    nc->env = SQValue(env._unVal.pRefCounted->get_weakref(env._type));
-                }
-                R[i.a] = std::move(made);
+                R[i.a] = std::move(tmp);
                 continue;
-            }
+            case OP_CLOSURE:
+                if (!make_closure(cl, i.d, i.b != NO_REG ? &R[i.b] : nullptr, tmp)) goto handle_error;
+                R[i.a] = std::move(tmp);
+                continue;
 
             case OP_RETURN:
                 if (i.b != 0) {
