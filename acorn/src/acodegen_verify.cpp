@@ -56,9 +56,11 @@ class Verifier {
         uint8_t last = fn_.code.back().op;
         require(last == OP_RETURN || last == OP_JMP || last == OP_THROW, "code runs past its end");
         require(static_cast<int64_t>(fn_.defaultparams.size()) < fn_.nparams, "too many default parameters");
-        require(parent_ || (fn_.outers.empty() && fn_.defaultparams.empty()), "main function with free variables");
-        for (SQInteger r : fn_.defaultparams)
-            require(parent_ && r >= 0 && r < parent_->stacksize, "default parameter register out of range");
+        require(parent_ || fn_.outers.empty(), "outermost function with free variables");
+        if (parent_) {
+            for (SQInteger r : fn_.defaultparams)
+                require(r >= 0 && r < parent_->stacksize, "default parameter register out of range");
+        }
         for (const SQOuterVarInfo &o : fn_.outers) {
             require(o.kind == OUTER_FROM_LOCAL || o.kind == OUTER_FROM_OUTER, "bad free variable kind");
             int64_t limit = o.kind == OUTER_FROM_LOCAL ? parent_->stacksize : static_cast<int64_t>(parent_->outers.size());

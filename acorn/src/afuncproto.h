@@ -58,6 +58,7 @@ struct SQFunctionProto : SQRefCounted {
 
 // Checks that `proto` only refers to registers, literals, free variables,
 // child functions and jump targets that exist (`parent`: the enclosing
-// function, null for a script's main function). Children are not visited.
+// function, null for the outermost one, whose default-parameter values come
+// with its closure). Children are not visited.
 // On failure returns false with the reason in `why`.
 bool sq_verify_proto(const SQFunctionProto *proto, const SQFunctionProto *parent, std::string &why);

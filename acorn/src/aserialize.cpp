@@ -7,7 +7,8 @@
 //   name, source name (values), u32 nparams, u32 stacksize, u8 flags
 //   (1: varargs, 2: generator), then counted sections: literals,
 //   parameter names, instructions (op a b c d), line records, local
-//   variables, free variables, default-parameter registers, child functions.
+//   variables, free variables, default-parameter registers, child functions;
+//   after the main function, the saved closure's default-parameter values.
 // Values are a tag byte (null, integer, float, bool, string) and a payload.
 // Reading checks every count, index and length against the data and the
 // prototype against sq_verify_proto, so a damaged file is an error.
@@ -285,6 +286,9 @@ SQRESULT sq_writeclosure(HSQUIRRELVM v, SQWRITEFUNC writef, SQUserPointer up) {
         Writer w(writef, up);
         write_header(w);
         w.function(fn);
+        const std::vector<SQValue> &defaults = sq_closure(top)->defaultparams;
+        w.count(defaults.size());
+        for (const SQValue &d : defaults) w.value(d);
     } catch (const FormatError &e) {
         return api_error(v, e.message.c_str());
     }
@@ -294,12 +298,18 @@ SQRESULT sq_writeclosure(HSQUIRRELVM v, SQWRITEFUNC writef, SQUserPointer up) {
 SQRESULT sq_readclosure(HSQUIRRELVM v, SQREADFUNC readf, SQUserPointer up) {
     if (!readf) return api_error(v, "invalid reader");
     SQValue proto;
+    std::vector<SQValue> defaults;
     try {
         Reader r(v, readf, up);
         read_header(r);
         proto = r.function(nullptr, 0);
+        uint32_t n = r.count();
+        if (n != sq_proto(proto)->defaultparams.size()) Reader::corrupt("default parameter values do not match");
+        for (; n > 0; --n) defaults.push_back(r.value());
     } catch (const FormatError &e) {
         return api_error(v, e.message.c_str());
     }
-    return api_push(v, SQValue(SQClosure::create(v->ss, sq_proto(proto), v->roottable))) ? SQ_OK : SQ_ERROR;
+    SQValue closure(SQClosure::create(v->ss, sq_proto(proto), v->roottable));
+    sq_closure(closure)->defaultparams = std::move(defaults);
+    return api_push(v, closure) ? SQ_OK : SQ_ERROR;
 }

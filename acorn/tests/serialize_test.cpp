@@ -139,6 +139,24 @@ TEST_F(Serialize, RoundTripKeepsBehaviour) {
     EXPECT_EQ(run_top(), direct);
 }
 
+TEST_F(Serialize, SavedClosureKeepsItsDefaultParameterValues) {
+    const char *src = "local d = 40; return function(a, b = d + 2, c = \"s\") { return a + b + c; };";
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_compilebuffer(v, src, static_cast<SQInteger>(std::strlen(src)), "s.nut", SQTrue)));
+    sq_pushroottable(v);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQTrue, SQFalse)));
+    Buffer file;
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_writeclosure(v, write_buffer, &file)));
+    sq_pop(v, 2);
+    ASSERT_TRUE(load(file));
+    sq_pushroottable(v);
+    sq_pushinteger(v, 1);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 2, SQTrue, SQFalse)));
+    const SQChar *result = "";
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getstring(v, -1, &result)));
+    EXPECT_STREQ(result, "43s");
+    sq_pop(v, 2);
+}
+
 TEST_F(Serialize, ReloadedFunctionsKeepNamesAndLines) {
     Buffer file = compiled("function named() {\n\n  throw \"x\";\n}\nnamed();");
     ASSERT_TRUE(load(file));
