@@ -51,17 +51,14 @@ static SQInteger thread_call(HSQUIRRELVM v) {
     HSQUIRRELVM t = self_thread(v);
     if (sq_getvmstate(t) != SQ_VMSTATE_IDLE) return sq_throwerror(v, "the thread is not idle");
     if (sq_gettop(t) < 1) return sq_throwerror(v, "the thread has no function to run");
+    const ThreadNesting nesting(v);
+    if (ThreadNesting::too_deep()) return sq_throwerror(v, "stack overflow");
     const SQInteger nargs = sq_gettop(v) - 1;
     sq_settop(t, 1);
     if (SQ_FAILED(sq_reservestack(t, nargs + 2))) return rethrow_from(v, t);
     sq_push(t, 1);
     sq_pushroottable(t);
     for (SQInteger i = 2; i <= nargs + 1; ++i) sq_move(t, v, i);
-    const ThreadNesting nesting(v);
-    if (ThreadNesting::too_deep()) {
-        sq_settop(t, 1);
-        return sq_throwerror(v, "stack overflow");
-    }
     if (SQ_FAILED(sq_call(t, nargs + 1, SQTrue, SQTrue))) return rethrow_from(v, t);
     return take_result(v, t);
 }
