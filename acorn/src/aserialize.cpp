@@ -281,7 +281,7 @@ SQRESULT sq_writeclosure(HSQUIRRELVM v, SQWRITEFUNC writef, SQUserPointer up) {
     const SQValue &top = v->get_at(-1);
     if (top._type != OT_CLOSURE) return api_error(v, "the object is not a closure");
     const SQFunctionProto &fn = *sq_closure(top)->fn();
-    if (!fn.outers.empty()) return api_error(v, "a closure with free variables cannot be saved");
+    if (!fn.outers.empty()) return api_error(v, "a closure with free variables bound cannot be serialized");
     try {
         Writer w(writef, up);
         write_header(w);

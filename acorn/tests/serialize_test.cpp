@@ -188,7 +188,7 @@ TEST_F(Serialize, ClosuresWithFreeVariablesAndFailedWritesReportErrors) {
     ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQTrue, SQFalse)));
     Buffer b;
     EXPECT_TRUE(SQ_FAILED(sq_writeclosure(v, write_buffer, &b)));
-    EXPECT_EQ(last_error(), "a closure with free variables cannot be saved");
+    EXPECT_EQ(last_error(), "a closure with free variables bound cannot be serialized");
     sq_pop(v, 2);
     sq_pushinteger(v, 3);
     EXPECT_TRUE(SQ_FAILED(sq_writeclosure(v, write_buffer, &b)));
