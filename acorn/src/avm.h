@@ -158,9 +158,15 @@ struct SQVM : SQCollectable {
     void call_errorhandler(const SQObject &error);
 
     // --- internals shared by the VM's own files ---
+    // How the interpreter loop starts on the top frame.
+    enum class ExecStart {
+        RUN,     // at the frame's next instruction
+        THROW,   // by throwing lasterror
+        RETURN,  // by returning stack[suspended_target] (a woken tail call)
+    };
     // Runs frames until the one at `entry_depth` returns or yields, or the
-    // thread suspends. `throw_pending`: start by throwing lasterror.
-    bool execute(SQInteger entry_depth, SQValue &ret, bool raiseerror, bool throw_pending = false);
+    // thread suspends.
+    bool execute(SQInteger entry_depth, SQValue &ret, bool raiseerror, ExecStart start = ExecStart::RUN);
     bool call_any(const SQObject &closure, SQInteger nargs, SQInteger argbase, SQValue &ret, bool raiseerror);
     bool construct(SQClass *cls, SQInteger nargs, SQInteger argbase, SQValue &ret, bool raiseerror);
     bool fail_call(bool raiseerror);

@@ -332,9 +332,11 @@ bool SQVM::wakeup(const SQObject &value, bool throwerror, SQValue &ret, bool rai
         return false;
     }
     if (!throwerror && suspended_target >= 0) stack[static_cast<size_t>(suspended_target)] = value;
-    suspended_target = -1;
+    ExecStart start = throwerror ? ExecStart::THROW : (suspended_tailcall ? ExecStart::RETURN : ExecStart::RUN);
+    suspended_tailcall = false;
+    if (start != ExecStart::RETURN) suspended_target = -1;
     state = SQ_VMSTATE_RUNNING;
-    return execute(0, ret, raiseerror, throwerror);
+    return execute(0, ret, raiseerror, start);
 }
 
 SQInteger SQVM::suspend() {

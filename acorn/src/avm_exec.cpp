@@ -92,10 +92,10 @@ struct LoopScope {
 
 }  // namespace
 
-bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pending) {
+bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart start) {
     if (nativecalls >= SQ_MAX_NATIVE_DEPTH) {
         raise_error("stack overflow");
-        throw_pending = true;
+        start = ExecStart::THROW;
     }
     LoopScope scope(this, entry);
     SQCallInfo *ci;
@@ -129,11 +129,11 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
     if (line_hooked && !debug_event('l', fn, fn->line_of(ip - 1 - fn->code.data()))) goto handle_error
 
     RELOAD();
-    if (throw_pending) goto handle_error;
+    if (start == ExecStart::THROW) goto handle_error;
     if (ci->ip == fn->code.data() && ci->generator.is_null()) CALL_EVENT();
-    if (suspended_tailcall) {
-        suspended_tailcall = false;
-        retval = stack[static_cast<size_t>(ci->stackbase)];
+    if (start == ExecStart::RETURN) {
+        retval = stack[static_cast<size_t>(suspended_target)];
+        suspended_target = -1;
         goto do_return;
     }
 
@@ -478,7 +478,7 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, bool throw_pe
                     native_from_loop = true;
                     if (!call_native(sq_nclosure(callee), nargs, argbase, tmp, suspended)) goto handle_error;
                     if (suspended) {
-                        suspended_target = stackbase;
+                        suspended_target = argbase;
                         suspended_tailcall = true;
                         state = SQ_VMSTATE_SUSPENDED;
                         ret = suspend_value;

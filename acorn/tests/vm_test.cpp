@@ -394,6 +394,16 @@ TEST_F(Vm, ThreadStatusesAndValues) {
               "idle 2 suspended 20 idle");
 }
 
+TEST_F(Vm, SuspendInTailPositionReturnsTheWakeupValue) {
+    EXPECT_EQ(run("local t = newthread(function(x) { return suspend(x * 2); });"
+                  "local a = t.call(4); local b = t.wakeup(\"woken\"); return a + \" \" + b + \" \" + t.getstatus();"),
+              "8 woken idle");
+    EXPECT_EQ(run("function inner(x) { return suspend(x); }"
+                  "local t = newthread(function() { local r = inner(1); return \"got \" + r; });"
+                  "t.call(); return t.wakeup(2);"),
+              "got 2");
+}
+
 TEST_F(Vm, ThreadsKeepTheirOwnStacksAndErrors) {
     EXPECT_EQ(run("function body(tag) { local acc = tag; for (local i = 0; i < 3; i++) acc += suspend(acc); return acc; }"
                   "local a = newthread(body), b = newthread(body);"
