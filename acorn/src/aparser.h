@@ -4,7 +4,6 @@
 // constants are read in place and folded where possible.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -130,8 +129,9 @@ class Compiler {
     void class_members(int cls);
     int attributes();  // `</ ... />` to a register, or NO_REG
     SQValue constant_value();
-    // `a.b.c` of a declaration: object in `obj`, last name returned.
-    std::string declaration_name(Exp &obj, bool &single);
+    // `a.b.c` of a declaration: object in `obj` (`this` for a plain name),
+    // last name returned.
+    std::string declaration_name(Exp &obj);
 
     SQValue make_string(const std::string &s) {
         return SQValue(SQString::create(ss_, s.data(), static_cast<SQInteger>(s.size())));

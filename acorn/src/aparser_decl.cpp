@@ -207,18 +207,17 @@ SQValue Compiler::constant_value() {
     }
 }
 
-std::string Compiler::declaration_name(Exp &obj, bool &single) {
+std::string Compiler::declaration_name(Exp &obj) {
     std::string name = expect_identifier();
-    single = tok_.kind != '.' && tok_.kind != TK_DOUBLECOLON;
-    if (single) {
+    if (tok_.kind != '.' && tok_.kind != TK_DOUBLECOLON) {
         obj = Exp{ExpKind::Local, 0};
         return name;
     }
     identifier(obj, name);
-    while (accept('.') || accept(TK_DOUBLECOLON)) {
+    for (;;) {
+        next();  // the '.' or '::' before the next part
         std::string part = expect_identifier();
         if (tok_.kind != '.' && tok_.kind != TK_DOUBLECOLON) return part;
         member_access(obj, part);
     }
-    return name;
 }

@@ -415,8 +415,7 @@ void Compiler::throw_statement() {
 
 void Compiler::named_declaration(bool is_class) {
     Exp obj;
-    bool single;
-    std::string name = declaration_name(obj, single);
+    std::string name = declaration_name(obj);
     int obj_reg = to_any_reg(obj);
     SQValue key_name = make_string(name);
     Exp key{ExpKind::Const};
