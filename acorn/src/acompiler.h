@@ -7,8 +7,8 @@
 // `this` and variadic arguments (a script's main function). On failure
 // returns false, sets v->lasterror to the message, and calls the shared
 // state's compiler error handler (if any) with description, source name,
-// line and column. `debuginfo` keeps local-variable ranges for every
-// function (they are always kept for the call-stack dump of named locals).
+// line and column. Line and local-variable records are always kept (the
+// call-stack dump needs them), so `debuginfo` changes nothing.
 bool sq_compile_source(SQVM *v, const char *src, SQInteger len, const char *sourcename, bool debuginfo,
                        SQValue &proto_out);
 
