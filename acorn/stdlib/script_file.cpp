@@ -68,7 +68,8 @@ SQRESULT sqstd_loadfile(HSQUIRRELVM v, const SQChar *filename, SQBool printerror
         return sq_readclosure(v, read_memory, &reader);
     }
     const std::size_t skip = starts_with_bytes(bytes, kUtf8Mark, sizeof kUtf8Mark) ? sizeof kUtf8Mark : 0;
-    return sq_compilebuffer(v, bytes.data() + skip, static_cast<SQInteger>(bytes.size() - skip), filename, printerror);
+    bytes.push_back('\0');  // an empty file still hands the compiler a buffer
+    return sq_compilebuffer(v, bytes.data() + skip, static_cast<SQInteger>(bytes.size() - 1 - skip), filename, printerror);
 }
 
 SQRESULT sqstd_dofile(HSQUIRRELVM v, const SQChar *filename, SQBool retval, SQBool printerror) {

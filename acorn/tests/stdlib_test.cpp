@@ -361,6 +361,10 @@ TEST_F(StdlibTest, DofileAndLoadfileRunScriptFiles) {
     EXPECT_EQ(run("print(dofile(`" + path + "`) + ` ` + loaded_value + ` ` + typeof loadfile(`" + path + "`));"),
               "10 5 function");
     EXPECT_EQ(run("dofile(`" + temporary_path("none.nut") + "`);"), "error: cannot open the file");
+    file = std::fopen(path.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    EXPECT_EQ(run("print(dofile(`" + path + "`));"), "null");
     std::remove(path.c_str());
 }
 
