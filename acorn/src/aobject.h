@@ -259,10 +259,12 @@ struct SQTable : SQDelegable {
         SQValue val;
         SQHash hash;
         SQInteger next;  // next node index in the bucket chain, -1 ends
+        SQInteger seq;   // insertion number, increasing along `nodes`
     };
     std::vector<Node> nodes;        // insertion order, with holes for deleted slots
     std::vector<SQInteger> buckets; // power of two, node index or -1
     SQInteger used = 0;             // live slots
+    SQInteger next_seq = 0;         // insertion number of the next new slot
 
     static SQTable *create(SQSharedState *ss, SQInteger capacity = 0);
     explicit SQTable(SQSharedState *ss) : SQDelegable(ss) {}
@@ -274,7 +276,9 @@ struct SQTable : SQDelegable {
     bool remove(const SQObject &key);
     SQInteger count() const { return used; }
     // Iteration: `pos` is 0 to start; returns the position to pass next time,
-    // or -1 when no slot is left. Slots added during iteration are visited.
+    // or -1 when no slot is left. Positions are insertion numbers, so they
+    // survive the table squeezing out deleted slots: slots added during an
+    // iteration are visited and none is skipped or repeated.
     SQInteger next(SQInteger pos, SQValue &key, SQValue &val) const;
     SQTable *clone() const;  // shallow copy with the same delegate
     void clear();
@@ -284,6 +288,7 @@ struct SQTable : SQDelegable {
 
    private:
     void rebuild(size_t nbuckets);  // squeezes out holes, re-indexes into nbuckets
+    size_t first_at_or_after(SQInteger seq) const;  // node index, nodes.size() if none
 };
 
 // ---------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 // Values being replaced or removed are moved into locals and released only
 // after the table is consistent again, because releasing them can run
 // release hooks that re-enter and modify this very table.
+#include <algorithm>
 #include <bit>
 
 #include "aobject.h"
@@ -12,6 +13,8 @@
 namespace {
 
 constexpr size_t kMinBuckets = 4;
+// Insertion numbers stay below this so that `seq + 1` is a valid position.
+constexpr SQInteger kMaxSeq = SQInteger(1) << 30;
 
 SQHash hash_of(const SQObject &key) {
     switch (key._type) {
@@ -97,9 +100,16 @@ void SQTable::newslot(const SQObject &key, const SQObject &val) {
     }
     if (nodes.size() >= buckets.size())
         rebuild(std::max(kMinBuckets, std::bit_ceil(static_cast<size_t>(used + 1) * 2)));
+    if (next_seq >= kMaxSeq) {
+        // Renumbering can disturb an iteration running right now; it happens
+        // once in about a billion insertions into one table.
+        rebuild(buckets.size());
+        for (size_t i = 0; i < nodes.size(); ++i) nodes[i].seq = static_cast<SQInteger>(i);
+        next_seq = static_cast<SQInteger>(nodes.size());
+    }
     SQHash h = hash_of(key);
     size_t b = h & (buckets.size() - 1);
-    nodes.push_back(Node{SQValue(key), SQValue(val), h, buckets[b]});
+    nodes.push_back(Node{SQValue(key), SQValue(val), h, buckets[b], next_seq++});
     buckets[b] = static_cast<SQInteger>(nodes.size() - 1);
     ++used;
 }
@@ -119,12 +129,21 @@ bool SQTable::remove(const SQObject &key) {
     return true;
 }
 
+size_t SQTable::first_at_or_after(SQInteger seq) const {
+    // Until holes are squeezed out, insertion numbers equal indices.
+    if (seq >= 0 && static_cast<size_t>(seq) < nodes.size() && nodes[static_cast<size_t>(seq)].seq == seq)
+        return static_cast<size_t>(seq);
+    auto it = std::lower_bound(nodes.begin(), nodes.end(), seq,
+                               [](const Node &n, SQInteger s) { return n.seq < s; });
+    return static_cast<size_t>(it - nodes.begin());
+}
+
 SQInteger SQTable::next(SQInteger pos, SQValue &key, SQValue &val) const {
-    for (SQInteger i = std::max<SQInteger>(pos, 0); i < static_cast<SQInteger>(nodes.size()); ++i) {
+    for (size_t i = first_at_or_after(std::max<SQInteger>(pos, 0)); i < nodes.size(); ++i) {
         if (nodes[i].key._type == OT_NULL) continue;
         key = nodes[i].key;
         val = nodes[i].val;
-        return i + 1;
+        return nodes[i].seq + 1;
     }
     return -1;
 }

@@ -129,6 +129,42 @@ TEST_F(TableTest, DeletedHolesAreSqueezedOutWhenTheTableGrows) {
     EXPECT_EQ(sq_int(*tb->find(SQValue(SQInteger(999)))), 999 + 19);
 }
 
+TEST_F(TableTest, ReplacingEverySlotDuringIterationVisitsEachExactlyOnce) {
+    SQValue t = table();
+    SQTable *tb = sq_table(t);
+    for (SQInteger i = 0; i < 64; ++i) tb->newslot(SQValue(i), SQValue(i));
+    // Each step deletes the slot just seen and adds a new one, so the table
+    // squeezes out holes and re-indexes while the iteration is under way.
+    SQInteger visits = 0, originals = 0, added = 0;
+    SQValue k, v;
+    for (SQInteger pos = tb->next(0, k, v); pos >= 0; pos = tb->next(pos, k, v)) {
+        ++visits;
+        if (k._type == OT_INTEGER && sq_int(k) < 64) {
+            ++originals;
+            tb->remove(k);
+            tb->newslot(SQValue(sq_int(k) + 1000), SQValue(SQInteger(0)));
+        } else {
+            ++added;
+        }
+        ASSERT_LE(visits, 128);
+    }
+    EXPECT_EQ(originals, 64);
+    EXPECT_EQ(added, 64);
+    EXPECT_EQ(tb->count(), 64);
+}
+
+TEST_F(TableTest, InsertionNumbersAreRenumberedBeforeTheyRunOut) {
+    SQValue t = table();
+    SQTable *tb = sq_table(t);
+    for (const char *k : {"a", "b", "c"}) tb->newslot(str(k), SQValue(SQInteger(1)));
+    tb->remove(str("b"));
+    tb->next_seq = (SQInteger(1) << 30) - 1;
+    tb->newslot(str("d"), SQValue(SQInteger(1)));
+    tb->newslot(str("e"), SQValue(SQInteger(1)));
+    EXPECT_LT(tb->next_seq, 16);
+    EXPECT_EQ(keys_of(tb), (std::vector<std::string>{"a", "c", "d", "e"}));
+}
+
 TEST_F(TableTest, CloneCopiesSlotsInOrderAndSharesTheDelegate) {
     SQValue t = table(), d = table();
     SQTable *tb = sq_table(t);
