@@ -267,6 +267,15 @@ TEST_F(FatalErrorTest, RunsTheExitHandlers) {
         ::testing::ExitedWithCode(1), "exit handler ran");
 }
 
+TEST_F(FatalErrorTest, AFatalErrorWhileHandlingOneEndsAtOnce) {
+    EXPECT_EXIT(
+        {
+            std::atexit([] { fatal_error("second"); });
+            fatal_error("first");
+        },
+        ::testing::ExitedWithCode(1), "^Error: first \\(error\\)\n$");
+}
+
 TEST_F(FatalErrorTest, AbortSkipsTheExitHandlers) {
     EXPECT_EXIT(
         {
