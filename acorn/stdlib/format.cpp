@@ -11,7 +11,7 @@ namespace acorn::stdlib {
 
 namespace {
 
-struct ConversionSpec {
+struct Directive {
     std::string flags;
     int width = -1;
     int precision = -1;
@@ -34,28 +34,28 @@ int parse_field(std::string_view format, std::size_t &pos, const char *too_long)
 }
 
 // Parses the conversion after a '%' at format[pos - 1]; leaves pos after it.
-ConversionSpec parse_spec(std::string_view format, std::size_t &pos) {
-    ConversionSpec spec;
+Directive parse_directive(std::string_view format, std::size_t &pos) {
+    Directive directive;
     while (pos < format.size() && std::strchr("-+ #0", format[pos]) != nullptr && format[pos] != '\0') {
-        spec.flags += format[pos++];
+        directive.flags += format[pos++];
     }
     if (pos < format.size() && format[pos] >= '0' && format[pos] <= '9') {
-        spec.width = parse_field(format, pos, "width format too long");
+        directive.width = parse_field(format, pos, "width format too long");
     }
     if (pos < format.size() && format[pos] == '.') {
         ++pos;
-        spec.precision = parse_field(format, pos, "precision format too long");
+        directive.precision = parse_field(format, pos, "precision format too long");
     }
     if (pos >= format.size()) throw FormatError("invalid format");
-    spec.conversion = format[pos++];
-    return spec;
+    directive.conversion = format[pos++];
+    return directive;
 }
 
-std::string c_format(const ConversionSpec &spec, const char *length) {
-    std::string pattern = "%" + spec.flags;
-    if (spec.width >= 0) pattern += std::to_string(spec.width);
-    if (spec.precision >= 0) pattern += "." + std::to_string(spec.precision);
-    return pattern + length + spec.conversion;
+std::string c_format(const Directive &directive, const char *length) {
+    std::string pattern = "%" + directive.flags;
+    if (directive.width >= 0) pattern += std::to_string(directive.width);
+    if (directive.precision >= 0) pattern += "." + std::to_string(directive.precision);
+    return pattern + length + directive.conversion;
 }
 
 template <typename Value>
@@ -68,13 +68,13 @@ void append_printf(std::string &out, const std::string &pattern, Value value) {
 }
 
 // Strings may hold zero bytes, which the C library would stop at.
-void append_string(std::string &out, const ConversionSpec &spec, std::string_view text) {
-    if (spec.precision >= 0 && static_cast<std::size_t>(spec.precision) < text.size()) {
-        text = text.substr(0, static_cast<std::size_t>(spec.precision));
+void append_string(std::string &out, const Directive &directive, std::string_view text) {
+    if (directive.precision >= 0 && static_cast<std::size_t>(directive.precision) < text.size()) {
+        text = text.substr(0, static_cast<std::size_t>(directive.precision));
     }
-    const std::size_t width = spec.width > 0 ? static_cast<std::size_t>(spec.width) : 0;
+    const std::size_t width = directive.width > 0 ? static_cast<std::size_t>(directive.width) : 0;
     const std::size_t padding = width > text.size() ? width - text.size() : 0;
-    const bool left = spec.flags.find('-') != std::string::npos;
+    const bool left = directive.flags.find('-') != std::string::npos;
     if (!left) out.append(padding, ' ');
     out.append(text);
     if (left) out.append(padding, ' ');
@@ -84,25 +84,25 @@ class Formatter {
 public:
     Formatter(const FormatArguments &args, std::string &out) : args_(args), out_(out) {}
 
-    void convert(const ConversionSpec &spec) {
-        switch (spec.conversion) {
+    void convert(const Directive &directive) {
+        switch (directive.conversion) {
         case 'd':
-        case 'i': append_printf(out_, c_format(spec, "ll"), static_cast<long long>(next_integer())); break;
+        case 'i': append_printf(out_, c_format(directive, "ll"), static_cast<long long>(next_integer())); break;
         case 'o':
         case 'u':
         case 'x':
         case 'X':
-            append_printf(out_, c_format(spec, "ll"),
+            append_printf(out_, c_format(directive, "ll"),
                           static_cast<unsigned long long>(static_cast<SQUnsignedInteger>(next_integer())));
             break;
-        case 'c': append_printf(out_, c_format(spec, ""), static_cast<int>(next_integer())); break;
+        case 'c': append_printf(out_, c_format(directive, ""), static_cast<int>(next_integer())); break;
         case 'f':
         case 'F':
         case 'e':
         case 'E':
         case 'g':
-        case 'G': append_printf(out_, c_format(spec, ""), static_cast<double>(next_float())); break;
-        case 's': append_string(out_, spec, next_string()); break;
+        case 'G': append_printf(out_, c_format(directive, ""), static_cast<double>(next_float())); break;
+        case 's': append_string(out_, directive, next_string()); break;
         default: throw FormatError("invalid format");
         }
     }
@@ -181,7 +181,7 @@ bool format_text(std::string_view format, const FormatArguments &args, std::stri
                 out += '%';
                 ++pos;
             } else {
-                formatter.convert(parse_spec(format, pos));
+                formatter.convert(parse_directive(format, pos));
             }
         }
     } catch (const FormatError &e) {
