@@ -35,8 +35,9 @@ static SQInteger base_setdebughook(HSQUIRRELVM v) {
     return 0;
 }
 
+// Any value but null enables it, false included.
 static SQInteger base_enabledebuginfo(HSQUIRRELVM v) {
-    sq_enabledebuginfo(v, sq_isfalse(sq_arg(v, 2)) ? SQFalse : SQTrue);
+    sq_enabledebuginfo(v, sq_arg(v, 2).is_null() ? SQFalse : SQTrue);
     return 0;
 }
 
