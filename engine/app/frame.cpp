@@ -28,15 +28,6 @@ void pace_and_measure() {
         app.frame_pacer.wait_and_measure(cap, cvars::maximum_frame_duration.float_value(), g_script_root->fps_window);
 }
 
-void apply_video_mode_changes() {
-    bool changed = false;
-    for (CVarDefault* setting : {&cvars::video_mode, &cvars::window_mode, &cvars::fullscreen_resolution,
-                                 &cvars::windowed_resolution})
-        changed = setting->take_changed() || changed;
-    if (changed)
-        g_main_window->apply_video_mode();
-}
-
 void drain_events() {
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
@@ -54,8 +45,10 @@ void drain_events() {
 void release_keys_without_focus() {
     if (g_application->is_active())
         return;
-    for (const int code : g_application->release_held_keys())
-        call_root_callback(root_names::key_up, {static_cast<SQInteger>(code)});
+    for (int code = 0; code < Application::kKeyCount; ++code) {
+        if (g_application->release_key_if_held(code))
+            call_root_callback(root_names::key_up, {static_cast<SQInteger>(code)});
+    }
 }
 
 void run_platform_callbacks() {
@@ -84,7 +77,7 @@ void update() {
 
 void frame() {
     pace_and_measure();
-    apply_video_mode_changes();
+    g_main_window->apply_pending_video_mode();
     drain_events();
     g_audio_system->update();
     g_connection_manager->update();

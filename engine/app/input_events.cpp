@@ -39,8 +39,9 @@ void InputEvents::key_event(const SDL_KeyboardEvent& key) {
 
 void InputEvents::move_mouse_to(int32_t x, int32_t y) {
     Application& app = m_application;
-    app.mouse_dx += static_cast<float>(x - app.mouse_x);
-    app.mouse_dy += static_cast<float>(y - app.mouse_y);
+    // In 64 bits, so that no pair of positions can overflow.
+    app.mouse_dx += static_cast<float>(int64_t{x} - app.mouse_x);
+    app.mouse_dy += static_cast<float>(int64_t{y} - app.mouse_y);
     app.mouse_x = x;
     app.mouse_y = y;
     app.mouse_xf = static_cast<float>(x);

@@ -1,5 +1,6 @@
 #include "app/joystick_enumeration.h"
 
+#include <algorithm>
 #include <array>
 
 #include "app/log.h"

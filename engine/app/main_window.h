@@ -39,6 +39,9 @@ public:
 
     // Re-reads the video variables and switches to the mode they ask for.
     void apply_video_mode();
+    // Applies the video mode only when one of its variables changed since it
+    // was last read; the frame and System.change_video_mode use this.
+    void apply_pending_video_mode();
     // system::vsync as the swap interval; clears the variable's changed mark.
     void apply_vsync_setting();
     // system::cursor as the cursor's visibility; clears the changed mark.

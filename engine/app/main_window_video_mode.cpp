@@ -19,6 +19,11 @@ void MainWindow::apply_video_mode() {
     m_current_mode = m_requested.mode;
 }
 
+void MainWindow::apply_pending_video_mode() {
+    if (take_video_mode_changes())
+        apply_video_mode();
+}
+
 Resolution MainWindow::resolution_for(const VideoModeRequest& request) const {
     if (request.has_resolution())
         return {request.width, request.height};

@@ -72,10 +72,16 @@ VideoModeRequest parse_video_mode_request(const VideoModeSettings& settings) {
     return request;
 }
 
-VideoModeRequest take_requested_video_mode() {
+bool take_video_mode_changes() {
+    bool changed = false;
     for (CVarDefault* setting :
          {&cvars::video_mode, &cvars::window_mode, &cvars::windowed_resolution, &cvars::fullscreen_resolution})
-        setting->take_changed();
+        changed = setting->take_changed() || changed;
+    return changed;
+}
+
+VideoModeRequest take_requested_video_mode() {
+    take_video_mode_changes();
     const std::string video_mode = cvars::video_mode.text();
     const std::string windowed_resolution = cvars::windowed_resolution.text();
     const std::string fullscreen_resolution = cvars::fullscreen_resolution.text();

@@ -44,6 +44,9 @@ WindowMode window_mode_from_number(int32_t number);
 // takes the desktop's.
 VideoModeRequest parse_video_mode_request(const VideoModeSettings& settings);
 
+// Clears the changed marks of the four variables; true when any was set.
+bool take_video_mode_changes();
+
 // Reads the four variables from the registry and clears their changed marks.
 VideoModeRequest take_requested_video_mode();
 

@@ -121,6 +121,14 @@ TEST_F(InputEventsTest, MouseMotionMovesThePointerAndAddsUpTheFrameMovement) {
     EXPECT_TRUE(listener.calls.empty());
 }
 
+TEST_F(InputEventsTest, MovementBetweenTheExtremesOfThePositionIsStillAddedUp) {
+    handle(motion_event(INT_MIN, INT_MAX));
+    handle(motion_event(INT_MAX, INT_MIN));
+    EXPECT_FLOAT_EQ(app.mouse_dx, static_cast<float>(INT_MAX));
+    EXPECT_FLOAT_EQ(app.mouse_dy, static_cast<float>(INT_MIN));
+    EXPECT_EQ(app.mouse_x, INT_MAX);
+}
+
 TEST_F(InputEventsTest, PresentingZeroesTheMovementButKeepsThePosition) {
     handle(motion_event(100, 50));
     app.clear_frame_input();

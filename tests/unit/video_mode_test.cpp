@@ -105,5 +105,16 @@ TEST_F(ConfiguredVideoModeTest, WindowModeFromTheRegistryPicksTheFullscreenResol
     EXPECT_EQ(take_requested_video_mode(), request(1024, 768, WindowMode::Fullscreen));
 }
 
+TEST_F(ConfiguredVideoModeTest, AnyOfTheFourMarksCountsAsAChangeAndAllAreCleared) {
+    EXPECT_FALSE(take_video_mode_changes());
+    for (const char* name : {"system::video_mode", "system::window_mode", "system::windowed_resolution",
+                             "system::fullscreen_resolution"}) {
+        registry.set_text("system::video_mode", "1 1 1");
+        registry.set_text(name, "2");
+        EXPECT_TRUE(take_video_mode_changes()) << name;
+        EXPECT_FALSE(take_video_mode_changes()) << name;
+    }
+}
+
 }  // namespace
 }  // namespace me
