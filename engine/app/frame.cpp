@@ -45,10 +45,8 @@ void drain_events() {
 void release_keys_without_focus() {
     if (g_application->is_active())
         return;
-    for (int code = 0; code < Application::kKeyCount; ++code) {
-        if (g_application->release_key_if_held(code))
-            call_root_callback(root_names::key_up, {static_cast<SQInteger>(code)});
-    }
+    for (const int code : g_application->release_held_keys())
+        call_root_callback(root_names::key_up, {static_cast<SQInteger>(code)});
 }
 
 void run_platform_callbacks() {
