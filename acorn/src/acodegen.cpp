@@ -160,4 +160,8 @@ void FuncState::finish() {
             proto->lineinfos.push_back({lines_[i], i});
     }
     proto->stacksize = std::max<SQInteger>(proto->stacksize, proto->nparams + (proto->varparams ? 1 : 0));
+    // A fault in the code generator becomes a compile error, never bytecode the VM trusts.
+    std::string why;
+    if (!sq_verify_proto(proto, parent ? parent->proto : nullptr, why))
+        throw CompileError("internal compiler error: " + why);
 }
