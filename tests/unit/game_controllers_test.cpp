@@ -311,6 +311,11 @@ TEST_F(GameControllersTest, DevicesThatAreNotThereOrNotControllersAreRefused) {
     EXPECT_FALSE(controllers->open(-1));
     EXPECT_FALSE(controllers->open(0));
     EXPECT_FALSE(controllers->open(INT32_MAX));
+    const int joystick = attach(SDL_JOYSTICK_TYPE_UNKNOWN);
+    pump();
+    EXPECT_FALSE(controllers->open(joystick));
+    controllers->enumerate();
+    EXPECT_NE(log_text().find(", game controller: no\n"), std::string::npos) << log_text();
     for (int slot = 0; slot < 4; ++slot)
         EXPECT_FALSE(controllers->is_connected(slot));
 }
