@@ -96,6 +96,26 @@ case_callbacks_in_order() {
     expect_not_in_file "$log" "error: "
 }
 
+case_quit_in_init_still_runs_one_frame() {
+    write_boot_config
+    echo 'const FRAMES_TO_RUN = 100;' | write_script constants.nut
+    tracing_main | sed '$d' | write_script main.nut
+    cat >> "$work/scripts/main.nut" <<'SCRIPT'
+class QuitInInit extends Game {
+    function init() {
+        base.init();
+        ::System.request_quit();
+    }
+}
+return QuitInInit();
+SCRIPT
+    run_game env
+    expect_status 0
+    expected="preinit preinit_render init update1 render1 application_will_terminate shutdown "
+    actual=$(traced_callbacks)
+    [ "$actual" = "$expected" ] || fail "callbacks were '$actual', expected '$expected'"
+}
+
 case_update_error_is_fatal() {
     write_boot_config
     echo 'const FRAMES_TO_RUN = 100;' | write_script constants.nut
