@@ -65,6 +65,7 @@ class Compiler {
     void if_statement();
     void while_statement();
     LoopTest loop_test();
+    void hoist_constant_operand(LoopTest &test);
     void loop_with_test_after(const LoopTest &test, const CodeSpan &increment);
     void do_statement();
     void for_statement();

@@ -116,7 +116,39 @@ LoopTest Compiler::loop_test() {
     test.reg = to_any_reg(cond);
     fs_->reset_temps();
     test.code = fs_->cut_code(start);
+    hoist_constant_operand(test);
     return test;
+}
+
+namespace {
+
+bool loads_constant(const SQInstruction &i) {
+    return i.op == OP_LOADINT || i.op == OP_LOADFLOAT || i.op == OP_LOADK || i.op == OP_LOADBOOL ||
+           (i.op == OP_LOADNULLS && i.d == 1);
+}
+
+bool compares(const SQInstruction &i) { return i.op >= OP_EQ && i.op <= OP_CMP3; }
+
+}  // namespace
+
+// A test such as `i < 100` loads its constant once, before the loop, into a
+// hidden local; each iteration then runs only the comparison. Must run
+// before anything after the test (increment, body) is compiled.
+void Compiler::hoist_constant_operand(LoopTest &test) {
+    int temp = fs_->nactive();
+    if (test.code.size() != 2 || test.reg != temp || temp + 2 >= FuncState::kMaxRegisters) return;
+    const SQInstruction &load = test.code[0].first;
+    SQInstruction cmp = test.code[1].first;
+    if (!loads_constant(load) || load.a != temp || !compares(cmp) || cmp.a != temp) return;
+    bool constant_right = cmp.c == temp && cmp.b < temp;
+    bool constant_left = cmp.b == temp && cmp.c < temp;
+    if (!constant_right && !constant_left) return;
+    fs_->paste_code({test.code[0]});
+    fs_->declare_hidden(fs_->alloc_reg());
+    cmp.a = static_cast<uint8_t>(fs_->alloc_reg());
+    fs_->reset_temps();
+    test.code = {{cmp, test.code[1].second}};
+    test.reg = cmp.a;
 }
 
 void Compiler::loop_with_test_after(const LoopTest &test, const CodeSpan &increment) {
@@ -139,9 +171,11 @@ void Compiler::loop_with_test_after(const LoopTest &test, const CodeSpan &increm
 void Compiler::while_statement() {
     next();
     expect('(');
+    size_t keep = begin_scope();
     LoopTest test = loop_test();
     expect(')');
     loop_with_test_after(test, {});
+    end_scope(keep);
 }
 
 void Compiler::do_statement() {

@@ -183,6 +183,22 @@ TEST_F(Compiler, SmallIntegerAdditionsKeepAddSemantics) {
     EXPECT_NE(disassembly("local a = 1; return a + 128").find("ADD"), std::string::npos);
 }
 
+TEST_F(Compiler, LoopTestsLoadTheirConstantOnce) {
+    std::string code = disassembly("local n = 0; for (local i = 0; i < 1000; i++) n++;");
+    const std::string hoisted = "LOADINT      4   0   0 1000";
+    size_t load = code.find(hoisted);
+    ASSERT_NE(load, std::string::npos) << code;
+    EXPECT_LT(load, code.find("JMP")) << code;
+    EXPECT_EQ(code.find("1000", load + hoisted.size()), std::string::npos) << code;
+    EXPECT_EQ(run("function step(x) { local t = [x, x]; return t[0] + 1; } local s = 0; "
+                  "for (local i = 0; 5 > i; i = step(i)) { local a = i * 2; local b = [a]; s += b[0]; } print(s)"),
+              "20");
+    EXPECT_EQ(run("local a = [1, 2, null]; local k = 0; while (a[k] != null) k++; "
+                  "local j = 3; while (j != 0) { local tmp = j - 1; j = tmp; } print(k + \" \" + j)"),
+              "2 0");
+    EXPECT_EQ(run("local n = 0; for (local i = 0; i < 3; i++) for (local j = 0; j < 4; j++) n += j; print(n)"), "18");
+}
+
 TEST_F(Compiler, DivisionByZeroIsLeftToRunTime) {
     EXPECT_NE(disassembly("return 1 / 0").find("DIV"), std::string::npos);
     EXPECT_EQ(run("print(1 / 0)"), "error: division by zero");
