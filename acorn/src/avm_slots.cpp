@@ -10,6 +10,16 @@ namespace {
 
 enum SlotResult { SLOT_ERROR = -1, SLOT_MISSING = 0, SLOT_FOUND = 1 };
 
+// Lookups follow delegate chains recursively; a chain longer than this is
+// refused instead of exhausting the native stack.
+constexpr int MAX_DELEGATE_DEPTH = 1000;
+
+bool too_deep(SQVM *v, int depth) {
+    if (depth <= MAX_DELEGATE_DEPTH) return false;
+    v->raise_error("delegate chain too deep");
+    return true;
+}
+
 bool numeric_index(const SQObject &key, SQInteger &idx) {
     if (key._type == OT_INTEGER) {
         idx = sq_int(key);
@@ -35,7 +45,7 @@ SlotResult call_slot_metamethod(SQVM *v, const SQValue &fn, const SQObject &self
     return SLOT_ERROR;
 }
 
-SlotResult get_slot(SQVM *v, const SQObject &self, const SQObject &key, SQValue &dest, bool raw);
+SlotResult get_slot(SQVM *v, const SQObject &self, const SQObject &key, SQValue &dest, bool raw, int depth);
 
 SlotResult get_own(const SQObject &self, const SQObject &key, SQValue &dest) {
     SQInteger idx;
@@ -59,11 +69,11 @@ SlotResult get_own(const SQObject &self, const SQObject &key, SQValue &dest) {
     }
 }
 
-SlotResult get_fallback(SQVM *v, const SQObject &self, const SQObject &key, SQValue &dest) {
+SlotResult get_fallback(SQVM *v, const SQObject &self, const SQObject &key, SQValue &dest, int depth) {
     if (self._type == OT_TABLE || self._type == OT_USERDATA) {
         SQTable *d = delegate_of(self);
         if (!d) return SLOT_MISSING;
-        SlotResult r = get_slot(v, SQValue(d), key, dest, false);
+        SlotResult r = get_slot(v, SQValue(d), key, dest, false, depth + 1);
         if (r != SLOT_MISSING) return r;
     }
     SQValue fn;
@@ -71,17 +81,18 @@ SlotResult get_fallback(SQVM *v, const SQObject &self, const SQObject &key, SQVa
     return call_slot_metamethod(v, fn, self, 1, &key, dest);
 }
 
-SlotResult get_slot(SQVM *v, const SQObject &self, const SQObject &key, SQValue &dest, bool raw) {
+SlotResult get_slot(SQVM *v, const SQObject &self, const SQObject &key, SQValue &dest, bool raw, int depth) {
+    if (too_deep(v, depth)) return SLOT_ERROR;
     SlotResult r = get_own(self, key, dest);
     if (r != SLOT_MISSING || raw) return r;
-    r = get_fallback(v, self, key, dest);
+    r = get_fallback(v, self, key, dest, depth);
     if (r != SLOT_MISSING) return r;
     const SQValue &dd = v->ss->default_delegate(self._type);
     if (dd._type == OT_TABLE && sq_table(dd)->get(key, dest)) return SLOT_FOUND;
     return SLOT_MISSING;
 }
 
-SlotResult set_slot(SQVM *v, const SQObject &self, const SQObject &key, const SQObject &val, bool raw);
+SlotResult set_slot(SQVM *v, const SQObject &self, const SQObject &key, const SQObject &val, bool raw, int depth);
 
 SlotResult set_own(SQVM *v, const SQObject &self, const SQObject &key, const SQObject &val) {
     SQInteger idx;
@@ -99,12 +110,13 @@ SlotResult set_own(SQVM *v, const SQObject &self, const SQObject &key, const SQO
     }
 }
 
-SlotResult set_slot(SQVM *v, const SQObject &self, const SQObject &key, const SQObject &val, bool raw) {
+SlotResult set_slot(SQVM *v, const SQObject &self, const SQObject &key, const SQObject &val, bool raw, int depth) {
+    if (too_deep(v, depth)) return SLOT_ERROR;
     SlotResult r = set_own(v, self, key, val);
     if (r != SLOT_MISSING || raw) return r;
     if (SQTable *d = delegate_of(self)) {
-        r = set_slot(v, SQValue(d), key, val, false);
-        if (r == SLOT_FOUND) return r;
+        r = set_slot(v, SQValue(d), key, val, false, depth + 1);
+        if (r != SLOT_MISSING) return r;
     }
     SQValue fn, ignored;
     if (!v->find_metamethod(self, MT_SET, fn)) return SLOT_MISSING;
@@ -162,11 +174,11 @@ bool SQVM::call_metamethod(const SQObject &fn, const SQObject &self, SQInteger n
 }
 
 int SQVM::try_get(const SQObject &self, const SQObject &key, SQValue &dest, bool raw) {
-    return get_slot(this, self, key, dest, raw);
+    return get_slot(this, self, key, dest, raw, 0);
 }
 
 bool SQVM::get(const SQObject &self, const SQObject &key, SQValue &dest, bool raw, bool quiet) {
-    SlotResult r = get_slot(this, self, key, dest, raw);
+    SlotResult r = get_slot(this, self, key, dest, raw, 0);
     if (r == SLOT_FOUND) return true;
     if (r == SLOT_MISSING && !quiet) get_index_error(key);
     return false;
@@ -177,7 +189,7 @@ bool SQVM::set(const SQObject &self, const SQObject &key, const SQObject &val, b
         raise_error("null cannot be used as index");
         return false;
     }
-    SlotResult r = set_slot(this, self, key, val, raw);
+    SlotResult r = set_slot(this, self, key, val, raw, 0);
     if (r == SLOT_FOUND) return true;
     if (r == SLOT_MISSING) get_index_error(key);
     return false;

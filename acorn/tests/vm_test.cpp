@@ -588,6 +588,16 @@ TEST_F(Vm, IndexingWithFloatsAndOutOfRangeCharacters) {
     EXPECT_EQ(run("local a = []; return a[\"x\"];"), "error: the index 'x' does not exist");
 }
 
+TEST_F(Vm, LongDelegateChainsAreRefusedNotOverflowed) {
+    EXPECT_EQ(run("local t = { deep = \"bottom\" }; for (local i = 0; i < 100; i++) t = {}.setdelegate(t);"
+                  "t.deep = \"changed\"; return t.deep;"),
+              "changed");
+    EXPECT_EQ(run("local t = {}; for (local i = 0; i < 100000; i++) t = {}.setdelegate(t); return t.missing;"),
+              "error: delegate chain too deep");
+    EXPECT_EQ(run("local t = {}; for (local i = 0; i < 100000; i++) t = {}.setdelegate(t); t.missing = 1;"),
+              "error: delegate chain too deep");
+}
+
 TEST_F(Vm, InChecksOwnSlotsOnly) {
     EXPECT_EQ(run("local d = { inherited = 1 }; local t = { own = 2 }.setdelegate(d);"
                   "return (\"own\" in t) + \" \" + (\"inherited\" in t) + \" \" + (\"len\" in t);"),
