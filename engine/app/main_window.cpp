@@ -86,6 +86,10 @@ bool MainWindow::open_window(Resolution size) {
         destroy();
         return false;
     }
+    if (m_opengl_setup && !m_opengl_setup()) {
+        destroy();
+        return false;
+    }
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "app/video_mode.h"
@@ -17,6 +19,10 @@ public:
     // Used when neither the configuration nor the display gives a size.
     static constexpr Resolution kFallbackResolution{1024, 768};
 
+    // Prepares OpenGL in a fresh context (the render device's part); false
+    // when the context is unusable.
+    using OpenGLSetup = std::function<bool()>;
+
     MainWindow() = default;
     ~MainWindow() { destroy(); }
     MainWindow(const MainWindow&) = delete;
@@ -26,6 +32,9 @@ public:
     // configured mode. Every failure is logged once; the result may be ignored.
     bool create();
     void destroy();
+    // Runs after every context creation, with the new context current. The
+    // window is given up when it fails.
+    void set_opengl_setup(OpenGLSetup setup) { m_opengl_setup = std::move(setup); }
     bool exists() const { return m_window != nullptr; }
     bool has_gl_context() const { return m_gl_context != nullptr; }
     SDL_Window* sdl_window() const { return m_window; }
@@ -68,6 +77,7 @@ private:
     WindowMode m_current_mode = WindowMode::Windowed;
     Resolution m_drawable;
     std::vector<Resolution> m_display_modes;
+    OpenGLSetup m_opengl_setup;
 };
 
 extern MainWindow* g_main_window;

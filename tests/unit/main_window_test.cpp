@@ -153,6 +153,31 @@ TEST_F(MainWindowTest, TheVideoModeVariableWinsOverTheOthers) {
     EXPECT_EQ(window.drawable_height(), 600);
 }
 
+TEST_F(MainWindowTest, OpenGLSetupRunsInTheNewContext) {
+    SDL_GLContext current = nullptr;
+    window.set_opengl_setup([&current] {
+        current = SDL_GL_GetCurrentContext();
+        return true;
+    });
+    ASSERT_TRUE(window.create()) << log_text();
+    EXPECT_NE(current, nullptr);
+    EXPECT_TRUE(window.has_gl_context());
+}
+
+TEST_F(MainWindowTest, AFailedOpenGLSetupGivesUpTheWindow) {
+    int calls = 0;
+    window.set_opengl_setup([&calls] {
+        ++calls;
+        return false;
+    });
+    EXPECT_FALSE(window.create());
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(window.exists());
+    EXPECT_FALSE(window.has_gl_context());
+    EXPECT_EQ(window.flags(), 0u);
+    EXPECT_FALSE(logged("SDL window: 1280x1024"));
+}
+
 TEST_F(MainWindowTest, CreatingTwiceKeepsTheFirstWindow) {
     ASSERT_TRUE(window.create());
     SDL_Window* first = window.sdl_window();
