@@ -212,6 +212,16 @@ TEST_F(Compiler, StatementResultsAreNotCopied) {
     EXPECT_NE(code.find("MUL          2   3   4"), std::string::npos) << code;
 }
 
+TEST_F(Compiler, DisassemblyListsNestedFunctionsAndLiterals) {
+    std::string code = disassembly("function f(a, ...) { yield a.name; }");
+    EXPECT_NE(code.find("function main params=1+varargs"), std::string::npos) << code;
+    EXPECT_NE(code.find("\n  function f params=2+varargs stack="), std::string::npos) << code;
+    EXPECT_NE(code.find(" generator\n"), std::string::npos) << code;
+    EXPECT_NE(code.find("GETK         3   1   0 0  ; \"name\""), std::string::npos) << code;
+    EXPECT_STREQ(sq_opcode_name(OP_FOREACH), "FOREACH");
+    EXPECT_STREQ(sq_opcode_name(OP_COUNT), "???");
+}
+
 TEST_F(Compiler, EveryInstructionHasItsSourceLine) {
     SQValue proto;
     ASSERT_TRUE(compiles("local a = 1\n\nlocal b = a +\n  2\nreturn b", proto));
