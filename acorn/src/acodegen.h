@@ -10,6 +10,10 @@
 
 #include "afuncproto.h"
 
+// Folds `a op b` (op: OP_ADD .. OP_USHR) when both are numbers and the
+// result does not depend on run-time checks; false leaves it to the VM.
+bool sq_fold_arith(uint8_t op, const SQValue &a, const SQValue &b, SQValue &out);
+
 struct CompileError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };

@@ -1,7 +1,3 @@
-#include <algorithm>
-#include <cmath>
-#include <cstring>
-
 #include "aparser.h"
 
 namespace {
@@ -69,85 +65,6 @@ bool is_assignment_token(int kind) {
     }
 }
 
-bool is_number(const SQValue &v) { return v._type == OT_INTEGER || v._type == OT_FLOAT; }
-
-SQFloat as_float(const SQValue &v) { return v._type == OT_INTEGER ? static_cast<SQFloat>(sq_int(v)) : sq_float(v); }
-
-constexpr int kIntBits = static_cast<int>(sizeof(SQInteger) * 8);
-
-// Integer folding with the VM's two's-complement wrap. Cases whose result
-// the VM decides at run time (division by zero, odd shift counts) are left
-// unfolded.
-bool fold_integer(uint8_t op, SQInteger a, SQInteger b, SQInteger &out) {
-    using U = SQUnsignedInteger;
-    switch (op) {
-        case OP_ADD: out = static_cast<SQInteger>(static_cast<U>(a) + static_cast<U>(b)); return true;
-        case OP_SUB: out = static_cast<SQInteger>(static_cast<U>(a) - static_cast<U>(b)); return true;
-        case OP_MUL: out = static_cast<SQInteger>(static_cast<U>(a) * static_cast<U>(b)); return true;
-        case OP_DIV:
-        case OP_MOD:
-            if (b == 0) return false;
-            if (b == -1) {
-                out = op == OP_DIV ? static_cast<SQInteger>(U(0) - static_cast<U>(a)) : 0;
-                return true;
-            }
-            out = op == OP_DIV ? a / b : a % b;
-            return true;
-        case OP_BAND: out = a & b; return true;
-        case OP_BOR: out = a | b; return true;
-        case OP_BXOR: out = a ^ b; return true;
-        case OP_SHL:
-        case OP_SHR:
-        case OP_USHR:
-            if (b < 0 || b >= kIntBits) return false;
-            if (op == OP_SHL) out = static_cast<SQInteger>(static_cast<U>(a) << b);
-            else if (op == OP_SHR) out = a >> b;
-            else out = static_cast<SQInteger>(static_cast<U>(a) >> b);
-            return true;
-        default: return false;
-    }
-}
-
-bool fold_float(uint8_t op, SQFloat a, SQFloat b, SQFloat &out) {
-    switch (op) {
-        case OP_ADD: out = a + b; return true;
-        case OP_SUB: out = a - b; return true;
-        case OP_MUL: out = a * b; return true;
-        case OP_DIV: out = a / b; return true;
-        case OP_MOD: out = std::fmod(a, b); return true;
-        default: return false;
-    }
-}
-
-bool fold_arith(uint8_t op, const SQValue &a, const SQValue &b, SQValue &out) {
-    if (!is_number(a) || !is_number(b)) return false;
-    if (a._type == OT_INTEGER && b._type == OT_INTEGER) {
-        SQInteger r;
-        if (!fold_integer(op, sq_int(a), sq_int(b), r)) return false;
-        out = SQValue(r);
-        return true;
-    }
-    SQFloat r;
-    if (!fold_float(op, as_float(a), as_float(b), r)) return false;
-    out = SQValue(r);
-    return true;
-}
-
-// Instructions whose only effect is writing R[a] from their other operands,
-// so the destination can be moved to another register.
-bool writes_only_a(uint8_t op) {
-    switch (op) {
-        case OP_LOADK: case OP_LOADINT: case OP_LOADFLOAT: case OP_LOADBOOL: case OP_LOADROOT:
-        case OP_MOVE: case OP_GETK: case OP_GET: case OP_GETOUTER: case OP_GETBASE:
-        case OP_ADD: case OP_SUB: case OP_MUL: case OP_DIV: case OP_MOD: case OP_BAND: case OP_BOR:
-        case OP_BXOR: case OP_SHL: case OP_SHR: case OP_USHR: case OP_EQ: case OP_NE: case OP_LT:
-        case OP_LE: case OP_GT: case OP_GE: case OP_CMP3: case OP_INSTANCEOF: case OP_IN:
-        case OP_UNM: case OP_NOT: case OP_BNOT: case OP_TYPEOF: case OP_CLONE: case OP_INCR:
-        case OP_CALL: case OP_CLOSURE: case OP_DELETE: case OP_RESUME: return true;
-        default: return false;
-    }
-}
-
 // `x + k` with a small integer constant k runs as one OP_INCR, which has
 // exactly OP_ADD's semantics for an integer operand.
 bool small_increment(uint8_t opcode, const Exp &rhs, int &amount) {
@@ -158,107 +75,6 @@ bool small_increment(uint8_t opcode, const Exp &rhs, int &amount) {
 }
 
 }  // namespace
-
-// --- register placement ---------------------------------------------------
-
-int Compiler::exp_base(const Exp &e) const {
-    int base = fs_->freereg();
-    auto consider = [&](int r) {
-        if (fs_->is_temp(r)) base = std::min(base, r);
-    };
-    switch (e.kind) {
-        case ExpKind::Temp: consider(e.reg); break;
-        case ExpKind::Slot: consider(e.reg); consider(e.key); break;
-        case ExpKind::SlotK: consider(e.reg); break;
-        default: break;
-    }
-    return base;
-}
-
-void Compiler::load_const(const SQValue &v, int target) {
-    switch (v._type) {
-        case OT_INTEGER:
-            if (sq_int(v) >= INT32_MIN && sq_int(v) <= INT32_MAX) {
-                fs_->emit(OP_LOADINT, target, 0, 0, static_cast<int32_t>(sq_int(v)));
-                return;
-            }
-            break;
-        case OT_FLOAT: {
-            int32_t bits;
-            SQFloat f = sq_float(v);
-            std::memcpy(&bits, &f, sizeof bits);
-            fs_->emit(OP_LOADFLOAT, target, 0, 0, bits);
-            return;
-        }
-        case OT_BOOL: fs_->emit(OP_LOADBOOL, target, sq_int(v) ? 1 : 0); return;
-        case OT_NULL: fs_->emit(OP_LOADNULLS, target, 0, 0, 1); return;
-        default: break;
-    }
-    fs_->emit(OP_LOADK, target, 0, 0, fs_->literal(v));
-}
-
-bool Compiler::retarget_last(int from, int to) {
-    if (!fs_->last_is_unlabelled()) return false;
-    SQInstruction &last = fs_->at(fs_->pc() - 1);
-    if (last.a != from || !writes_only_a(last.op)) return false;
-    last.a = static_cast<uint8_t>(to);
-    return true;
-}
-
-void Compiler::to_reg(Exp &e, int target) {
-    switch (e.kind) {
-        case ExpKind::Void: error("expression expected");
-        case ExpKind::Const: load_const(e.val, target); break;
-        case ExpKind::Local:
-        case ExpKind::Temp:
-            if (e.reg != target && !(e.kind == ExpKind::Temp && retarget_last(e.reg, target)))
-                fs_->emit(OP_MOVE, target, e.reg);
-            break;
-        case ExpKind::Outer: fs_->emit(OP_GETOUTER, target, e.reg); break;
-        case ExpKind::Slot: fs_->emit(OP_GET, target, e.reg, e.key); break;
-        case ExpKind::SlotK: fs_->emit(OP_GETK, target, e.reg, 0, e.key); break;
-    }
-}
-
-int Compiler::to_any_reg(Exp &e) {
-    if (e.kind == ExpKind::Local || e.kind == ExpKind::Temp) return e.reg;
-    int base = exp_base(e);
-    fs_->set_freereg(base);
-    int t = fs_->alloc_reg();
-    to_reg(e, t);
-    e = Exp{ExpKind::Temp, t};
-    return t;
-}
-
-int Compiler::to_next_reg(Exp &e) {
-    int r = to_any_reg(e);
-    if (e.kind == ExpKind::Temp && r == fs_->freereg() - 1) return r;
-    int t = fs_->alloc_reg();
-    fs_->emit(OP_MOVE, t, r);
-    e = Exp{ExpKind::Temp, t};
-    return t;
-}
-
-void Compiler::slot_key_to_reg(Exp &e) {
-    int k = fs_->alloc_reg();
-    fs_->emit(OP_LOADK, k, 0, 0, e.key);
-    e.kind = ExpKind::Slot;
-    e.key = k;
-}
-
-void Compiler::discard(Exp &e) {
-    if (e.postfix_copy_pc >= 0 && e.postfix_copy_pc == fs_->pc() - 2 && fs_->last_is_unlabelled()) {
-        fs_->remove_instruction(e.postfix_copy_pc);
-        return;
-    }
-    if (e.kind == ExpKind::Temp && fs_->last_is_unlabelled()) {
-        SQInstruction &last = fs_->at(fs_->pc() - 1);
-        bool stores = last.op == OP_SET || last.op == OP_SETK || last.op == OP_NEWSLOT || last.op == OP_SETOUTER;
-        if (stores && last.a == e.reg) last.a = NO_REG;
-        return;
-    }
-    if (e.kind == ExpKind::Slot || e.kind == ExpKind::SlotK || e.kind == ExpKind::Outer) to_any_reg(e);
-}
 
 // --- expressions ----------------------------------------------------------
 
@@ -302,7 +118,7 @@ void Compiler::binary(Exp &e, int min_prec) {
         }
         uint8_t opcode = binary_opcode(op);
         SQValue folded;
-        if (e.kind == ExpKind::Const && rhs.kind == ExpKind::Const && fold_arith(opcode, e.val, rhs.val, folded)) {
+        if (e.kind == ExpKind::Const && rhs.kind == ExpKind::Const && sq_fold_arith(opcode, e.val, rhs.val, folded)) {
             e = Exp{ExpKind::Const};
             e.val = folded;
             continue;
@@ -452,7 +268,7 @@ void Compiler::unary(Exp &e) {
         case '!':
             next();
             unary(e);
-            if (e.kind == ExpKind::Const && (is_number(e.val) || e.val._type == OT_BOOL || e.val.is_null()))
+            if (e.kind == ExpKind::Const && ((e.val._type & SQOBJECT_NUMERIC) || e.val._type == OT_BOOL || e.val.is_null()))
                 e.val = SQValue::boolean(sq_isfalse(e.val));
             else unary_operator(e, OP_NOT);
             return;
