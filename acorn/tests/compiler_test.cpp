@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "acodegen.h"
 #include "acompiler.h"
 #include "alexer.h"
 #include "avm.h"
@@ -509,6 +510,44 @@ TEST_F(Compiler, EmittedCodePassesTheVerifier) {
         ++checked;
     }
     EXPECT_GT(checked, 30);
+}
+
+// --- constant folding ------------------------------------------------------
+
+TEST(Folding, IntegersWrapAndRunTimeCasesStayUnfolded) {
+    SQValue out;
+    auto fold = [&](uint8_t op, SQInteger a, SQInteger b) { return sq_fold_arith(op, SQValue(a), SQValue(b), out); };
+    ASSERT_TRUE(fold(OP_MUL, 65536, 65536));
+    EXPECT_EQ(sq_int(out), 0);
+    ASSERT_TRUE(fold(OP_SUB, INT32_MIN, 1));
+    EXPECT_EQ(sq_int(out), INT32_MAX);
+    ASSERT_TRUE(fold(OP_DIV, INT32_MIN, -1));
+    EXPECT_EQ(sq_int(out), INT32_MIN);
+    ASSERT_TRUE(fold(OP_MOD, -7, 2));
+    EXPECT_EQ(sq_int(out), -1);
+    ASSERT_TRUE(fold(OP_SHL, 1, 31));
+    EXPECT_EQ(sq_int(out), INT32_MIN);
+    ASSERT_TRUE(fold(OP_USHR, -1, 28));
+    EXPECT_EQ(sq_int(out), 15);
+    ASSERT_TRUE(fold(OP_SHR, -16, 2));
+    EXPECT_EQ(sq_int(out), -4);
+    EXPECT_FALSE(fold(OP_DIV, 1, 0));
+    EXPECT_FALSE(fold(OP_MOD, 1, 0));
+    EXPECT_FALSE(fold(OP_SHL, 1, 32));
+    EXPECT_FALSE(fold(OP_SHR, 1, -1));
+    EXPECT_FALSE(fold(OP_EQ, 1, 1));
+}
+
+TEST(Folding, FloatsAndMixedOperands) {
+    SQValue out;
+    ASSERT_TRUE(sq_fold_arith(OP_DIV, SQValue(SQInteger(7)), SQValue(SQFloat(2)), out));
+    EXPECT_EQ(out._type, OT_FLOAT);
+    EXPECT_FLOAT_EQ(sq_float(out), 3.5f);
+    ASSERT_TRUE(sq_fold_arith(OP_MOD, SQValue(SQFloat(7.5f)), SQValue(SQInteger(2)), out));
+    EXPECT_FLOAT_EQ(sq_float(out), 1.5f);
+    EXPECT_FALSE(sq_fold_arith(OP_BAND, SQValue(SQFloat(1)), SQValue(SQInteger(1)), out));
+    EXPECT_FALSE(sq_fold_arith(OP_ADD, SQValue::boolean(true), SQValue(SQInteger(1)), out));
+    EXPECT_FALSE(sq_fold_arith(OP_ADD, SQValue(), SQValue(SQInteger(1)), out));
 }
 
 // --- lexer ----------------------------------------------------------------
