@@ -114,7 +114,7 @@ static bool call_with_item(HSQUIRRELVM v, const SQValue &fn, SQInteger arity, si
 
 static SQInteger array_map(HSQUIRRELVM v) {
     const SQValue fn = sq_arg(v, 2);
-    const SQInteger arity = sq_callback_arity(v, fn, 3);
+    const SQInteger arity = sq_callback_arity(fn, 3);
     SQValue out = new_array(v);
     for (size_t i = 0; i < self_items(v).size(); ++i) {
         SQValue mapped;
@@ -126,7 +126,7 @@ static SQInteger array_map(HSQUIRRELVM v) {
 
 static SQInteger array_apply(HSQUIRRELVM v) {
     const SQValue fn = sq_arg(v, 2);
-    const SQInteger arity = sq_callback_arity(v, fn, 3);
+    const SQInteger arity = sq_callback_arity(fn, 3);
     for (size_t i = 0; i < self_items(v).size(); ++i) {
         SQValue mapped;
         if (!call_with_item(v, fn, arity, i, mapped)) return SQ_ERROR;

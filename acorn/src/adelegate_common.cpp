@@ -68,7 +68,7 @@ bool sq_call_with(HSQUIRRELVM v, const SQObject &fn, std::initializer_list<SQObj
     return ok;
 }
 
-SQInteger sq_callback_arity(HSQUIRRELVM, const SQObject &fn, SQInteger most) {
+SQInteger sq_callback_arity(const SQObject &fn, SQInteger most) {
     SQInteger declared = most;
     if (fn._type == OT_CLOSURE) {
         const SQFunctionProto *proto = sq_closure(fn)->fn();

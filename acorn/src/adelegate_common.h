@@ -47,7 +47,7 @@ bool sq_call_with(HSQUIRRELVM v, const SQObject &fn, std::initializer_list<SQObj
 // How many arguments besides `this` a callback takes, capped at `most`:
 // lets map/apply pass the optional index and array only to functions that
 // declare them.
-SQInteger sq_callback_arity(HSQUIRRELVM v, const SQObject &fn, SQInteger most);
+SQInteger sq_callback_arity(const SQObject &fn, SQInteger most);
 
 // Table describing call stack level `level` of `thread`
 // ({func, src, line, locals}), pushed onto `dest`; null when there is no
