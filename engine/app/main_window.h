@@ -44,7 +44,6 @@ public:
     int32_t drawable_width() const { return m_drawable.width; }
     int32_t drawable_height() const { return m_drawable.height; }
     WindowMode current_mode() const { return m_current_mode; }
-    const VideoModeRequest& requested_mode() const { return m_requested; }
 
     // Re-reads the video variables and switches to the mode they ask for.
     void apply_video_mode();
