@@ -167,7 +167,8 @@ void TextLayouter::align(TextAlignment alignment) {
 }
 
 void TextLayouter::set_extents(TextAlignment alignment) {
-    const bool aligned_in_wrap_width = wrapping() && alignment != TextAlignment::Left;
+    const bool aligned_in_wrap_width =
+        wrapping() && (alignment == TextAlignment::Right || alignment == TextAlignment::Centre);
     m_mesh.box_width = wrapping() ? m_wrap_width : m_widest_line;
     m_mesh.box_height = m_y;
     m_mesh.content_width = aligned_in_wrap_width ? std::max(m_widest_line, m_wrap_width) : m_widest_line;
