@@ -34,6 +34,10 @@ std::string mask_names(SQInteger mask) {
 
 SQValue weak_target(const SQValue &env) { return SQValue(sq_weak(env)->obj); }
 
+// Constructors and `_call` must be functions: anything else could make a
+// call loop that never enters the interpreter's depth checks.
+bool is_function(const SQObject &o) { return o._type == OT_CLOSURE || o._type == OT_NATIVECLOSURE; }
+
 }  // namespace
 
 // A call refused before it started is reported only when no script is
@@ -196,6 +200,10 @@ bool SQVM::construct(SQClass *cls, SQInteger nargs, SQInteger argbase, SQValue &
     }
     SQValue instance(inst);
     SQValue ctor = cls->constructor;
+    if (!ctor.is_null() && !is_function(ctor)) {
+        raise_error("attempt to call '%s'", sq_typename(ctor._type));
+        return fail_call(raiseerror);
+    }
     stack[static_cast<size_t>(argbase)] = instance;
     if (!ctor.is_null()) {
         SQValue ignored;
@@ -231,7 +239,7 @@ bool SQVM::call_any(const SQObject &closure, SQInteger nargs, SQInteger argbase,
         case OT_INSTANCE:
         case OT_USERDATA: {
             SQValue fn;
-            if (!find_metamethod(closure, MT_CALL, fn)) break;
+            if (!find_metamethod(closure, MT_CALL, fn) || !is_function(fn)) break;
             if (!check_stack(top, nargs + 1)) return fail_call(raiseerror);
             SQInteger newbase = top;
             push(closure);

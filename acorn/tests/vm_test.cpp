@@ -275,6 +275,13 @@ TEST_F(Vm, CallingClassesTablesAndInstances) {
               "42");
 }
 
+TEST_F(Vm, CallableObjectsThatNeverReachAFunctionAreRefused) {
+    EXPECT_EQ(run("local a = {}, b = {}; a.setdelegate({ _call = b }); b.setdelegate({ _call = a }); a();"),
+              "error: attempt to call 'table'");
+    EXPECT_EQ(run("class A {} class B {} A.constructor <- B; B.constructor <- A; return typeof A();"),
+              "instance");
+}
+
 TEST_F(Vm, SlotErrors) {
     EXPECT_EQ(run("local t = {}; return t.missing;"), "error: the index 'missing' does not exist");
     EXPECT_EQ(run("local a = [1, 2]; return a[5];"), "error: the index '5' does not exist");
