@@ -8,6 +8,7 @@ PACKAGES="
   libsdl2-dev libglew-dev libgl-dev libgl1-mesa-dri
   libpng-dev libjpeg-dev zlib1g-dev
   libtinyxml-dev libvorbis-dev libfreetype-dev
+  fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth
