@@ -54,8 +54,9 @@ void Image::extend_to_power_of_two() {
     if (is_16_bit(m_type)) refuse_16_bit("Image::extend_to_power_of_two() not supported for 16bpp.");
     const int new_width = next_power_of_two(m_row_width);
     const int new_count = next_power_of_two(m_row_count);
-    if (new_width == m_row_width && new_count == m_row_count) return;
-    if (m_row_width == 0 || m_row_count == 0) return;
+    const bool grows = new_width > m_row_width || new_count > m_row_count;
+    const bool representable = new_width >= m_row_width && new_count >= m_row_count;
+    if (!grows || !representable || m_row_width == 0 || m_row_count == 0) return;
 
     const size_t pixel_bytes = static_cast<size_t>(bytes_per_pixel(m_type));
     const size_t old_row_bytes = row_bytes();

@@ -42,6 +42,15 @@ void count_jpeg_warning(j_common_ptr info, int level) {
 
 void ignore_jpeg_message(j_common_ptr) {}
 
+// A progressive file may repeat scans without end, each costing a pass over
+// the picture; real files have a few dozen at most.
+constexpr int kMaxScans = 500;
+
+void limit_scans(j_common_ptr info) {
+    if (!info->is_decompressor) return;
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) info->err->error_exit(info);
+}
+
 void read_scanlines(jpeg_decompress_struct* info, const JpegPixels* pixels) {
     jpeg_start_decompress(info);
     while (info->output_scanline < info->output_height && info->output_scanline < pixels->rows) {
@@ -58,6 +67,8 @@ bool run_jpeg_reader(std::span<const uint8_t> file, JpegHeader* header, const Jp
     jpeg_decompress_struct info;
     std::memset(&info, 0, sizeof info);
     JpegErrors errors;
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = limit_scans;
     info.err = jpeg_std_error(&errors.manager);
     errors.manager.error_exit = leave_jpeg;
     errors.manager.emit_message = count_jpeg_warning;
@@ -68,6 +79,7 @@ bool run_jpeg_reader(std::span<const uint8_t> file, JpegHeader* header, const Jp
         return false;
     }
     jpeg_create_decompress(&info);
+    info.progress = &progress;
     jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_RGB;
