@@ -66,7 +66,8 @@ inline Bytes smooth_rgb(uint32_t width, uint32_t height) {
 }
 
 // Encodes 8-bit samples (3 per pixel for RGB, 1 for grey) at the given quality.
-inline Bytes jpeg_file(uint32_t width, uint32_t height, std::span<const uint8_t> samples, bool grey, int quality = 100) {
+inline Bytes jpeg_file(uint32_t width, uint32_t height, std::span<const uint8_t> samples, bool grey, int quality = 100,
+                       bool progressive = false) {
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
     info.err = jpeg_std_error(&errors);
@@ -80,6 +81,7 @@ inline Bytes jpeg_file(uint32_t width, uint32_t height, std::span<const uint8_t>
     info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
+    if (progressive) jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     const size_t row_bytes = static_cast<size_t>(width) * (grey ? 1 : 3);
     while (info.next_scanline < info.image_height) {

@@ -37,6 +37,28 @@ TEST(JpegDecoder, RowsAreNotFlipped) {
     EXPECT_LT(decoded.value().get_pixel(4, 13).r, 15);
 }
 
+TEST(JpegDecoder, ProgressiveFileDecodes) {
+    const Bytes rgb = test::smooth_rgb(32, 16);
+    auto decoded = decode_jpeg(test::jpeg_file(32, 16, rgb, false, 100, true));
+    ASSERT_TRUE(decoded) << decoded.error();
+    EXPECT_EQ(compare_images(decoded.value(), rgb_image(32, 16, rgb), 8).differing_pixels, 0u);
+}
+
+TEST(JpegDecoder, ProgressiveFileRepeatingItsLastScanIsRefused) {
+    const Bytes file = test::jpeg_file(8, 8, Bytes(64, 99), true, 90, true);
+    size_t last_scan = 0;
+    for (size_t i = 0; i + 1 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xDA) last_scan = i;
+    ASSERT_GT(last_scan, 0u);
+    const size_t end_marker = file.size() - 2;
+    Bytes bomb(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(end_marker));
+    for (int copy = 0; copy < 600; ++copy)
+        bomb.insert(bomb.end(), file.begin() + static_cast<std::ptrdiff_t>(last_scan),
+                    file.begin() + static_cast<std::ptrdiff_t>(end_marker));
+    bomb.insert(bomb.end(), {0xFF, 0xD9});
+    EXPECT_EQ(decode_jpeg(bomb).error(), "Error reading JPEG file.");
+}
+
 TEST(JpegDecoder, GreyFileBecomesRgb) {
     const Bytes grey(16 * 8, 77);
     auto decoded = decode_jpeg(test::jpeg_file(16, 8, grey, true));
