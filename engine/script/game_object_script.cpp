@@ -1,0 +1,36 @@
+#include "script/bind_class.h"
+#include "script/game_object.h"
+#include "script/native_class_arguments.h"
+
+namespace me {
+
+namespace {
+
+// Called as GameObject.set_owner(object, owner); a null owner detaches.
+SQInteger set_owner(HSQUIRRELVM vm) {
+    NativeArguments arguments(vm);
+    GameObject* object = nullptr;
+    GameObject* owner = nullptr;
+    if (!arguments.instance(2, object) || !arguments.instance(3, owner, true))
+        return arguments.fail();
+    object->set_owner(owner);
+    return 0;
+}
+
+constexpr MethodBinding kMethods[] = {
+    {"constructor", construct_bound_object<GameObject>, 1, "x"},
+    {"set_owner", set_owner},
+};
+
+void bind_game_object(HSQUIRRELVM vm) {
+    sq_pushroottable(vm);
+    HSQOBJECT bound = bind_class(vm, -1, GameObject::kClassRecord, nullptr, 0, kMethods);
+    sq_release(vm, &bound);
+    sq_pop(vm, 1);
+}
+
+const ScriptBindingUnit g_game_object_binding(bind_game_object);
+
+}  // namespace
+
+}  // namespace me
