@@ -61,8 +61,10 @@ void SQVM::raise_error(const SQObject &value) {
     error_reported = false;
 }
 
+// Errors raised while the handler runs are not reported again, or a failing
+// handler would report itself without end.
 void SQVM::call_errorhandler(const SQObject &error) {
-    if (error_reported) return;
+    if (error_reported || in_errorhandler) return;
     error_reported = true;
     SQObjectType t = errorhandler._type;
     if (t != OT_CLOSURE && t != OT_NATIVECLOSURE) return;
@@ -73,7 +75,9 @@ void SQVM::call_errorhandler(const SQObject &error) {
     push(roottable);
     push(error);
     SQValue ignored;
+    in_errorhandler = true;
     call(handler, 2, argbase, ignored, false);
+    in_errorhandler = false;
     pop(top - argbase);
     lasterror = saved;
     error_reported = true;

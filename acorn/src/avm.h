@@ -78,6 +78,7 @@ struct SQVM : SQCollectable {
     bool native_from_loop = false;   // the next native call comes straight from a script frame
     bool native_may_suspend = false; // the running native may suspend the thread
     bool in_debughook = false;    // hooks do not hear their own execution
+    bool in_errorhandler = false;
 
     explicit SQVM(SQSharedState *ss, SQInteger stacksize = SQ_STACK_SIZE);
     ~SQVM() override;

@@ -327,6 +327,21 @@ TEST_F(Vm, ErrorThroughNativeFramesIsReportedOnce) {
               g_handler.failing_locals.end());
 }
 
+TEST_F(Vm, AFailingHandlerIsNotReportedToItself) {
+    sq_notifyallexceptions(v, SQTrue);
+    EXPECT_EQ(run("local calls = 0;"
+                  "seterrorhandler(function(e) { calls++; throw \"handler failed\"; });"
+                  "try { throw \"first\"; } catch (e) {}"
+                  "return calls;"),
+              "1");
+    EXPECT_EQ(run("local calls = 0;"
+                  "function recurse() { recurse(); }"
+                  "seterrorhandler(function(e) { calls++; recurse(); });"
+                  "try { throw \"again\"; } catch (e) {}"
+                  "return calls;"),
+              "1");
+}
+
 TEST_F(Vm, ErrorsCaughtInTheSameScriptCallDoNotReachTheHandler) {
     install_error_handler();
     EXPECT_EQ(run("function failing() { throw \"x\"; } try { failing(); } catch (e) { return e; }", true), "x");
