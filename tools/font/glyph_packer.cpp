@@ -1,6 +1,7 @@
 #include "font/glyph_packer.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace me::font_tool {
 
@@ -30,7 +31,7 @@ bool place_on_shelves(const std::vector<RenderedGlyph*>& tallest_first, PageSize
 }
 
 // Every power-of-two page up to max_side, smallest area first and, of equal
-// areas, the wider one first.
+// areas, the squarer and then the wider one first.
 std::vector<PageSize> candidate_pages(int max_side) {
     std::vector<PageSize> pages;
     for (int width = kSmallestPageSide; width <= max_side; width *= 2)
@@ -39,7 +40,11 @@ std::vector<PageSize> candidate_pages(int max_side) {
     std::sort(pages.begin(), pages.end(), [](PageSize a, PageSize b) {
         const long area_a = static_cast<long>(a.width) * a.height;
         const long area_b = static_cast<long>(b.width) * b.height;
-        return area_a != area_b ? area_a < area_b : a.width > b.width;
+        if (area_a != area_b)
+            return area_a < area_b;
+        const int skew_a = std::abs(a.width - a.height);
+        const int skew_b = std::abs(b.width - b.height);
+        return skew_a != skew_b ? skew_a < skew_b : a.width > b.width;
     });
     return pages;
 }
