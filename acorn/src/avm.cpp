@@ -29,8 +29,8 @@ void SQVM::traverse(SQGCVisitor &v) {
 }
 
 void SQVM::clear_refs() {
+    unwind_to(0);  // generators still running here die instead of staying "running"
     close_outers(0);
-    calls.clear();
     traps.clear();
     for (SQValue &slot : stack) slot.set_null();
     top = 0;

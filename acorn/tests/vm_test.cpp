@@ -438,6 +438,14 @@ TEST_F(Vm, ThreadsKeepTheirOwnStacksAndErrors) {
               "in thread idle");
 }
 
+TEST_F(Vm, AGeneratorLeftRunningInADroppedThreadDies) {
+    EXPECT_EQ(run("local g = (function() { suspend(1); yield 2; })();"
+                  "local t = newthread(function() { return resume g; });"
+                  "t.call(); local during = g.getstatus(); t = null; collectgarbage();"
+                  "return during + \" \" + g.getstatus();"),
+              "running dead");
+}
+
 TEST_F(Vm, SuspendingThroughANativeCallIsRefused) {
     EXPECT_EQ(run("local t = newthread(function() { return reenter(function() { return suspend(1); }); });"
                   "try { t.call(); } catch (e) { return e; }"),
