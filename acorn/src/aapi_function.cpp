@@ -52,7 +52,6 @@ bool parse_typemask(const char *mask, std::vector<SQInteger> &out) {
     return !joining;
 }
 
-bool is_function(const SQObject &o) { return o._type == OT_CLOSURE || o._type == OT_NATIVECLOSURE; }
 
 }  // namespace
 
@@ -101,7 +100,7 @@ SQRESULT sq_setnativeclosurename(HSQUIRRELVM v, SQInteger idx, const SQChar *nam
 
 SQRESULT sq_bindenv(HSQUIRRELVM v, SQInteger idx) {
     const SQValue &fn = api_value(v, idx);
-    if (!is_function(fn)) return api_error(v, "the target is not a closure");
+    if (!sq_isfunctionvalue(fn)) return api_error(v, "the target is not a closure");
     if (!api_need(v, 2)) return SQ_ERROR;
     const SQValue &env = api_value(v, -1);
     if (env._type != OT_TABLE && env._type != OT_CLASS && env._type != OT_INSTANCE)

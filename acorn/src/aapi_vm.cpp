@@ -27,15 +27,9 @@ HSQUIRRELVM sq_newthread(HSQUIRRELVM friendvm, SQInteger initialstacksize) {
 void sq_close(HSQUIRRELVM v) {
     SQSharedState *ss = v->ss;
     SQVM *main = ss->main_thread;
-    ss->handles.clear();
     main->clear_refs();
     if (v != main) v->clear_refs();
-    ss->registry.set_null();
-    ss->consttable.set_null();
-    for (SQValue *d : {&ss->table_delegate, &ss->array_delegate, &ss->string_delegate, &ss->number_delegate,
-                       &ss->closure_delegate, &ss->generator_delegate, &ss->thread_delegate, &ss->class_delegate,
-                       &ss->instance_delegate, &ss->weakref_delegate})
-        d->set_null();
+    ss->release_roots();
     sq_collect_cycles(ss);
     ss->main_thread = nullptr;
     sq_decref(main);
@@ -77,19 +71,20 @@ SQRESULT sq_wakeupvm(HSQUIRRELVM v, SQBool resumedret, SQBool retval, SQBool rai
 SQInteger sq_getvmstate(HSQUIRRELVM v) { return v->state; }
 SQInteger sq_getversion(void) { return SQUIRREL_VERSION_NUMBER; }
 
-void sq_seterrorhandler(HSQUIRRELVM v) {
+namespace {
+
+// Pops the top value into `hook` if it is a function or null.
+void pop_hook(SQVM *v, SQValue &hook) {
     if (api_frame_size(v) < 1) return;
     const SQValue &h = api_value(v, -1);
-    if (h._type == OT_CLOSURE || h._type == OT_NATIVECLOSURE || h._type == OT_NULL) v->errorhandler = h;
+    if (sq_isfunctionvalue(h) || h.is_null()) hook = h;
     v->pop(1);
 }
 
-void sq_setdebughook(HSQUIRRELVM v) {
-    if (api_frame_size(v) < 1) return;
-    const SQValue &h = api_value(v, -1);
-    if (h._type == OT_CLOSURE || h._type == OT_NATIVECLOSURE || h._type == OT_NULL) v->debughook = h;
-    v->pop(1);
-}
+}  // namespace
+
+void sq_seterrorhandler(HSQUIRRELVM v) { pop_hook(v, v->errorhandler); }
+void sq_setdebughook(HSQUIRRELVM v) { pop_hook(v, v->debughook); }
 
 void sq_setnativedebughook(HSQUIRRELVM v, SQDEBUGHOOK hook) { v->native_debughook = hook; }
 

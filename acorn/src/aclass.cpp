@@ -11,7 +11,6 @@ namespace {
 
 constexpr std::align_val_t kInstanceDataAlign{16};
 
-bool is_function(const SQObject &o) { return o._type == OT_CLOSURE || o._type == OT_NATIVECLOSURE; }
 bool is_method_code(SQInteger code) { return (code & SQ_MEMBER_METHOD_BIT) != 0; }
 size_t index_of(SQInteger code) { return static_cast<size_t>(code & SQ_MEMBER_INDEX_MASK); }
 
@@ -57,7 +56,7 @@ SQClass::~SQClass() {
 }
 
 void SQClass::resolve_special(const SQObject &key, const SQObject &val) {
-    if (!is_function(val)) return;
+    if (!sq_isfunctionvalue(val)) return;
     if (sq_rawequal(key, ss->constructor_name)) constructor = val;
     SQMetaMethod mt = ss->metamethod_of(key);
     if (mt != MT_LAST) metamethods[mt] = val;
@@ -65,7 +64,7 @@ void SQClass::resolve_special(const SQObject &key, const SQObject &val) {
 
 bool SQClass::newslot(const SQObject &key, const SQObject &val, bool bstatic) {
     if (!members || key._type == OT_NULL) return false;
-    bool wants_method = bstatic || is_function(val);
+    bool wants_method = bstatic || sq_isfunctionvalue(val);
     SQValue code;
     if (members->get(key, code) && is_method_code(sq_int(code)) == wants_method) {
         std::vector<SQClassMember> &store = wants_method ? methods : fields;

@@ -207,6 +207,8 @@ inline bool sq_isfalse(const SQObject &o) {
         default: return false;
     }
 }
+// Script closures and native closures: the values that can be called as functions.
+inline bool sq_isfunctionvalue(const SQObject &o) { return o._type == OT_CLOSURE || o._type == OT_NATIVECLOSURE; }
 // Identity: same type and same payload (numbers by value, objects by address).
 inline bool sq_rawequal(const SQObject &a, const SQObject &b) {
     if (a._type != b._type) return false;
@@ -504,6 +506,9 @@ struct SQSharedState {
     const SQValue &default_delegate(SQObjectType t) const;
     // Metamethod index of an interned name, or MT_LAST if it names none.
     SQMetaMethod metamethod_of(const SQObject &name) const;
+    // Drops the host handles, the registry, the constant table and the
+    // default delegates: everything the state itself keeps alive.
+    void release_roots();
 };
 
 // Cycle collector: frees every collectable object that only other

@@ -14,14 +14,18 @@ SQSharedState::SQSharedState() {
 }
 
 SQSharedState::~SQSharedState() {
+    release_roots();
+    for (SQValue &name : metamethod_names) name.set_null();
+    constructor_name.set_null();
+}
+
+void SQSharedState::release_roots() {
     handles.clear();
     registry.set_null();
     consttable.set_null();
     for (SQValue *d : {&table_delegate, &array_delegate, &string_delegate, &number_delegate, &closure_delegate,
                        &generator_delegate, &thread_delegate, &class_delegate, &instance_delegate, &weakref_delegate})
         d->set_null();
-    for (SQValue &name : metamethod_names) name.set_null();
-    constructor_name.set_null();
 }
 
 const SQValue &SQSharedState::default_delegate(SQObjectType t) const {
