@@ -11,6 +11,8 @@ SQValue *api_slot(SQVM *v, SQInteger idx);
 const SQValue &api_value(SQVM *v, SQInteger idx);
 // Values in the running frame, `this` included.
 inline SQInteger api_frame_size(const SQVM *v) { return v->top - v->stackbase; }
+// The largest array, user data or instance data the host may ask for.
+constexpr SQInteger kMaxHostSize = SQInteger(1) << 26;
 // Sets lasterror to `msg` and returns SQ_ERROR.
 SQRESULT api_error(SQVM *v, const char *msg);
 // The value at `idx` if it has type `t`; otherwise sets an error and returns null.

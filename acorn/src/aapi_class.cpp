@@ -19,6 +19,11 @@ bool tag_in_chain(const SQClass *c, SQUserPointer typetag) {
 }  // namespace
 
 SQUserPointer sq_newuserdata(HSQUIRRELVM v, SQUnsignedInteger size) {
+    if (size > static_cast<SQUnsignedInteger>(kMaxHostSize)) {
+        api_error(v, "user data too large");
+        api_push(v, SQValue());
+        return nullptr;
+    }
     SQUserData *ud = SQUserData::create(v->ss, static_cast<SQInteger>(size));
     SQValue held(ud);
     if (!api_push(v, held)) return nullptr;
@@ -83,7 +88,7 @@ SQRESULT sq_getinstanceup(HSQUIRRELVM v, SQInteger idx, SQUserPointer *p, SQUser
 SQRESULT sq_setclassudsize(HSQUIRRELVM v, SQInteger idx, SQInteger udsize) {
     const SQValue *o = api_typed(v, idx, OT_CLASS);
     if (!o) return SQ_ERROR;
-    if (udsize < 0) return api_error(v, "invalid user data size");
+    if (udsize < 0 || udsize > kMaxHostSize) return api_error(v, "invalid user data size");
     if (sq_class(*o)->locked) return api_error(v, "the class is locked");
     sq_class(*o)->udsize = udsize;
     return SQ_OK;

@@ -61,7 +61,14 @@ void sq_newtableex(HSQUIRRELVM v, SQInteger initialcapacity) {
     api_push(v, SQValue(SQTable::create(v->ss, initialcapacity)));
 }
 
-void sq_newarray(HSQUIRRELVM v, SQInteger size) { api_push(v, SQValue(SQArray::create(v->ss, size))); }
+void sq_newarray(HSQUIRRELVM v, SQInteger size) {
+    if (size > kMaxHostSize) {
+        api_error(v, "array too large");
+        api_push(v, SQValue());
+        return;
+    }
+    api_push(v, SQValue(SQArray::create(v->ss, size)));
+}
 
 void sq_newclosure(HSQUIRRELVM v, SQFUNCTION func, SQUnsignedInteger nfreevars) {
     SQInteger nfree = std::min(static_cast<SQInteger>(nfreevars), api_frame_size(v));

@@ -129,6 +129,7 @@ SQRESULT sq_arrayresize(HSQUIRRELVM v, SQInteger idx, SQInteger newsize) {
     SQArray *a = array_at(v, idx);
     if (!a) return SQ_ERROR;
     if (newsize < 0) return api_error(v, "negative size");
+    if (newsize > kMaxHostSize) return api_error(v, "array too large");
     std::vector<SQValue> dropped;
     if (newsize < a->size()) dropped.assign(std::make_move_iterator(a->values.begin() + newsize),
                                             std::make_move_iterator(a->values.end()));

@@ -15,6 +15,8 @@ namespace {
 constexpr size_t kMinBuckets = 4;
 // Insertion numbers stay below this so that `seq + 1` is a valid position.
 constexpr SQInteger kMaxSeq = SQInteger(1) << 30;
+// A capacity is only a hint; beyond this the table grows as it fills.
+constexpr SQInteger kMaxCapacityHint = SQInteger(1) << 16;
 
 SQHash hash_of(const SQObject &key) {
     switch (key._type) {
@@ -39,6 +41,7 @@ SQHash hash_of(const SQObject &key) {
 
 SQTable *SQTable::create(SQSharedState *ss, SQInteger capacity) {
     SQTable *t = new SQTable(ss);
+    capacity = std::min(capacity, kMaxCapacityHint);
     if (capacity > 0) {
         size_t n = std::bit_ceil(static_cast<size_t>(capacity));
         t->nodes.reserve(n);

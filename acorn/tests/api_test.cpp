@@ -490,6 +490,26 @@ TEST_F(ApiTest, BadIndicesGiveErrorsOrNullsNeverCrashes) {
     sq_pop(v, 1);
 }
 
+TEST_F(ApiTest, AbsurdSizesAreRefusedNotAllocated) {
+    sq_newarray(v, SQInteger(1) << 30);
+    EXPECT_EQ(sq_gettype(v, -1), OT_NULL);
+    sq_pop(v, 1);
+    EXPECT_EQ(sq_newuserdata(v, SQUnsignedInteger(1) << 31), nullptr);
+    EXPECT_EQ(sq_gettype(v, -1), OT_NULL);
+    sq_pop(v, 1);
+    sq_newarray(v, 2);
+    EXPECT_TRUE(SQ_FAILED(sq_arrayresize(v, -1, SQInteger(1) << 30)));
+    EXPECT_EQ(sq_getsize(v, -1), 2);
+    sq_pop(v, 1);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_newclass(v, SQFalse)));
+    EXPECT_TRUE(SQ_FAILED(sq_setclassudsize(v, -1, SQInteger(1) << 30)));
+    EXPECT_TRUE(SQ_FAILED(sq_setclassudsize(v, -1, -4)));
+    sq_pop(v, 1);
+    sq_newtableex(v, SQInteger(1) << 30);
+    EXPECT_EQ(sq_gettype(v, -1), OT_TABLE);
+    sq_pop(v, 1);
+}
+
 TEST_F(ApiTest, StackManipulation) {
     for (SQInteger i = 1; i <= 4; ++i) sq_pushinteger(v, i);
     sq_remove(v, 2);
