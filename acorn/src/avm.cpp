@@ -21,6 +21,7 @@ void SQVM::traverse(SQGCVisitor &v) {
         v.visit(ci.closure);
         v.visit(ci.generator);
     }
+    for (SQOuter *o = open_outers; o; o = o->next_open) v.visit(sq_objref(OT_OUTER, o));
     v.visit(roottable);
     v.visit(lasterror);
     v.visit(errorhandler);
