@@ -43,6 +43,7 @@ SQInteger write_buffer(SQUserPointer up, SQUserPointer data, SQInteger size) {
 SQInteger read_buffer(SQUserPointer up, SQUserPointer data, SQInteger size) {
     auto *b = static_cast<Buffer *>(up);
     size_t n = std::min(static_cast<size_t>(size), b->bytes.size() - b->pos);
+    if (n == 0) return 0;  // an empty vector's data() may be null
     std::memcpy(data, b->bytes.data() + b->pos, n);
     b->pos += n;
     return static_cast<SQInteger>(n);
