@@ -36,6 +36,8 @@ private:
 
     int64_t integer(const FontDescriptorLine& line, std::string_view key) const;
     int ranged(const FontDescriptorLine& line, std::string_view key, int64_t min, int64_t max) const;
+    // Text from the file goes into the last placeholder of a message, where
+    // it cannot take part in filling the others.
     [[noreturn]] void fail(std::string message) const { throw DescriptorError{std::move(message)}; }
 
     FontData m_font;
@@ -50,7 +52,7 @@ private:
 FontDescriptorResult DescriptorParser::run(std::string_view text) {
     FontDescriptorResult result;
     if (text.empty()) {
-        result.error = "Empty font file.";
+        result.error = kEmptyFontFileMessage;
         return result;
     }
     try {
@@ -78,7 +80,7 @@ void DescriptorParser::read_line(std::string_view text) {
         if (line.tag() != tag)
             continue;
         if (const auto key = line.key_without_value())
-            fail(format_message("Key '%1' has no value on line %2.", *key, m_line_number));
+            fail(format_message("Key without a value on line %1: '%2'.", m_line_number, *key));
         (this->*reader)(line);
     }
 }
@@ -194,7 +196,7 @@ int64_t DescriptorParser::integer(const FontDescriptorLine& line, std::string_vi
         return 0;
     const auto value = parse_descriptor_integer(*text);
     if (!value)
-        fail(format_message("Invalid number '%1' for key '%2' on line %3.", *text, key, m_line_number));
+        fail(format_message("Key '%1' on line %2 has an invalid number: '%3'.", key, m_line_number, *text));
     return *value;
 }
 

@@ -9,6 +9,10 @@
 
 namespace me {
 
+// An empty file is refused before parsing, so it is not reported as a font
+// that could not be parsed.
+inline constexpr std::string_view kEmptyFontFileMessage = "Empty font file.";
+
 // The outcome of reading a font descriptor: the font, or the error line that
 // the font resource logs before "Unable to load font"; warnings come with a
 // font that loaded and are logged by the caller too.

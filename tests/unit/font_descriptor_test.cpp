@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "resources/font_descriptor_line.h"
+#include "resources/font_load_report.h"
+#include "resources/font_texture_name.h"
+#include "spine_test_environment.h"
 
 namespace me {
 namespace {
@@ -221,15 +224,17 @@ INSTANTIATE_TEST_SUITE_P(
         BadDescriptor{"GlyphIdTooLarge", kCommon + "char id=65536\n", "Invalid glyph id 65536."},
         BadDescriptor{"NegativeGlyphId", kCommon + "char id=-1\n", "Invalid glyph id -1."},
         BadDescriptor{"GlyphIdBeyondSixtyFourBits", kCommon + "char id=99999999999999999999\n",
-                      "Invalid number '99999999999999999999' for key 'id' on line 2."},
+                      "Key 'id' on line 2 has an invalid number: '99999999999999999999'."},
         BadDescriptor{"GarbageNumber", kCommon + kSpace + "char id=65 x=abc\n",
-                      "Invalid number 'abc' for key 'x' on line 3."},
+                      "Key 'x' on line 3 has an invalid number: 'abc'."},
+        BadDescriptor{"PlaceholderInAValue", kCommon + "char id=65 x=%1%2\n",
+                      "Key 'x' on line 2 has an invalid number: '%1%2'."},
         BadDescriptor{"NumberWithTrailingLetters", kCommon + "char id=65 xadvance=12px\n",
-                      "Invalid number '12px' for key 'xadvance' on line 2."},
+                      "Key 'xadvance' on line 2 has an invalid number: '12px'."},
         BadDescriptor{"GarbageInIgnoredChannelKey", kCommon + "char id=65 chnl=all\n",
-                      "Invalid number 'all' for key 'chnl' on line 2."},
+                      "Key 'chnl' on line 2 has an invalid number: 'all'."},
         BadDescriptor{"GarbageLineHeight", "common lineHeight=tall scaleW=8 scaleH=8 pages=1\n",
-                      "Invalid number 'tall' for key 'lineHeight' on line 1."},
+                      "Key 'lineHeight' on line 1 has an invalid number: 'tall'."},
         BadDescriptor{"NegativeLineHeight", "common lineHeight=-2 scaleW=8 scaleH=8 pages=1\n",
                       "Value -2 of key 'lineHeight' is out of range on line 1."},
         BadDescriptor{"NegativeGlyphWidth", kCommon + "char id=65 width=-1\n",
@@ -243,12 +248,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadDescriptor{"GlyphBelowTexture", kCommon + kSpace + "char id=66 x=0 y=60 width=2 height=5\n",
                       "Glyph 66 lies outside the font texture."},
         BadDescriptor{"TruncatedCharLine", kCommon + kSpace + "char id=65 x=1 y=\n",
-                      "Key 'y' has no value on line 3."},
+                      "Key without a value on line 3: 'y'."},
         BadDescriptor{"TruncatedCommonLine", "common lineHeight=20 scaleW=8 scaleH=8 pages\n",
-                      "Key 'pages' has no value on line 1."},
+                      "Key without a value on line 1: 'pages'."},
         BadDescriptor{"TruncatedKerningLine",
                       kCommon + kSpace + "kernings count=1\nkerning first=32 second=32 amount\n",
-                      "Key 'amount' has no value on line 4."},
+                      "Key without a value on line 4: 'amount'."},
         BadDescriptor{"SecondKerningsLine", kCommon + kSpace + "kernings count=0\nkernings count=0\n",
                       "Kerning pairs already specified!"},
         BadDescriptor{"NegativeKerningCount", kCommon + kSpace + "kernings count=-1\n",
@@ -323,6 +328,35 @@ TEST(FontDescriptor, BinaryGarbageFailsWithAMessage) {
     const FontDescriptorResult result = parse_font_descriptor(garbage);
     EXPECT_FALSE(result.ok());
     EXPECT_FALSE(result.error.empty());
+}
+
+TEST(FontTextureName, ReplacesTheLastThreeCharactersByPng) {
+    EXPECT_EQ(font_texture_name("fonts/dejavu_sans_18.fnt"), "fonts/dejavu_sans_18.png");
+    EXPECT_EQ(font_texture_name("a.fnt"), "a.png");
+    EXPECT_EQ(font_texture_name("font.fontfile"), "font.fontfpng");
+    EXPECT_EQ(font_texture_name("abcd"), "apng");
+    EXPECT_EQ(font_texture_name("fnt"), std::nullopt);
+    EXPECT_EQ(font_texture_name(""), std::nullopt);
+}
+
+using FontLoadReport = test::SpineTest;
+
+TEST_F(FontLoadReport, AParseFailureLogsItsErrorAndThatTheFontCouldNotLoad) {
+    EXPECT_FALSE(report_font_descriptor(parse_font_descriptor(kCommon + "char id=70000\n"), "fonts/big.fnt"));
+    EXPECT_TRUE(logged("error: Invalid glyph id 70000.")) << log_text();
+    EXPECT_TRUE(logged("error: Unable to load font 'fonts/big.fnt'.")) << log_text();
+}
+
+TEST_F(FontLoadReport, AnEmptyFileLogsOnlyThatItIsEmpty) {
+    EXPECT_FALSE(report_font_descriptor(parse_font_descriptor(""), "fonts/empty.fnt"));
+    EXPECT_TRUE(logged("error: Empty font file.")) << log_text();
+    EXPECT_EQ(log_text().find("Unable to load font"), std::string::npos) << log_text();
+}
+
+TEST_F(FontLoadReport, WarningsOfALoadedFontAreLogged) {
+    EXPECT_TRUE(report_font_descriptor(parse_font_descriptor(kCommon), "fonts/blank.fnt"));
+    EXPECT_TRUE(logged("warning: Font doesn't have space character available.")) << log_text();
+    EXPECT_EQ(log_text().find("error"), std::string::npos) << log_text();
 }
 
 }  // namespace
