@@ -218,6 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailingRun{"EmptyRangeItem", dejavu_run("-c 65,,66", "16"), "invalid character range ''"},
         FailingRun{"OptionWithoutValue", std::string(kDejaVuSans) + " 16 @dir/broken --chars",
                    "option --chars needs a value"},
+        FailingRun{"UnwritableOutput", std::string(kDejaVuSans) + " 16 @dir/no_such_folder/broken", "cannot write"},
         FailingRun{"UnknownOption", dejavu_run("--bold", "16"), "unknown option --bold"},
         FailingRun{"NoCharacterInTheFont", dejavu_run("-c 0xD800-0xDFFF", "16"), "none of the requested characters"}),
     [](const testing::TestParamInfo<FailingRun>& info) { return std::string(info.param.name); });
