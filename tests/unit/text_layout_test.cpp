@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "render/text_layout_palette.h"
 #include "resources/font_descriptor.h"
 
 namespace me {
@@ -261,6 +262,20 @@ TEST_F(TextLayout, AFontWithoutAnyGlyphsAdvancesEverythingByItsSpaceWidth) {
     layout_text(u"abc def", empty, 10, TextAlignment::Right, 1, palette, mesh);
     EXPECT_TRUE(mesh.quads.empty());
     EXPECT_FLOAT_EQ(mesh.content_height, 15);
+}
+
+TEST(TextLayoutPalette, IsTheApplicationsWhileThereIsOneAndWhiteOtherwise) {
+    Application* const saved = g_application;
+    g_application = nullptr;
+    for (const TextColor& color : application_text_palette()) {
+        EXPECT_FLOAT_EQ(color.red, 1.0f);
+        EXPECT_FLOAT_EQ(color.alpha, 1.0f);
+    }
+    Application application;
+    application.text_colors[4] = {0.25f, 0.5f, 0.75f, 0.5f};
+    EXPECT_EQ(&application_text_palette(), &application.text_colors);
+    EXPECT_FLOAT_EQ(application_text_palette()[4].blue, 0.75f);
+    g_application = saved;
 }
 
 }  // namespace
