@@ -7,12 +7,19 @@ namespace me {
 
 class ResourceObject;
 
-// Every loaded resource, held until exit. Resources are not built yet, so the
-// list stays empty.
+// Every resource loaded by name, held until the script VM goes.
 class ResourceList {
 public:
+    ResourceList() = default;
+    ResourceList(const ResourceList&) = delete;
+    ResourceList& operator=(const ResourceList&) = delete;
+    ~ResourceList() { release_all(); }
+
     void reserve(size_t count) { m_resources.reserve(count); }
     size_t size() const { return m_resources.size(); }
+    // Takes a reference of its own to the resource and marks it Held.
+    void hold(ResourceObject* resource);
+    void release_all();
 
 private:
     std::vector<ResourceObject*> m_resources;

@@ -3,6 +3,7 @@
 #include "app/fatal_error.h"
 #include "app/log.h"
 #include "app/message_box.h"
+#include "resources/resource_registry.h"
 #include "script/script_root.h"
 
 namespace me {
@@ -14,6 +15,8 @@ ScriptHost::ScriptHost() { g_script_host = this; }
 ScriptHost::~ScriptHost() {
     if (g_log != nullptr)
         g_log->set_call_stack_source(nullptr);
+    if (m_vm != nullptr && resource_vm() == m_vm)
+        stop_resource_registry();
     if (m_vm != nullptr)
         sq_close(m_vm);
     if (g_script_host == this)
