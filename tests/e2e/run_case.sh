@@ -210,6 +210,59 @@ case_runs_without_a_display() {
     [ "$errors" -eq 1 ] || fail "$errors error lines, expected the one about the missing window"
 }
 
+# Logs where a letterboxed 320 x 180 canvas lands in the window.
+view2d_main() {
+    cat <<'SCRIPT'
+function show(name, point) { print("view:" + name + " " + point[0] + " " + point[1]); }
+return {
+    function init() {
+        show("screen", ::System.get_screen_size());
+        local view = ::View2d();
+        view.set_virtual_resolution(320, 180);
+        view.set_viewport_size(320, 180);
+        view.fit_viewport_to_screen();
+        show("top_left", view.canvas_to_screen(0, 0));
+        show("bottom_right", view.canvas_to_screen([320, 180]));
+        show("centre", view.screen_to_canvas(960, 600));
+        view.set_camera_zoom(2, 2);
+        view.set_camera_position(100, 100);
+        show("zoomed", view.screen_to_canvas(0, 60));
+        try { view.screen_to_canvas([1, 2, 3]); } catch (e) { print("view:error " + e); }
+        ::System.request_quit();
+    }
+};
+SCRIPT
+}
+
+case_view2d_maps_the_canvas_onto_the_window() {
+    write_boot_config
+    echo 'system::video_mode = "1920 1200 0"' >> "$work/boot.config"
+    : | write_script constants.nut
+    view2d_main | write_script main.nut
+    run_game xvfb-run -a -s "-screen 0 2048x1536x24" env SDL_VIDEODRIVER=x11
+    expect_status 0
+    expect_in_file "$log" "view:screen 1920 1200"
+    expect_in_file "$log" "view:top_left 0 60"
+    expect_in_file "$log" "view:bottom_right 1920 1140"
+    expect_in_file "$log" "view:centre 160 90"
+    expect_in_file "$log" "view:zoomed 20 55"
+    expect_in_file "$log" "view:error Vector array doesn't have right size."
+}
+
+# Without a window the screen is 0 x 0: fitting leaves the viewport alone.
+case_view2d_without_a_window_keeps_its_viewport() {
+    write_boot_config
+    : | write_script constants.nut
+    view2d_main | write_script main.nut
+    run_game env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=no_such_driver
+    expect_status 0
+    expect_in_file "$log" "view:screen 0 0"
+    expect_in_file "$log" "view:top_left 0 0"
+    expect_in_file "$log" "view:bottom_right 320 180"
+    expect_in_file "$log" "view:centre 960 600"
+    expect_in_file "$log" "view:zoomed 20 85"
+}
+
 case_compiled_main_stands_in_for_source() {
     write_boot_config
     # Compiled apart from constants.nut, main.nut can only see a root slot.
