@@ -35,6 +35,13 @@ bool push_string_field(HSQUIRRELVM vm, const ScriptObject& table, const char* ke
 
 bool DefReader::push_field(const char* key) const { return push_string_field(m_vm, m_def, key, -1); }
 
+bool DefReader::has(const char* key) const {
+    if (!push_field(key))
+        return false;
+    sq_pop(m_vm, 1);
+    return true;
+}
+
 bool DefReader::boolean(const char* key, bool fallback) const {
     if (!push_field(key))
         return fallback;

@@ -14,6 +14,8 @@ class DefReader {
 public:
     DefReader(HSQUIRRELVM vm, const ScriptObject& def) : m_vm(vm), m_def(def) {}
 
+    // Whether the def has the key, whatever its value.
+    bool has(const char* key) const;
     // False for null, false, 0 and 0.0; true for any other present value.
     bool boolean(const char* key, bool fallback) const;
     // Floats are truncated toward zero.

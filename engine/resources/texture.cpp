@@ -1,0 +1,165 @@
+#include "resources/texture.h"
+
+#include <string>
+
+#include "app/log.h"
+#include "app/std_file.h"
+#include "resources/dds_file.h"
+#include "resources/image_texture_source.h"
+#include "resources/resource_class.h"
+#include "resources/resource_def_reader.h"
+#include "resources/resource_registry.h"
+#include "resources/texture_dynamic_size.h"
+#include "resources/texture_flags.h"
+
+namespace me {
+
+namespace {
+
+constexpr uint32_t kSpecialFlags = texture_flags::kPremultiplyAlpha | texture_flags::kClampUv;
+
+bool ends_with(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+std::span<const uint8_t> as_bytes(const std::string& bytes) {
+    return std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+}  // namespace
+
+const ClassRecord Texture::kClassRecord{"Texture", &ResourceObject::kClassRecord};
+
+namespace {
+const ResourceClass g_texture_class(Texture::kClassRecord, resource_types::texture, make_resource<Texture>);
+}  // namespace
+
+Texture::Texture() : ResourceObject(resource_types::texture) {}
+
+bool Texture::load() {
+    const ScriptObject def = get_def();
+    if (def.is_null()) {
+        log_error(format_message("No def for texture '%1'.", get_name()));
+        return false;
+    }
+    const std::optional<TextureDef> read = read_texture_def(resource_vm(), def, get_name());
+    if (!read)
+        return false;
+    m_flags = read->flags;
+    if (load_from_def(*read))
+        return true;
+    log_error(format_message("Unable to load texture '%1'.", get_name()));
+    return false;
+}
+
+bool Texture::load_from_def(const TextureDef& def) {
+    if (def.special == "_null_") {
+        become_null_texture();
+        return true;
+    }
+    if (def.special == "_white_") {
+        become_white_texture();
+        return true;
+    }
+    if ((m_flags & texture_flags::kDynamic) != 0)
+        return load_dynamic();
+    if (ends_with(def.file, ".dds"))
+        return load_dds_file(def.file);
+    if ((m_flags & texture_flags::kCubeMap) != 0) {
+        log_error("Cube maps from images not supported yet.");
+        return false;
+    }
+    return load_image_file(def);
+}
+
+void Texture::become_null_texture() {
+    m_flags = texture_flags::kSpecial | kSpecialFlags;
+    m_texel_scale_u = m_texel_scale_v = 1.0f;
+}
+
+void Texture::become_white_texture() {
+    m_flags = kSpecialFlags;
+    Image white(1, 1, PixelType::Rgb8);
+    for (size_t byte = 0; byte < white.byte_size(); ++byte)
+        white.pixels()[byte] = 255;
+    take_pixels(std::move(white), 1, 1);
+    m_texel_scale_u = m_texel_scale_v = 1.0f;
+}
+
+bool Texture::load_dynamic() {
+    m_flags &= ~(texture_flags::kMipmaps | texture_flags::kPremultiplyAlpha | texture_flags::kMaskColor |
+                 texture_flags::kExtractFrames);
+    const std::optional<DynamicTextureSize> size = read_dynamic_texture_size(DefReader(resource_vm(), get_def()));
+    if (!size)
+        return false;
+    m_texture_width = size->width;
+    m_texture_height = size->height;
+    m_image_width = size->image_width;
+    m_image_height = size->image_height;
+    m_byte_size = static_cast<int64_t>(size->width) * size->height * size->bytes_per_texel;
+    m_texel_scale_u = 1.0f / static_cast<float>(size->width);
+    m_texel_scale_v = 1.0f / static_cast<float>(size->height);
+    return true;
+}
+
+bool Texture::load_dds_file(const std::string& file) {
+    std::string bytes;
+    if (!StdFile::read_whole(file, bytes))
+        return false;
+    auto parsed = parse_dds(as_bytes(bytes));
+    if (!parsed) {
+        log_error(parsed.error());
+        return false;
+    }
+    const DdsTexture& dds = parsed.value();
+    const std::string mismatch = dds_target_mismatch(dds, (m_flags & texture_flags::kCubeMap) != 0);
+    if (!mismatch.empty()) {
+        log_error(mismatch);
+        return false;
+    }
+    if (dds.level_count > 1)
+        m_flags |= texture_flags::kMipmaps;
+    else
+        m_flags &= ~texture_flags::kMipmaps;
+    m_image_width = m_texture_width = static_cast<int>(dds.width);
+    m_image_height = m_texture_height = static_cast<int>(dds.height);
+    for (const DdsSurface& surface : dds.surfaces)
+        m_byte_size += static_cast<int64_t>(surface.size);
+    set_texel_scales();
+    return true;
+}
+
+bool Texture::load_image_file(const TextureDef& def) {
+    std::string bytes;
+    if (!StdFile::read_whole(def.file, bytes))
+        return false;
+    auto prepared = prepare_image_texture(def.file, as_bytes(bytes), def.image);
+    if (!prepared) {
+        log_error(prepared.error());
+        return false;
+    }
+    ImageTextureSource& source = prepared.value();
+    m_frames = std::move(source.frames);
+    take_pixels(std::move(source.pixels), source.image_width, source.image_height);
+    set_texel_scales();
+    return true;
+}
+
+void Texture::take_pixels(Image pixels, int image_width, int image_height) {
+    m_image_width = image_width;
+    m_image_height = image_height;
+    m_texture_width = pixels.row_width();
+    m_texture_height = pixels.row_count();
+    m_byte_size += static_cast<int64_t>(pixels.byte_size());
+    m_pending_pixels = std::move(pixels);
+}
+
+void Texture::set_texel_scales() {
+    if (m_texture_width <= 0 || m_texture_height <= 0)
+        return;
+    const float halving = (m_flags & texture_flags::kScale2x) != 0 ? 0.5f : 1.0f;
+    m_texel_scale_u = halving / static_cast<float>(m_texture_width);
+    m_texel_scale_v = halving / static_cast<float>(m_texture_height);
+}
+
+}  // namespace me

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "resources/frame_finder.h"
+#include "resources/image.h"
+#include "resources/resource_object.h"
+#include "resources/texture_def.h"
+
+namespace me {
+
+// The "texture" resource: a picture prepared for the GPU, its size before
+// and after power-of-two extension, the factors that turn pixel coordinates
+// into texture coordinates, and the frames cut from it.
+class Texture : public ResourceObject {
+public:
+    static const ClassRecord kClassRecord;
+
+    Texture();
+    const ClassRecord& class_record() const override { return kClassRecord; }
+    bool load() override;
+
+    uint32_t flags() const { return m_flags; }
+    uint32_t gl_name() const { return m_gl_name; }
+    int image_width() const { return m_image_width; }
+    int image_height() const { return m_image_height; }
+    int texture_width() const { return m_texture_width; }
+    int texture_height() const { return m_texture_height; }
+    float texel_scale_u() const { return m_texel_scale_u; }
+    float texel_scale_v() const { return m_texel_scale_v; }
+    int64_t byte_size() const { return m_byte_size; }
+    const std::vector<FrameRect>& frames() const { return m_frames; }
+    // The pixels in their upload form, kept until the GPU takes them.
+    const Image& pending_pixels() const { return m_pending_pixels; }
+
+private:
+    bool load_from_def(const TextureDef& def);
+    void become_null_texture();
+    void become_white_texture();
+    bool load_dynamic();
+    bool load_dds_file(const std::string& file);
+    bool load_image_file(const TextureDef& def);
+    void take_pixels(Image pixels, int image_width, int image_height);
+    void set_texel_scales();
+
+    uint32_t m_flags = 0;
+    uint32_t m_gl_name = 0;
+    int m_image_width = 0;
+    int m_image_height = 0;
+    int m_texture_width = 0;
+    int m_texture_height = 0;
+    float m_texel_scale_u = 1.0f;
+    float m_texel_scale_v = 1.0f;
+    int64_t m_byte_size = 0;
+    std::vector<FrameRect> m_frames;
+    Image m_pending_pixels;
+};
+
+}  // namespace me
