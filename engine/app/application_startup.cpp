@@ -58,6 +58,7 @@ void start_sdl() {
 }
 
 void start_devices() {
+    g_main_window->set_opengl_setup([] { return g_render_device->initialize_gl(); });
     g_main_window->create();
     g_application->on_resolution_changed(true);
     g_connection_manager->set_mode(ConnectionManager::None);

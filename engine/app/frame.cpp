@@ -92,7 +92,6 @@ void render_and_present(bool preinit_render) {
     g_render_device->begin_frame();
     call_root_callback(preinit_render ? root_names::preinit_render : root_names::render);
     g_render_device->end_frame();
-    g_render_device->reset_frame_statistics();
     g_main_window->swap();
     g_application->clear_frame_input();
     g_game_controllers->clear_frame_marks();

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <GL/glew.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "render/gl_framebuffer_calls.h"
+#include "render/texture_unit.h"
+
+namespace me {
+
+enum class RenderTargetKind { Texture = 1, RenderBuffer = 2 };
+
+// Something a frame buffer draws into: a texture (which can then be drawn
+// with) or a render buffer (colour or depth storage only).
+class RenderTarget {
+public:
+    static constexpr int kTextureSize = 1024;
+
+    // A 1024 x 1024 RGBA texture with clamped coordinates.
+    static std::unique_ptr<RenderTarget> make_texture(GlStateCache& gl, TextureUnits& units);
+    // internal_format e.g. GL_RGBA8 or GL_DEPTH_COMPONENT24; null when the
+    // size is not positive.
+    static std::unique_ptr<RenderTarget> make_render_buffer(GlStateCache& gl, const GlFramebufferCalls& calls,
+                                                           GLenum internal_format, int width, int height);
+    ~RenderTarget();
+    RenderTarget(const RenderTarget&) = delete;
+    RenderTarget& operator=(const RenderTarget&) = delete;
+
+    RenderTargetKind kind() const { return m_kind; }
+    GLuint gl_name() const { return m_name; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+
+private:
+    RenderTarget(GlStateCache& gl, RenderTargetKind kind, int width, int height)
+        : m_gl(gl), m_kind(kind), m_width(width), m_height(height) {}
+
+    GlStateCache& m_gl;
+    RenderTargetKind m_kind;
+    int m_width;
+    int m_height;
+    GLuint m_name = 0;
+    TextureUnits* m_units = nullptr;
+    const GlFramebufferCalls* m_calls = nullptr;
+};
+
+}  // namespace me

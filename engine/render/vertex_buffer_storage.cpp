@@ -1,0 +1,107 @@
+#include "render/vertex_buffer_storage.h"
+
+#include <cstring>
+
+#include "app/builtin_cvars.h"
+#include "app/log.h"
+
+namespace me {
+
+bool client_memory_forced(const GlStateCache& gl) {
+    return !gl.buffer_objects_available() || cvars::opengl_no_vbo.bool_value();
+}
+
+BufferStorage::BufferStorage(GlStateCache& gl, GLenum target, size_t element_size, size_t capacity,
+                             BufferUsage usage)
+    : m_gl(gl),
+      m_target(target),
+      m_element_size(element_size),
+      m_capacity(capacity),
+      m_usage(client_memory_forced(gl) ? BufferUsage::ClientMemory : usage) {
+    if (m_usage == BufferUsage::ClientMemory)
+        m_client.resize(capacity * element_size);
+    else
+        create_gl_buffer();
+}
+
+BufferStorage::~BufferStorage() {
+    if (m_name == 0 || !m_gl.has_context())
+        return;
+    if (m_target == GL_ARRAY_BUFFER)
+        m_gl.forget_array_buffer(m_name);
+    glDeleteBuffers(1, &m_name);
+}
+
+GLuint BufferStorage::previous_element_binding() const {
+    GLint bound = 0;
+    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &bound);
+    return static_cast<GLuint>(bound);
+}
+
+void BufferStorage::create_gl_buffer() {
+    const GLuint previous = m_target == GL_ELEMENT_ARRAY_BUFFER ? previous_element_binding() : 0;
+    glGenBuffers(1, &m_name);
+    bind();
+    glBufferData(m_target, static_cast<GLsizeiptr>(m_capacity * m_element_size), nullptr,
+                 m_usage == BufferUsage::Dynamic ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+    if (m_target == GL_ELEMENT_ARRAY_BUFFER)
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, previous);
+}
+
+void BufferStorage::bind() {
+    if (m_name == 0)
+        return;
+    if (m_target == GL_ARRAY_BUFFER)
+        m_gl.bind_array_buffer(m_name);
+    else if (m_gl.has_context())
+        glBindBuffer(m_target, m_name);
+}
+
+bool BufferStorage::upload(std::span<const uint8_t> data, size_t count) {
+    const size_t bytes = count * m_element_size;
+    if (count > m_capacity || bytes > data.size()) {
+        log_error(format_message("Buffer upload of %1 elements doesn't fit (capacity %2, %3 bytes given).", count,
+                                 m_capacity, data.size()));
+        return false;
+    }
+    if (m_name == 0) {
+        std::memcpy(m_client.data(), data.data(), bytes);
+        return true;
+    }
+    if (!m_gl.has_context())
+        return false;
+    bind();
+    if (count == m_capacity)
+        glBufferData(m_target, static_cast<GLsizeiptr>(bytes), data.data(),
+                     m_usage == BufferUsage::Dynamic ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+    else
+        glBufferSubData(m_target, 0, static_cast<GLsizeiptr>(bytes), data.data());
+    return true;
+}
+
+std::span<uint8_t> BufferStorage::map() {
+    if (m_name == 0) {
+        m_mapped = true;
+        return m_client;
+    }
+    if (m_mapped || !m_gl.has_context())
+        return {};
+    bind();
+    auto* bytes = static_cast<uint8_t*>(glMapBuffer(m_target, GL_WRITE_ONLY));
+    if (bytes == nullptr)
+        return {};
+    m_mapped = true;
+    return {bytes, m_capacity * m_element_size};
+}
+
+void BufferStorage::unmap() {
+    if (!m_mapped)
+        return;
+    m_mapped = false;
+    if (m_name == 0 || !m_gl.has_context())
+        return;
+    bind();
+    glUnmapBuffer(m_target);
+}
+
+}  // namespace me
