@@ -24,6 +24,13 @@ void stop_resource_registry();
 // The instance named name, built from its def on first use, or null after
 // logging why.
 ResourceRef<ResourceObject> load_resource(ResourceType& type, const std::string& name);
+// load_resource as the type's root class T; null as well when the class a
+// def chose is not a T.
+template <class T>
+ResourceRef<T> load_resource_as(ResourceType& type, const std::string& name) {
+    const ResourceRef<ResourceObject> loaded = load_resource(type, name);
+    return ResourceRef<T>(dynamic_cast<T*>(loaded.get()));
+}
 // value is a name or an inline def table; an inline def builds an unnamed
 // resource that is neither cached nor held.
 ResourceRef<ResourceObject> load_resource_from_def(ResourceType& type, const ScriptObject& value);

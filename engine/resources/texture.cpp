@@ -162,4 +162,13 @@ void Texture::set_texel_scales() {
     m_texel_scale_v = halving / static_cast<float>(m_texture_height);
 }
 
+ResourceRef<Texture> load_texture(const std::string& name) {
+    return load_resource_as<Texture>(resource_types::texture, name);
+}
+
+ResourceRef<Texture> load_texture_from_def(const ScriptObject& value) {
+    const ResourceRef<ResourceObject> loaded = load_resource_from_def(resource_types::texture, value);
+    return ResourceRef<Texture>(dynamic_cast<Texture*>(loaded.get()));
+}
+
 }  // namespace me

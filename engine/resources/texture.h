@@ -7,6 +7,7 @@
 #include "resources/frame_finder.h"
 #include "resources/image.h"
 #include "resources/resource_object.h"
+#include "resources/resource_ref.h"
 #include "resources/texture_def.h"
 
 namespace me {
@@ -57,5 +58,9 @@ private:
     std::vector<FrameRect> m_frames;
     Image m_pending_pixels;
 };
+
+// A texture by name, or from a value that is a name or an inline def.
+ResourceRef<Texture> load_texture(const std::string& name);
+ResourceRef<Texture> load_texture_from_def(const ScriptObject& value);
 
 }  // namespace me

@@ -179,6 +179,20 @@ TEST_F(TextureResourceTest, InlineDefsAndUnknownSettingsStillLoad) {
     EXPECT_TRUE(logged("Invalid textures_format cvar."));
 }
 
+TEST_F(TextureResourceTest, TypedLookupsGiveTexturesOrNothing) {
+    evaluate("g_texture_defs.blank <- { _special_ = \"_null_\" }; return null;");
+    auto blank = load_texture("blank");
+    ASSERT_TRUE(blank);
+    EXPECT_EQ(blank->flags() & texture_flags::kSpecial, texture_flags::kSpecial);
+    EXPECT_EQ(load_texture_from_def(evaluate("return \"blank\";")).get(), blank.get());
+    EXPECT_FALSE(load_texture("absent"));
+    EXPECT_TRUE(logged("Can't load texture 'absent', def not found."));
+    auto inline_white = load_texture_from_def(evaluate("return { _special_ = \"_white_\" };"));
+    ASSERT_TRUE(inline_white);
+    EXPECT_EQ(inline_white->texture_width(), 1);
+    EXPECT_EQ(inline_white->get_name(), "");
+}
+
 TEST_F(TextureResourceTest, ATextureWithoutDefSaysSo) {
     ResourceRef<Texture> ghost(new Texture());
     ghost->set_name(std::string("ghost"));
