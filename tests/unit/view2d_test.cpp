@@ -93,6 +93,10 @@ TEST(View2dMapping, ChangedSettingsReachTheCachedMatrices) {
     expect_point(view.screen_to_canvas({640.0f, 360.0f}), 160.0f, 90.0f);
     view.set_viewport_position({640.0f, 360.0f});
     expect_point(view.screen_to_canvas({640.0f, 360.0f}), -160.0f, -90.0f);
+    expect_point(view.canvas_to_screen({-160.0f, -90.0f}), 640.0f, 360.0f);
+    view.set_viewport_size({1280.0f, 720.0f});
+    expect_point(view.canvas_to_screen({-160.0f, -90.0f}), 640.0f, 360.0f);
+    expect_point(view.canvas_to_screen({0.0f, 0.0f}), 1280.0f, 720.0f);
 }
 
 TEST(View2dMapping, ZeroSizesGiveFiniteResults) {
