@@ -123,8 +123,6 @@ void stop_resource_registry() {
 }
 
 ResourceRef<ResourceObject> load_resource(ResourceType& type, const std::string& name) {
-    if (g_vm == nullptr)
-        return {};
     if (auto found = type.instances.find(name); found != type.instances.end())
         return ResourceRef<ResourceObject>(found->second);
     const ScriptObject def = def_table_field(type.defs_table, name);

@@ -59,6 +59,16 @@ const ResourceClass g_small_gadget_class(SmallGadget::kClassRecord, g_gadget_typ
 const ResourceClass g_large_gadget_class(LargeGadget::kClassRecord, g_gadget_type, make_resource<LargeGadget>);
 const ResourceClass g_doodad_class(kDoodadRecord, g_doodad_type, nullptr);
 
+TEST(ResourceRegistryWithoutVm, LookupsFindNothingAndDefineCreatesNothing) {
+    const int loads_before = Widget::loads;
+    EXPECT_EQ(resource_vm(), nullptr);
+    EXPECT_FALSE(load_resource(g_widget_type, "lamp"));
+    EXPECT_FALSE(load_resource_from_def(g_widget_type, ScriptObject()));
+    EXPECT_TRUE(define_resource(g_widget_type, "lamp").is_null());
+    cache_resource("widget", "lamp");
+    EXPECT_EQ(Widget::loads, loads_before);
+}
+
 class ResourceRegistryTest : public test::BindingTest {
 protected:
     void SetUp() override {
