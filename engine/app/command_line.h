@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+
+namespace me {
+
+inline constexpr const char* kEngineVersion = "0.1.0";
+
+// Reads the process arguments before anything starts. "--help" and
+// "--version" print and ask to exit 0. The lobby-join form, "connect_lobby"
+// led by '+', '-' or '/' and followed by an id, is left for the connection
+// manager. Any other argument names the game folder to change into; a folder
+// that cannot be entered, or a second folder, asks to exit 1. Returns the exit
+// code when the process should stop here.
+std::optional<int> apply_command_line(int argc, char** argv, std::ostream& out, std::ostream& err);
+
+}  // namespace me
