@@ -12,7 +12,7 @@ int g_argc = 0;
 char** g_argv = nullptr;
 Application* g_application = nullptr;
 
-Application::Application() : frame_pacer(milliseconds_now, [] { SDL_Delay(0); }) {
+Application::Application() : frame_pacer(milliseconds_now, [] { SDL_Delay(0); }, [](uint32_t ms) { SDL_Delay(ms); }) {
     rng.seed_from_current_time();
     g_application = this;
 }

@@ -57,6 +57,19 @@ bool writes_back_intact(const CVar& cvar) {
            cvar.text().find_first_of("\r\n") == std::string::npos;
 }
 
+// A value set at run time is saved on one line of game_config.txt, so a
+// line break in it would add lines of its own to the file.
+std::string without_line_breaks(std::string_view name, std::string_view text) {
+    std::string value(text);
+    if (value.find_first_of("\r\n") == std::string::npos)
+        return value;
+    for (char& c : value)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    log_warning(format_message("CVar '%1' was given a line break, which is replaced by a space.", name));
+    return value;
+}
+
 }  // namespace
 
 CVarRegistry::~CVarRegistry() {
@@ -101,7 +114,7 @@ CVar& CVarRegistry::register_cvar(std::string_view name, CVarType type, std::str
 
 CVar& CVarRegistry::set_at_run_time(std::string_view name, std::string_view text) {
     CVar& cvar = get_or_create(name);
-    cvar.set_from_text(text);
+    cvar.set_from_text(without_line_breaks(name, text));
     cvar.add_flags(CVar::HasValue | CVar::Persist | CVar::Changed);
     return cvar;
 }

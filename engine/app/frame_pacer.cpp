@@ -6,7 +6,8 @@
 
 namespace me {
 
-FramePacer::FramePacer(Clock clock, Yield yield) : m_clock(std::move(clock)), m_yield(std::move(yield)) {}
+FramePacer::FramePacer(Clock clock, Yield yield, Sleep sleep)
+    : m_clock(std::move(clock)), m_yield(std::move(yield)), m_sleep(std::move(sleep)) {}
 
 void FramePacer::restart() { m_last_frame_ms = m_clock(); }
 
@@ -17,13 +18,21 @@ float FramePacer::measure() {
     return static_cast<float>(elapsed) * 0.001f;
 }
 
+void FramePacer::wait_for(float remaining_seconds) {
+    const auto whole_ms = static_cast<uint32_t>(remaining_seconds * 1000.0f);
+    if (whole_ms > kYieldMarginMs)
+        m_sleep(whole_ms - kYieldMarginMs);
+    else
+        m_yield();
+}
+
 float FramePacer::wait_and_measure(float cap_fps, float max_frame_duration, FpsWindow& fps_window) {
     float dt = measure();
     // A cap that is zero, negative or not a number means no cap, never a
     // wait without end.
     const float min_dt = cap_fps > 0.0f ? 1.0f / cap_fps : 0.0f;
     while (dt < min_dt) {
-        m_yield();
+        wait_for(min_dt - dt);
         dt += measure();
     }
     fps_window.add_frame(dt);

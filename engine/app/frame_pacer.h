@@ -8,14 +8,18 @@ namespace me {
 struct FpsWindow;
 
 // Holds each frame back until the frame-rate cap allows it, and measures how
-// long the frame took. The wait yields instead of sleeping so that the cap is
-// met to the millisecond.
+// long the frame took. The wait sleeps while more than kYieldMarginMs remain,
+// which leaves the core free, and yields for the rest, because a sleep can
+// overrun by a millisecond or more and the cap is met to the millisecond.
 class FramePacer {
 public:
     using Clock = std::function<uint32_t()>;
     using Yield = std::function<void()>;
+    using Sleep = std::function<void(uint32_t milliseconds)>;
 
-    FramePacer(Clock clock, Yield yield);
+    static constexpr uint32_t kYieldMarginMs = 2;
+
+    FramePacer(Clock clock, Yield yield, Sleep sleep);
 
     // Starts the next measurement from now, so that time spent elsewhere
     // (start-up) never counts as frame time.
@@ -29,9 +33,11 @@ public:
 
 private:
     float measure();
+    void wait_for(float remaining_seconds);
 
     Clock m_clock;
     Yield m_yield;
+    Sleep m_sleep;
     uint32_t m_last_frame_ms = 0;
 };
 

@@ -96,8 +96,7 @@ SQInteger ScriptHost::on_runtime_error(HSQUIRRELVM vm) {
 }
 
 void ScriptHost::capture_error_location() {
-    if (m_error_location_captured)
-        return;
+    m_error_location_captured = false;
     SQStackInfos info;
     if (SQ_FAILED(sq_stackinfos(m_vm, 1, &info)))
         return;

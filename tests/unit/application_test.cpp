@@ -111,30 +111,62 @@ TEST(ApplicationKeysTest, ReleasingHeldKeysReportsThemInAscendingOrder) {
     EXPECT_TRUE(app.release_held_keys().empty());
 }
 
-// A millisecond clock that moves only when the pacer yields or the test says so.
+// A millisecond clock that moves only when the pacer yields or sleeps, or the
+// test says so.
 struct FakeClock {
     uint32_t now = 0;
     int yields = 0;
+    int sleeps = 0;
+    uint32_t slept_ms = 0;
+    uint32_t sleep_overrun_ms = 0;
 
     FramePacer pacer() {
         return FramePacer([this] { return now; },
                           [this] {
                               ++yields;
                               ++now;
+                          },
+                          [this](uint32_t ms) {
+                              ++sleeps;
+                              slept_ms += ms;
+                              now += ms + sleep_overrun_ms;
                           });
     }
 };
 
-TEST(FramePacerTest, WaitsByYieldingUntilTheCapAllowsTheFrame) {
+TEST(FramePacerTest, SleepsThroughMostOfTheWaitAndYieldsOnlyAtTheEnd) {
     FakeClock clock;
     FramePacer pacer = clock.pacer();
     pacer.restart();
     FpsWindow fps;
     clock.now += 3;
-    const float dt = pacer.wait_and_measure(100.0f, 0.1f, fps);
-    EXPECT_EQ(clock.yields, 7);
-    EXPECT_NEAR(dt, 0.010f, 1e-6f);
-    EXPECT_EQ(pacer.last_frame_ms(), 10u);
+    const float dt = pacer.wait_and_measure(50.0f, 0.1f, fps);
+    EXPECT_NEAR(dt, 0.020f, 1e-6f);
+    EXPECT_EQ(pacer.last_frame_ms(), 20u);
+    EXPECT_GE(clock.slept_ms, 14u);
+    EXPECT_LE(clock.yields, static_cast<int>(FramePacer::kYieldMarginMs) + 1);
+}
+
+TEST(FramePacerTest, ASleepThatOverrunsByTheMarginStillMeetsTheCap) {
+    FakeClock clock;
+    clock.sleep_overrun_ms = FramePacer::kYieldMarginMs;
+    FramePacer pacer = clock.pacer();
+    pacer.restart();
+    FpsWindow fps;
+    const float dt = pacer.wait_and_measure(20.0f, 0.1f, fps);
+    EXPECT_EQ(pacer.last_frame_ms(), 50u);
+    EXPECT_NEAR(dt, 0.050f, 1e-6f);
+}
+
+TEST(FramePacerTest, TheLastMillisecondsAreYieldedNotSlept) {
+    FakeClock clock;
+    FramePacer pacer = clock.pacer();
+    pacer.restart();
+    FpsWindow fps;
+    clock.now += 9;
+    EXPECT_NEAR(pacer.wait_and_measure(100.0f, 0.1f, fps), 0.010f, 1e-6f);
+    EXPECT_EQ(clock.sleeps, 0);
+    EXPECT_EQ(clock.yields, 1);
 }
 
 TEST(FramePacerTest, ASlowFrameDoesNotWait) {
@@ -144,7 +176,7 @@ TEST(FramePacerTest, ASlowFrameDoesNotWait) {
     FpsWindow fps;
     clock.now += 25;
     EXPECT_NEAR(pacer.wait_and_measure(130.0f, 0.1f, fps), 0.025f, 1e-6f);
-    EXPECT_EQ(clock.yields, 0);
+    EXPECT_EQ(clock.yields + clock.sleeps, 0);
 }
 
 TEST(FramePacerTest, MeasuresAcrossTheClockWrap) {
@@ -176,7 +208,7 @@ TEST(FramePacerTest, ANonPositiveOrMissingCapNeverWaits) {
         pacer.restart();
         FpsWindow fps;
         EXPECT_EQ(pacer.wait_and_measure(cap, 0.1f, fps), 0.0f);
-        EXPECT_EQ(clock.yields, 0);
+        EXPECT_EQ(clock.yields + clock.sleeps, 0);
     }
 }
 

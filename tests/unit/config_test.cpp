@@ -235,12 +235,30 @@ TEST_F(CVarRegistryTest, SavedValuesReadBackUnchanged) {
 TEST_F(CVarRegistryTest, LinesThatWouldNotReadBackAreLeftOut) {
     registry.set_text("system::save_dir", "root:out");
     registry.load_user();
-    registry.set_text("game::sneaky", "1\nsystem::save_dir = /");
     registry.set_text("bad=name", "1");
     registry.set_text("game::fine", "1");
     registry.save_user();
     EXPECT_EQ(read_file("out/game_config.txt"), "system::save_dir = \"root:out\"\r\ngame::fine = \"1\"\r\n");
     EXPECT_TRUE(logged("warning: CVar 'bad=name' would not read back intact and is not saved."));
+}
+
+TEST_F(CVarRegistryTest, RunTimeLineBreaksBecomeSpacesAndCannotAddLines) {
+    registry.set_text("system::save_dir", "root:out");
+    registry.load_user();
+    registry.set_text("game::sneaky", "1\nsystem::save_dir = /\r\n");
+    registry.set_int("game::after", 2);
+    EXPECT_EQ(registry.text("game::sneaky"), "1 system::save_dir = /  ");
+    EXPECT_TRUE(logged("warning: CVar 'game::sneaky' was given a line break, which is replaced by a space."));
+    registry.save_user();
+    EXPECT_EQ(read_file("out/game_config.txt"),
+              "system::save_dir = \"root:out\"\r\n"
+              "game::sneaky = \"1 system::save_dir = /  \"\r\n"
+              "game::after = \"2\"\r\n");
+    CVarRegistry reloaded;
+    reloaded.set_text("system::save_dir", "root:out");
+    reloaded.load_user();
+    EXPECT_EQ(reloaded.text("system::save_dir"), "root:out");
+    EXPECT_EQ(reloaded.text("game::sneaky"), "1 system::save_dir = /  ");
 }
 
 TEST_F(CVarRegistryTest, SaveFailureIsLogged) {

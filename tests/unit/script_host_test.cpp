@@ -264,13 +264,13 @@ TEST_F(ScriptHostTest, ARuntimeErrorLeavesItsMessageAndCallStackInTheLog) {
     EXPECT_NE(log.find("error: broken update\nWhile running test:3:update()."), std::string::npos) << log;
 }
 
-TEST_F(ScriptHostTest, TheFirstErrorLocationIsKeptForTheProcess) {
+TEST_F(ScriptHostTest, EachReportedErrorNamesItsOwnLocation) {
     EXPECT_FALSE(m_host->error_location_captured());
     run_failing("function first() {\n  throw \"one\";\n}\nfirst();");
     EXPECT_TRUE(m_host->error_location_captured());
     EXPECT_EQ(m_host->last_error_text(), "one\nWhile running test:2:first().");
     run_failing("function second() { throw \"two\"; }\nsecond();");
-    EXPECT_EQ(m_host->last_error_text(), "two\nWhile running test:2:first().");
+    EXPECT_EQ(m_host->last_error_text(), "two\nWhile running test:1:second().");
 }
 
 TEST_F(ScriptHostTest, ACaughtErrorCapturesNoLocation) {
