@@ -45,6 +45,14 @@ run_game() {
     status=$?
 }
 
+# Runs the game from FOLDER with the given arguments: run_in FOLDER ARGS...
+run_in() {
+    folder=$1
+    shift
+    (cd "$folder" && exec "$binary" "$@" > "$work/stdout.txt" 2> "$work/stderr.txt")
+    status=$?
+}
+
 expect_status() {
     [ "$status" -eq "$1" ] || fail "exit code $status, expected $1"
 }
@@ -55,6 +63,14 @@ expect_in_file() {
 
 expect_not_in_file() {
     if grep -F -q -- "$2" "$1" 2>/dev/null; then fail "'$2' unexpectedly in $1"; fi
+}
+
+# Fails unless the first line holding A comes before the first holding B.
+expect_before() {
+    first=$(grep -n -F -m1 -- "$2" "$1" | cut -d: -f1)
+    second=$(grep -n -F -m1 -- "$3" "$1" | cut -d: -f1)
+    [ -n "$first" ] && [ -n "$second" ] && [ "$first" -lt "$second" ] ||
+        fail "'$2' (line ${first:-none}) is not before '$3' (line ${second:-none}) in $1"
 }
 
 # The callback trace lines of the log, in order, joined by blanks.
@@ -153,6 +169,7 @@ case_compile_error_in_main_is_fatal() {
     expect_status 1
     expect_in_file "$log" "warning: Compile error in 'scripts/main.nut', line 2"
     expect_in_file "$log" "error: Error running boot script."
+    expect_before "$log" "warning: Compile error in 'scripts/main.nut', line 2" "error: Error running boot script."
     expect_in_file "$work/stderr.txt" "Error: Compile error in 'scripts/main.nut', line 2"
 }
 
@@ -273,6 +290,112 @@ case_compiled_main_stands_in_for_source() {
     run_game env
     expect_status 0
     expected="preinit preinit_render init update1 render1 update2 render2 application_will_terminate shutdown "
+    actual=$(traced_callbacks)
+    [ "$actual" = "$expected" ] || fail "callbacks were '$actual', expected '$expected'"
+}
+
+case_game_folder_argument() {
+    write_boot_config
+    echo 'const FRAMES_TO_RUN = 2;' | write_script constants.nut
+    tracing_main | write_script main.nut
+    mkdir "$work/elsewhere"
+    run_in "$work/elsewhere" "$work"
+    expect_status 0
+    expected="preinit preinit_render init update1 render1 update2 render2 application_will_terminate shutdown "
+    actual=$(traced_callbacks)
+    [ "$actual" = "$expected" ] || fail "callbacks were '$actual', expected '$expected'"
+}
+
+case_missing_game_folder_is_an_error() {
+    write_boot_config
+    run_in "$work" "$work/no_such_game"
+    expect_status 1
+    expect_in_file "$work/stderr.txt" "quillmoor: cannot enter the game folder '$work/no_such_game': "
+    [ ! -e "$log" ] || fail "a missing game folder still started the game"
+}
+
+case_help_and_version_print_and_exit() {
+    write_boot_config
+    run_in "$work" --version
+    expect_status 0
+    expect_in_file "$work/stdout.txt" "quillmoor "
+    run_in "$work" --help
+    expect_status 0
+    expect_in_file "$work/stdout.txt" "Usage: quillmoor [GAME_DIR]"
+    expect_in_file "$work/stdout.txt" "--version"
+    [ ! -e "$log" ] || fail "--help or --version started the game"
+}
+
+case_lobby_argument_still_runs_the_game() {
+    write_boot_config
+    echo 'const FRAMES_TO_RUN = 1;' | write_script constants.nut
+    tracing_main | write_script main.nut
+    run_in "$work" +connect_lobby 1234
+    expect_status 0
+    expected="preinit preinit_render init update1 render1 application_will_terminate shutdown "
+    actual=$(traced_callbacks)
+    [ "$actual" = "$expected" ] || fail "callbacks were '$actual', expected '$expected'"
+}
+
+case_second_start_replaces_the_log() {
+    write_boot_config
+    echo 'const FRAMES_TO_RUN = 1;' | write_script constants.nut
+    tracing_main | sed '$d' | write_script main.nut
+    echo 'print("run:" + RUN_ID); return Game();' >> "$work/scripts/main.nut"
+    echo 'const RUN_ID = "first";' >> "$work/scripts/constants.nut"
+    run_game env
+    expect_status 0
+    expect_in_file "$log" "run:first"
+    sed -i 's/"first"/"second"/' "$work/scripts/constants.nut"
+    run_game env
+    expect_status 0
+    expect_in_file "$log" "run:second"
+    expect_not_in_file "$log" "run:first"
+    starts=$(grep -c -F 'Steam inited...' "$log")
+    [ "$starts" -eq 1 ] || fail "the log holds $starts starts, expected only the second"
+}
+
+case_run_time_line_break_cannot_add_config_lines() {
+    write_boot_config
+    : | write_script constants.nut
+    write_script main.nut <<'SCRIPT'
+return {
+    function update(dt) {
+        ::System.set_cvar("game::note", "a\nsystem::save_dir = \"root:stolen\"\r\nb");
+        ::System.set_cvar("game::after", 7);
+        ::System.request_quit();
+    }
+};
+SCRIPT
+    mkdir -p "$save_dir"
+    printf 'kept = "yes"\r\n' > "$save_dir/game_config.txt"
+    run_game env
+    expect_status 0
+    expect_in_file "$log" "warning: CVar 'game::note' was given a line break, which is replaced by a space."
+    printf 'kept = "yes"\r\ngame::note = "a system::save_dir = "root:stolen"  b"\r\ngame::after = "7"\r\n' \
+        > "$work/expected_config.txt"
+    cmp -s "$work/expected_config.txt" "$save_dir/game_config.txt" ||
+        fail "game_config.txt is '$(cat "$save_dir/game_config.txt")'"
+}
+
+case_load_script_reads_a_compiled_bin() {
+    write_boot_config
+    echo 'const FRAMES_TO_RUN = 1;' | write_script constants.nut
+    echo 'return "cb:helper says " + (6 * 7);' > "$work/helper_source.nut"
+    "$acorn" -c -o "$work/scripts/helper.nut.bin" "$work/helper_source.nut" || fail "acorn could not compile the helper"
+    tracing_main | sed '$d' | write_script main.nut
+    cat >> "$work/scripts/main.nut" <<'SCRIPT'
+print(::System.load_script("scripts/helper.nut")());
+try {
+    ::System.load_script("scripts/absent.nut");
+} catch (error) {
+    print("cb:" + error);
+}
+return Game();
+SCRIPT
+    run_game env
+    expect_status 0
+    expected="helper says 42 Can't load 'scripts/absent.nut' file. preinit preinit_render init update1 render1 application_will_terminate shutdown "
     actual=$(traced_callbacks)
     [ "$actual" = "$expected" ] || fail "callbacks were '$actual', expected '$expected'"
 }
