@@ -5,6 +5,8 @@
 #include <cmath>
 
 #include "binding_test_vm.h"
+#include "gl_test_context.h"
+#include "render/view2d_gl.h"
 
 namespace me {
 namespace {
@@ -157,6 +159,29 @@ TEST(ViewportFit, CenteringKeepsTheSizeEvenWhenLargerThanTheScreen) {
                     400.0f, 300.0f);
     expect_viewport(center_viewport_on_screen({{}, {1000.0f, 300.0f}}, {800.0f, 600.0f}), -100.0f, 150.0f, 1000.0f,
                     300.0f);
+}
+
+using View2dGlTest = test::GlTest;
+
+TEST_F(View2dGlTest, LoadingAViewSetsTheViewportFromTheBottomAndTheFlippedMatrices) {
+    View2d view;
+    view.set_canvas_size({320.0f, 180.0f});
+    view.set_viewport_size({16.0f, 8.0f});
+    view.set_viewport_position({4.0f, 2.0f});
+    load_view(*device, view, static_cast<float>(kSize));
+    std::array<GLint, 4> viewport{};
+    glGetIntegerv(GL_VIEWPORT, viewport.data());
+    EXPECT_EQ(viewport, (std::array<GLint, 4>{4, kSize - 2 - 8, 16, 8}));
+    Matrix4 projection;
+    glGetFloatv(GL_PROJECTION_MATRIX, projection.elements.data());
+    Matrix4 model_view;
+    glGetFloatv(GL_MODELVIEW_MATRIX, model_view.elements.data());
+    const Vec3 top_left = transform_point(projection * model_view, {0.0f, 0.0f, 0.0f});
+    EXPECT_NEAR(top_left.x, -1.0f, kTolerance);
+    EXPECT_NEAR(top_left.y, 1.0f, kTolerance);
+    const Vec3 bottom_right = transform_point(projection * model_view, {320.0f, 180.0f, 0.0f});
+    EXPECT_NEAR(bottom_right.x, 1.0f, kTolerance);
+    EXPECT_NEAR(bottom_right.y, -1.0f, kTolerance);
 }
 
 using View2dScriptTest = test::BindingTest;
