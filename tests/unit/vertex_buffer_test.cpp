@@ -214,5 +214,43 @@ TEST_F(BufferGlTest, ArrayBufferBindingsAreNotRepeated) {
     EXPECT_EQ(device->gl().bound_array_buffer(), 0u) << "a deleted buffer is forgotten";
 }
 
+TEST_F(BufferGlTest, StreamsAreEnabledOnlyWhenTheirUseChanges) {
+    auto first = make_full_quad({1, 1, 1, 1}, BufferUsage::ClientMemory, false);
+    auto second = make_full_quad({1, 0, 1, 1}, BufferUsage::ClientMemory, false);
+    EXPECT_EQ(first->vertex_array(), 0u) << "client memory cannot be recorded in a vertex-array object";
+    EXPECT_EQ(&first->layout(), &second->layout()) << "equal layouts are interned once";
+    const uint64_t start = device->gl().call_count();
+    device->set_geometry(first);
+    EXPECT_EQ(device->gl().call_count() - start, 2u) << "vertex and colour arrays";
+    EXPECT_TRUE(glIsEnabled(GL_VERTEX_ARRAY));
+    EXPECT_TRUE(glIsEnabled(GL_COLOR_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
+    const uint64_t after_first = device->gl().call_count();
+    device->set_geometry(second);
+    device->set_geometry(second);
+    EXPECT_EQ(device->gl().call_count(), after_first);
+}
+
+TEST_F(BufferGlTest, GeometryInGlBuffersIsRecordedInAVertexArray) {
+    ASSERT_TRUE(device->capabilities().vertex_arrays);
+    auto recorded = make_full_quad({0.25f, 0.5f, 1.0f, 1.0f}, BufferUsage::Static, true);
+    ASSERT_NE(recorded->vertex_array(), 0u);
+    bind_off_screen();
+    device->clear();
+    device->set_shader(&device->fixed_shader());
+    // Streams set up for another geometry in the default array must not leak
+    // into the recorded one, nor the other way round.
+    device->set_geometry(make_full_quad({1, 0, 0, 1}, BufferUsage::ClientMemory, false));
+    device->set_geometry(recorded);
+    GLint bound = 0;
+    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), recorded->vertex_array());
+    device->draw_indexed_triangles(6);
+    EXPECT_LE(difference_from(read_pixels(), kExpected), 1);
+    device->set_geometry(make_full_quad({1, 0, 0, 1}, BufferUsage::ClientMemory, false));
+    device->draw_triangles(0, 6);
+    EXPECT_LE(difference_from(read_pixels(), {255, 0, 0, 255}), 1);
+}
+
 }  // namespace
 }  // namespace me
