@@ -13,11 +13,14 @@ bool code_in_range(int code) {
 
 }  // namespace
 
-void FontData::set_glyph(int code, const Glyph& glyph) {
+bool FontData::set_glyph(int code, const Glyph& glyph) {
+    if (!code_in_range(code))
+        return false;
     std::vector<Glyph>& page = m_pages[code / kGlyphsPerPage];
     if (page.empty())
         page.resize(kGlyphsPerPage);
     page[code % kGlyphsPerPage] = glyph;
+    return true;
 }
 
 Glyph* FontData::mutable_glyph(int code) {

@@ -41,9 +41,9 @@ public:
     static constexpr int kMaxKerningPairs = INT16_MAX;
     static constexpr int kSpaceCode = 32;
 
-    // Stores the glyph for a code in 0 … kMaxGlyphCode, replacing any earlier
-    // one; the caller has checked the code.
-    void set_glyph(int code, const Glyph& glyph);
+    // Stores the glyph of a code, replacing any earlier one; false, and
+    // nothing stored, for a code outside 0 … kMaxGlyphCode.
+    bool set_glyph(int code, const Glyph& glyph);
     Glyph* mutable_glyph(int code);
 
     // The present glyph of a code, or null for codes the font does not have.

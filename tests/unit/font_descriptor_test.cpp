@@ -145,6 +145,17 @@ TEST(FontDescriptor, GlyphLookupCoversPageBoundariesAndRefusesCodesOutsideTheTab
     EXPECT_EQ(font.glyph(65536), nullptr);
 }
 
+TEST(FontData, StoringAGlyphOutsideTheCodeRangeChangesNothing) {
+    FontData font;
+    Glyph glyph;
+    glyph.width = 2;
+    EXPECT_FALSE(font.set_glyph(-1, glyph));
+    EXPECT_FALSE(font.set_glyph(FontData::kMaxGlyphCode + 1, glyph));
+    EXPECT_EQ(font.glyph_count(), 0);
+    EXPECT_TRUE(font.set_glyph(FontData::kMaxGlyphCode, glyph));
+    EXPECT_EQ(font.glyph_count(), 1);
+}
+
 TEST(FontDescriptor, KerningIsFoundOnlyWithinTheFirstGlyphsBlock) {
     const FontData font = parse_ok(kHeader + kGlyphs + kKernings);
     EXPECT_EQ(font.kerning('A', 'B'), -2);
