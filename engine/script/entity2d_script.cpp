@@ -3,6 +3,7 @@
 #include "script/bind_class.h"
 #include "script/entity2d.h"
 #include "script/native_class_arguments.h"
+#include "script/native_class_binding.h"
 #include "script/script_push.h"
 
 namespace me {
@@ -108,14 +109,7 @@ constexpr MethodBinding kMethods[] = {
     {"get_world_position", get_world_position},
 };
 
-void bind_entity2d(HSQUIRRELVM vm) {
-    sq_pushroottable(vm);
-    HSQOBJECT bound = bind_class(vm, -1, Entity2d::kClassRecord, nullptr, 0, kMethods);
-    sq_release(vm, &bound);
-    sq_pop(vm, 1);
-}
-
-const ScriptBindingUnit g_entity2d_binding(bind_entity2d);
+const NativeClassBinding g_entity2d_binding(Entity2d::kClassRecord, kMethods);
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "script/bind_class.h"
 #include "script/game_object.h"
 #include "script/native_class_arguments.h"
+#include "script/native_class_binding.h"
 
 namespace me {
 
@@ -22,14 +23,7 @@ constexpr MethodBinding kMethods[] = {
     {"set_owner", set_owner},
 };
 
-void bind_game_object(HSQUIRRELVM vm) {
-    sq_pushroottable(vm);
-    HSQOBJECT bound = bind_class(vm, -1, GameObject::kClassRecord, nullptr, 0, kMethods);
-    sq_release(vm, &bound);
-    sq_pop(vm, 1);
-}
-
-const ScriptBindingUnit g_game_object_binding(bind_game_object);
+const NativeClassBinding g_game_object_binding(GameObject::kClassRecord, kMethods);
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include "app/fatal_error.h"
 #include "app/log.h"
+#include "script/native_class_binding.h"
 
 namespace me {
 
@@ -56,6 +57,7 @@ ScriptBindingUnit* ScriptBindingUnit::first() { return g_first_binding_unit; }
 void run_script_bindings(HSQUIRRELVM vm) {
     for (const ScriptNamespace* space = ScriptNamespace::first(); space != nullptr; space = space->next())
         create_namespace(vm, *space);
+    bind_native_classes(vm);
     for (const ScriptBindingUnit* unit = ScriptBindingUnit::first(); unit != nullptr; unit = unit->next())
         unit->bind(vm);
 }

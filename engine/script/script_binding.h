@@ -42,7 +42,8 @@ private:
     ScriptBindingUnit* m_next;
 };
 
-// Creates every namespace, then runs every binding unit.
+// Creates every namespace, binds every declared native class, then runs
+// every binding unit.
 void run_script_bindings(HSQUIRRELVM vm);
 
 // Adds a native function as a new slot of the container at container_index.
