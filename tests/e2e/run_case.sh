@@ -400,6 +400,51 @@ SCRIPT
     [ "$actual" = "$expected" ] || fail "callbacks were '$actual', expected '$expected'"
 }
 
+# A game script reaches the application through System and the key constants;
+# the log shows what each call gave.
+case_system_functions_and_key_constants() {
+    write_boot_config
+    : | write_script constants.nut
+    cat > "$work/scripts/main.nut" <<'SCRIPT'
+class Game {
+    function init() {
+        ::System.message("sys:keys ", KEY_ESC, " ", ::KEY_ESC, " ", ::MOUSE_LEFT);
+        ::System.message("sys:url ", ::System.encode_for_url("a b/z"));
+        ::System.message("sys:random ", ::System.get_random_int(5, 5));
+        try { ::System.get_random_int(6, 5); } catch (e) { ::System.message("sys:refused ", e); }
+        ::System.register_cvar("game::lives", 3);
+        ::System.set_cvar("game::lives", 4);
+        ::System.message("sys:cvar ", ::System.get_cvar_integer("game::lives"));
+        ::System.message("sys:degrees ", ::System.rotation_to_degrees(0.25));
+        ::System.message("sys:esc_down ", ::System.is_key_down(KEY_ESC));
+        ::System.warning("sys:format ", ::System.format(1, " ", 2.5));
+        local parent = Entity2d();
+        local child = Entity2d();
+        parent.set_position(10, 20);
+        child.set_parent(parent);
+        local world = child.get_world_position();
+        ::System.message("sys:world ", world[0], " ", world[1]);
+        parent.set_parent(child);
+    }
+    function update(dt) { ::System.request_quit(); }
+}
+return Game();
+SCRIPT
+    run_game env
+    expect_status 0
+    expect_in_file "$log" "sys:keys 27 27 178"
+    expect_in_file "$log" "sys:url a%20b%2fz"
+    expect_in_file "$log" "sys:random 5"
+    expect_in_file "$log" "sys:refused Expecting get_random_int( min, max ), min must be < max."
+    expect_in_file "$log" "sys:cvar 4"
+    expect_in_file "$log" "sys:degrees 90"
+    expect_in_file "$log" "sys:esc_down false"
+    expect_in_file "$log" "warning: sys:format 1 2.5"
+    expect_in_file "$log" "sys:world 10 20"
+    expect_in_file "$log" "error: Trying to bind Entity2d object to one of its own descendants."
+    expect_in_file "$save_dir/game_config.txt" 'game::lives = "4"'
+}
+
 "case_$case_name"
 if [ "$failures" -ne 0 ]; then
     echo "--- game_log.txt"; cat "$log" 2>/dev/null
