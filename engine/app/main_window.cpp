@@ -46,13 +46,14 @@ bool MainWindow::create() {
         log_info(format_message("No video mode resolution specified, using desktop resolution %1x%2.", size.width,
                                 size.height));
     }
-    if (!open_window(size))
-        return false;
+    const bool opened = open_window(size);
     // OpenGL drivers keep memory in their globals for the life of the
-    // process. Unloaded at exit, they leave it behind as leaks that leak
-    // checkers cannot even name; one window per run loses nothing by keeping
-    // them.
+    // process, also after a failed set-up. Unloaded at exit, they leave it
+    // behind as leaks that leak checkers cannot even name; one window per run
+    // loses nothing by keeping them.
     keep_libraries_loaded_since(libraries_before_video);
+    if (!opened)
+        return false;
     m_current_mode = m_requested.mode;
     read_drawable_size();
     log_info(format_message("SDL window: %1x%2", m_drawable.width, m_drawable.height));
