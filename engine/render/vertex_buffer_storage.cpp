@@ -32,29 +32,31 @@ BufferStorage::~BufferStorage() {
     glDeleteBuffers(1, &m_name);
 }
 
-GLuint BufferStorage::previous_element_binding() const {
-    GLint bound = 0;
-    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &bound);
-    return static_cast<GLuint>(bound);
+namespace {
+
+GLenum gl_usage(BufferUsage usage) { return usage == BufferUsage::Dynamic ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW; }
+
+}  // namespace
+
+template <typename Use>
+void BufferStorage::while_bound(Use&& use) {
+    if (m_target == GL_ARRAY_BUFFER) {
+        m_gl.bind_array_buffer(m_name);
+        use();
+        return;
+    }
+    GLint previous = 0;
+    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &previous);
+    glBindBuffer(m_target, m_name);
+    use();
+    glBindBuffer(m_target, static_cast<GLuint>(previous));
 }
 
 void BufferStorage::create_gl_buffer() {
-    const GLuint previous = m_target == GL_ELEMENT_ARRAY_BUFFER ? previous_element_binding() : 0;
     glGenBuffers(1, &m_name);
-    bind();
-    glBufferData(m_target, static_cast<GLsizeiptr>(m_capacity * m_element_size), nullptr,
-                 m_usage == BufferUsage::Dynamic ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
-    if (m_target == GL_ELEMENT_ARRAY_BUFFER)
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, previous);
-}
-
-void BufferStorage::bind() {
-    if (m_name == 0)
-        return;
-    if (m_target == GL_ARRAY_BUFFER)
-        m_gl.bind_array_buffer(m_name);
-    else if (m_gl.has_context())
-        glBindBuffer(m_target, m_name);
+    while_bound([this] {
+        glBufferData(m_target, static_cast<GLsizeiptr>(m_capacity * m_element_size), nullptr, gl_usage(m_usage));
+    });
 }
 
 bool BufferStorage::upload(std::span<const uint8_t> data, size_t count) {
@@ -70,12 +72,12 @@ bool BufferStorage::upload(std::span<const uint8_t> data, size_t count) {
     }
     if (!m_gl.has_context())
         return false;
-    bind();
-    if (count == m_capacity)
-        glBufferData(m_target, static_cast<GLsizeiptr>(bytes), data.data(),
-                     m_usage == BufferUsage::Dynamic ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
-    else
-        glBufferSubData(m_target, 0, static_cast<GLsizeiptr>(bytes), data.data());
+    while_bound([&] {
+        if (count == m_capacity)
+            glBufferData(m_target, static_cast<GLsizeiptr>(bytes), data.data(), gl_usage(m_usage));
+        else
+            glBufferSubData(m_target, 0, static_cast<GLsizeiptr>(bytes), data.data());
+    });
     return true;
 }
 
@@ -86,8 +88,8 @@ std::span<uint8_t> BufferStorage::map() {
     }
     if (m_mapped || !m_gl.has_context())
         return {};
-    bind();
-    auto* bytes = static_cast<uint8_t*>(glMapBuffer(m_target, GL_WRITE_ONLY));
+    uint8_t* bytes = nullptr;
+    while_bound([&] { bytes = static_cast<uint8_t*>(glMapBuffer(m_target, GL_WRITE_ONLY)); });
     if (bytes == nullptr)
         return {};
     m_mapped = true;
@@ -100,8 +102,7 @@ void BufferStorage::unmap() {
     m_mapped = false;
     if (m_name == 0 || !m_gl.has_context())
         return;
-    bind();
-    glUnmapBuffer(m_target);
+    while_bound([this] { glUnmapBuffer(m_target); });
 }
 
 }  // namespace me

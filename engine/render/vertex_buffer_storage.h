@@ -38,12 +38,12 @@ public:
     void unmap();
     bool mapped() const { return m_mapped; }
 
-    // Binds the buffer to its target (the array target through the cache).
-    void bind();
-
 private:
     void create_gl_buffer();
-    GLuint previous_element_binding() const;
+    // Runs `use` with the buffer bound to its target. The element-array
+    // binding belongs to the bound vertex-array object, so it is restored.
+    template <typename Use>
+    void while_bound(Use&& use);
 
     GlStateCache& m_gl;
     GLenum m_target;

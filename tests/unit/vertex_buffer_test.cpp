@@ -245,6 +245,10 @@ TEST_F(BufferGlTest, GeometryInGlBuffersIsRecordedInAVertexArray) {
     GLint bound = 0;
     glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &bound);
     EXPECT_EQ(static_cast<GLuint>(bound), recorded->vertex_array());
+    // Index buffers made and filled meanwhile leave the recorded indices bound.
+    auto other = device->create_index_buffer(3, BufferUsage::Dynamic);
+    EXPECT_TRUE(other->upload(std::array<uint16_t, 3>{3, 3, 3}));
+    EXPECT_TRUE(other->upload(std::array<uint16_t, 2>{3, 3}));
     device->draw_indexed_triangles(6);
     EXPECT_LE(difference_from(read_pixels(), kExpected), 1);
     device->set_geometry(make_full_quad({1, 0, 0, 1}, BufferUsage::ClientMemory, false));
