@@ -6,8 +6,11 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "app/application.h"
+#include "app/game_controllers.h"
+#include "app/main_window.h"
 #include "script/class_record.h"
 #include "script/script_host.h"
 #include "script/script_object.h"
@@ -24,6 +27,9 @@ protected:
     void SetUp() override {
         SpineTest::SetUp();
         setenv("QUILLMOOR_NO_MESSAGE_BOX", "1", 1);
+        // No window and no controllers, whatever an earlier test left behind.
+        m_previous_window = std::exchange(g_main_window, nullptr);
+        m_previous_controllers = std::exchange(g_game_controllers, nullptr);
         m_application = std::make_unique<Application>();
         g_script_root = &m_root;
         m_host = std::make_unique<ScriptHost>();
@@ -34,6 +40,8 @@ protected:
         m_host.reset();
         g_script_root = nullptr;
         m_application.reset();
+        g_main_window = m_previous_window;
+        g_game_controllers = m_previous_controllers;
         SpineTest::TearDown();
     }
 
@@ -87,6 +95,8 @@ private:
     std::unique_ptr<Application> m_application;
     ScriptRoot m_root;
     std::unique_ptr<ScriptHost> m_host;
+    MainWindow* m_previous_window = nullptr;
+    GameControllers* m_previous_controllers = nullptr;
 };
 
 }  // namespace me::test
