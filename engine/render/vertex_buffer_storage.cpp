@@ -16,12 +16,19 @@ BufferStorage::BufferStorage(GlStateCache& gl, GLenum target, size_t element_siz
     : m_gl(gl),
       m_target(target),
       m_element_size(element_size),
-      m_capacity(capacity),
+      m_capacity(checked_capacity(element_size, capacity)),
       m_usage(client_memory_forced(gl) ? BufferUsage::ClientMemory : usage) {
     if (m_usage == BufferUsage::ClientMemory)
-        m_client.resize(capacity * element_size);
+        m_client.resize(m_capacity * element_size);
     else
         create_gl_buffer();
+}
+
+size_t BufferStorage::checked_capacity(size_t element_size, size_t capacity) {
+    if (element_size == 0 || capacity <= kMaxBytes / element_size)
+        return capacity;
+    log_error(format_message("A buffer of %1 elements of %2 bytes is too large.", capacity, element_size));
+    return 0;
 }
 
 BufferStorage::~BufferStorage() {

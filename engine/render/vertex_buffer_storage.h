@@ -17,6 +17,9 @@ enum class BufferUsage { Static = 0, Dynamic = 1, ClientMemory = 2 };
 // block of client memory when buffer objects are unavailable or turned off.
 class BufferStorage {
 public:
+    // A larger request is refused (logged, capacity 0) rather than attempted.
+    static constexpr size_t kMaxBytes = size_t{256} * 1024 * 1024;
+
     // target is GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER.
     BufferStorage(GlStateCache& gl, GLenum target, size_t element_size, size_t capacity, BufferUsage usage);
     ~BufferStorage();
@@ -39,6 +42,7 @@ public:
     bool mapped() const { return m_mapped; }
 
 private:
+    static size_t checked_capacity(size_t element_size, size_t capacity);
     void create_gl_buffer();
     // Runs `use` with the buffer bound to its target. The element-array
     // binding belongs to the bound vertex-array object, so it is restored.

@@ -167,7 +167,7 @@ TEST_F(RenderDeviceTest, DrawsOutsideTheGeometryAreNotMade) {
     fill_frame_with({1.0f, 1.0f, 1.0f, 1.0f});
     device->draw_triangles(-1, 3);
     device->draw_triangles(0, 0);
-    device->draw_indexed_triangles(3) ;
+    device->draw_indexed_triangles(3);
     EXPECT_EQ(device->triangles_this_frame(), 2u) << "the quad alone; it has no indices";
 }
 
@@ -195,6 +195,21 @@ TEST_F(RenderDeviceTest, TextureUnitsAreSelectedAndBoundOnlyWhenTheyChange) {
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(bound, 0);
     glDeleteTextures(1, &texture);
+}
+
+TEST_F(RenderDeviceTest, StartingGlAgainMakesTheDevicesObjectsAgain) {
+    device->bind_texture(2, TextureTarget::Texture2D, device->white_texture());
+    device->set_render_state(device->render_state(4, true, CullMode::Front, 2));
+    ASSERT_TRUE(device->initialize_gl());
+    EXPECT_NE(device->white_texture(), 0u);
+    EXPECT_EQ(device->bound_texture(2, TextureTarget::Texture2D), 0u) << "old bindings are forgotten";
+    EXPECT_EQ(device->current_render_state()->depth_bits, 0) << "the fixed state is applied again";
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    bind_off_screen();
+    device->set_clear_color({1.0f, 0.0f, 1.0f, 1.0f});
+    device->clear();
+    EXPECT_LE(difference_from(read_pixels(), {255, 0, 255, 255}), 1);
 }
 
 TEST_F(RenderDeviceTest, ShadersSwitchPrograms) {

@@ -150,6 +150,15 @@ TEST_F(BufferTest, UploadsBeyondTheCapacityOrTheDataAreRefused) {
     EXPECT_EQ(reinterpret_cast<const uint16_t*>(indices.storage().client_data())[0], 5);
 }
 
+TEST_F(BufferTest, OversizedBuffersAreRefusedWithoutAllocating) {
+    const size_t one_too_many = BufferStorage::kMaxBytes / 2 + 1;
+    IndexBuffer huge(no_context, one_too_many, BufferUsage::ClientMemory);
+    EXPECT_EQ(huge.storage().capacity(), 0u);
+    EXPECT_TRUE(logged(format_message("error: A buffer of %1 elements of 2 bytes is too large.", one_too_many)));
+    EXPECT_FALSE(huge.upload(std::array<uint16_t, 1>{1}));
+    EXPECT_TRUE(huge.storage().map().empty());
+}
+
 class BufferGlTest : public test::GlTest {
 protected:
     Image draw_quad(BufferUsage usage, bool indexed) {
