@@ -234,6 +234,9 @@ struct SQString : SQRefCounted {
 
     // Returns the interned string with these bytes (creating it if needed).
     static SQString *create(SQSharedState *ss, const char *s, SQInteger len = -1);
+    // The interned string of a's bytes followed by b's, joined straight into
+    // the new string's own storage when it is not interned yet.
+    static SQString *concat(SQSharedState *ss, const char *a, SQInteger alen, const char *b, SQInteger blen);
     void release_self() override;  // unlinks from the intern table, frees
     const char *c_str() const { return data; }
 };

@@ -18,6 +18,34 @@ SQFloat to_float(const SQObject &o) {
 
 bool is_number(const SQObject &o) { return o._type == OT_INTEGER || o._type == OT_FLOAT; }
 
+// Writes a scalar's text into buf; false for values that need the VM
+// (strings and reference types). Concatenation uses this so that a number
+// joined into a string is never interned on its own.
+bool format_scalar(const SQObject &o, char (&buf)[64]) {
+    switch (o._type) {
+        case OT_INTEGER: snprintf(buf, sizeof buf, "%lld", static_cast<long long>(sq_int(o))); return true;
+        case OT_FLOAT: snprintf(buf, sizeof buf, "%g", static_cast<double>(sq_float(o))); return true;
+        case OT_BOOL: snprintf(buf, sizeof buf, "%s", sq_int(o) ? "true" : "false"); return true;
+        case OT_NULL: snprintf(buf, sizeof buf, "null"); return true;
+        default: return false;
+    }
+}
+
+// The bytes a value contributes to a concatenation: scalars are formatted
+// into buf, anything else goes through tostring and is kept alive in holder.
+bool concat_operand(SQVM *vm, const SQObject &o, char (&buf)[64], SQValue &holder, const char *&data,
+                    SQInteger &len) {
+    if (format_scalar(o, buf)) {
+        data = buf;
+        len = static_cast<SQInteger>(std::strlen(buf));
+        return true;
+    }
+    if (!vm->tostring(o, holder)) return false;
+    data = sq_str(holder)->data;
+    len = sq_str(holder)->len;
+    return true;
+}
+
 char op_symbol(int op) {
     switch (op) {
         case OP_ADD: return '+';
@@ -66,13 +94,12 @@ bool SQVM::arith(int op, const SQObject &a, const SQObject &b, SQValue &dest) {
     if (a._type == OT_INTEGER && b._type == OT_INTEGER) return int_arith(this, op, sq_int(a), sq_int(b), dest);
     if (is_number(a) && is_number(b) && op <= OP_MOD) return float_arith(op, to_float(a), to_float(b), dest);
     if (op == OP_ADD && (a._type == OT_STRING || b._type == OT_STRING)) {
+        char bufa[64], bufb[64];
         SQValue sa, sb;
-        if (!tostring(a, sa) || !tostring(b, sb)) return false;
-        SQString *x = sq_str(sa), *y = sq_str(sb);
-        std::string joined;
-        joined.reserve(static_cast<size_t>(x->len + y->len));
-        joined.append(x->data, static_cast<size_t>(x->len)).append(y->data, static_cast<size_t>(y->len));
-        dest = SQValue(SQString::create(ss, joined.data(), static_cast<SQInteger>(joined.size())));
+        const char *x, *y;
+        SQInteger xlen, ylen;
+        if (!concat_operand(this, a, bufa, sa, x, xlen) || !concat_operand(this, b, bufb, sb, y, ylen)) return false;
+        dest = SQValue(SQString::concat(ss, x, xlen, y, ylen));
         return true;
     }
     if (op >= OP_ADD && op <= OP_MOD) {
@@ -143,27 +170,24 @@ bool SQVM::compare(const SQObject &a, const SQObject &b, SQInteger &result) {
 
 bool SQVM::tostring(const SQObject &o, SQValue &dest) {
     char buf[64];
-    switch (o._type) {
-        case OT_STRING: dest = o; return true;
-        case OT_INTEGER: snprintf(buf, sizeof buf, "%lld", static_cast<long long>(sq_int(o))); break;
-        case OT_FLOAT: snprintf(buf, sizeof buf, "%g", static_cast<double>(sq_float(o))); break;
-        case OT_BOOL: snprintf(buf, sizeof buf, "%s", sq_int(o) ? "true" : "false"); break;
-        case OT_NULL: snprintf(buf, sizeof buf, "null"); break;
-        default: {
-            SQValue fn;
-            if (find_metamethod(o, MT_TOSTRING, fn)) {
-                if (!call_metamethod(fn, o, 0, nullptr, dest)) return false;
-                if (dest._type == OT_STRING) return true;
-                raise_error("_tostring must return a string");
-                return false;
-            }
-            std::string name;
-            sq_object_name(o, name);
-            dest = SQValue(SQString::create(ss, name.data(), static_cast<SQInteger>(name.size())));
-            return true;
-        }
+    if (o._type == OT_STRING) {
+        dest = o;
+        return true;
     }
-    dest = SQValue(SQString::create(ss, buf));
+    if (format_scalar(o, buf)) {
+        dest = SQValue(SQString::create(ss, buf));
+        return true;
+    }
+    SQValue fn;
+    if (find_metamethod(o, MT_TOSTRING, fn)) {
+        if (!call_metamethod(fn, o, 0, nullptr, dest)) return false;
+        if (dest._type == OT_STRING) return true;
+        raise_error("_tostring must return a string");
+        return false;
+    }
+    std::string name;
+    sq_object_name(o, name);
+    dest = SQValue(SQString::create(ss, name.data(), static_cast<SQInteger>(name.size())));
     return true;
 }
 
