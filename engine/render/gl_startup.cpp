@@ -12,12 +12,26 @@ std::string gl_string(GLenum name) {
     return text != nullptr ? text : "";
 }
 
+// Drivers older than GL 1.5 may still have the extension; its entry points
+// take the same arguments, so the core names are pointed at them.
+void use_arb_buffer_objects_when_core_is_missing() {
+    if (GLEW_VERSION_1_5 || !GLEW_ARB_vertex_buffer_object)
+        return;
+    glGenBuffers = glGenBuffersARB;
+    glDeleteBuffers = glDeleteBuffersARB;
+    glBindBuffer = glBindBufferARB;
+    glBufferData = glBufferDataARB;
+    glBufferSubData = glBufferSubDataARB;
+    glMapBuffer = glMapBufferARB;
+    glUnmapBuffer = glUnmapBufferARB;
+}
+
 GlCapabilities query_capabilities() {
     GlCapabilities capabilities;
     capabilities.version = gl_string(GL_VERSION);
     capabilities.renderer = gl_string(GL_RENDERER);
     capabilities.vendor = gl_string(GL_VENDOR);
-    capabilities.buffer_objects = GLEW_VERSION_1_5 && glGenBuffers != nullptr;
+    capabilities.buffer_objects = (GLEW_VERSION_1_5 || GLEW_ARB_vertex_buffer_object) && glGenBuffers != nullptr;
     capabilities.vertex_arrays = (GLEW_VERSION_3_0 || GLEW_ARB_vertex_array_object) && glGenVertexArrays != nullptr;
     return capabilities;
 }
@@ -40,6 +54,7 @@ bool start_glew(GlCapabilities& capabilities) {
         log_error(format_message("Error initializing GLEW: %1", result));
         return false;
     }
+    use_arb_buffer_objects_when_core_is_missing();
     capabilities = query_capabilities();
     for (const std::string& line : capability_report(capabilities))
         log_info(line);

@@ -140,11 +140,10 @@ bool read_uniforms(const ShaderDef& def, Shader& shader) {
         log_error("The def's uniforms must be an array.");
         return false;
     }
-    GLint previous = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
+    const GLhandleARB previous = glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
     glUseProgramObjectARB(shader.program());
     const bool read = read_uniforms_in_use(def, shader);
-    glUseProgramObjectARB(static_cast<GLhandleARB>(previous));
+    glUseProgramObjectARB(previous);
     return read;
 }
 

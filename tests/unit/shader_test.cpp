@@ -287,6 +287,19 @@ TEST_F(ShaderGlTest, SamplersTakeTheNextUnitsUpToFive) {
     EXPECT_TRUE(logged("error: Too many shader samplers."));
 }
 
+TEST_F(ShaderGlTest, LoadingLeavesTheProgramInUseAlone) {
+    std::unique_ptr<Shader> in_use = load(working_def(), "in_use");
+    ASSERT_TRUE(in_use->loaded());
+    device->set_shader(in_use.get());
+    std::unique_ptr<Shader> other = load(working_def(), "other");
+    ASSERT_TRUE(other->loaded());
+    EXPECT_NE(other->program(), in_use->program());
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    EXPECT_EQ(static_cast<GLhandleARB>(program), in_use->program());
+    device->set_shader(nullptr);
+}
+
 TEST_F(ShaderGlTest, SourcesOfSeveralFilesAreJoined) {
     files["head.vs"] = "attribute vec3 a_position;\nattribute vec4 a_color;\n";
     files["body.vs"] = std::string(kVertexSource).substr(std::string(kVertexSource).find("uniform"));
