@@ -1,5 +1,7 @@
 #include "script/native_class_arguments.h"
 
+#include <sqstdblob.h>
+
 #include <utility>
 
 namespace me {
@@ -47,6 +49,15 @@ bool NativeArguments::boolean(SQInteger index, SQBool& value) {
     if (!has(index) || sq_gettype(m_vm, index) != OT_BOOL)
         return refuse("Expecting bool.");
     sq_getbool(m_vm, index, &value);
+    return true;
+}
+
+bool NativeArguments::blob(SQInteger index, std::span<const uint8_t>& bytes) {
+    SQUserPointer data = nullptr;
+    if (!has(index) || SQ_FAILED(sqstd_getblob(m_vm, index, &data)))
+        return refuse("Expecting blob.");
+    const SQInteger size = sqstd_getblobsize(m_vm, index);
+    bytes = std::span<const uint8_t>(static_cast<const uint8_t*>(data), size > 0 ? static_cast<size_t>(size) : 0);
     return true;
 }
 

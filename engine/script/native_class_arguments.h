@@ -2,6 +2,7 @@
 
 #include <squirrel.h>
 
+#include <cstdint>
 #include <span>
 #include <string>
 
@@ -25,6 +26,7 @@ public:
     bool numeric(SQInteger index, SQFloat& value);
     bool string(SQInteger index, const SQChar*& value);
     bool boolean(SQInteger index, SQBool& value);
+    bool blob(SQInteger index, std::span<const uint8_t>& bytes);
     // Either one array of exactly values.size() numbers or that many numeric
     // arguments from index on.
     bool vector(SQInteger index, std::span<float> values);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,18 @@ SQInteger read_string(HSQUIRRELVM vm) {
     return 1;
 }
 
+// The blob's byte count when the flag is true, its negation otherwise.
+SQInteger read_bool_and_blob(HSQUIRRELVM vm) {
+    NativeArguments arguments(vm);
+    SQBool flag = SQFalse;
+    std::span<const uint8_t> bytes;
+    if (!arguments.boolean(2, flag) || !arguments.blob(3, bytes))
+        return arguments.fail();
+    const auto size = static_cast<SQInteger>(bytes.size());
+    sq_pushinteger(vm, flag ? size : -size);
+    return 1;
+}
+
 SQInteger read_color_sum(HSQUIRRELVM vm) {
     NativeArguments arguments(vm);
     float color[4] = {};
@@ -148,6 +161,7 @@ protected:
         bind_function(vm(), root, "read_float", read_float);
         bind_function(vm(), root, "read_string", read_string);
         bind_function(vm(), root, "read_color_sum", read_color_sum);
+        bind_function(vm(), root, "read_bool_and_blob", read_bool_and_blob);
         bind_function(vm(), root, "read_optional_probe", read_optional_probe);
         sq_pop(vm(), 1);
     }
@@ -181,6 +195,16 @@ TEST_F(NativeBindingTest, FloatAndStringReadersTakeOnlyTheirTypes) {
     EXPECT_EQ(evaluate_string("return read_string(\"\\u00e9t\\u00e9\");"), "\xc3\xa9t\xc3\xa9");
     EXPECT_EQ(error_of("read_string(1)"), "Expecting string.");
     EXPECT_EQ(error_of("read_string()"), "Expecting string.");
+}
+
+TEST_F(NativeBindingTest, BoolAndBlobReadersTakeOnlyTheirTypes) {
+    EXPECT_EQ(evaluate_integer("return read_bool_and_blob(true, blob(3));"), 3);
+    EXPECT_EQ(evaluate_integer("return read_bool_and_blob(false, blob(5));"), -5);
+    EXPECT_EQ(evaluate_integer("return read_bool_and_blob(true, blob(0));"), 0);
+    EXPECT_EQ(error_of("read_bool_and_blob(1, blob(1))"), "Expecting bool.");
+    EXPECT_EQ(error_of("read_bool_and_blob(true, \"bytes\")"), "Expecting blob.");
+    EXPECT_EQ(error_of("read_bool_and_blob(true, Probe())"), "Expecting blob.");
+    EXPECT_EQ(error_of("read_bool_and_blob(true)"), "Expecting blob.");
 }
 
 TEST_F(NativeBindingTest, VectorsComeAsOneArrayOrAsSeparateNumbers) {
