@@ -67,6 +67,8 @@ public:
                                                     std::array<std::shared_ptr<VertexBuffer>, 2> buffers,
                                                     std::shared_ptr<IndexBuffer> indices);
     void set_geometry(const std::shared_ptr<VertexGeometry>& geometry);
+    // The shader must stay alive while it is current; set another (or null)
+    // before destroying it.
     void set_shader(const Shader* shader);
     const Shader* current_shader() const { return m_current_shader; }
     const Shader& fixed_shader() const { return *m_fixed_shader; }
