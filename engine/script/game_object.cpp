@@ -1,5 +1,7 @@
 #include "script/game_object.h"
 
+#include "app/log.h"
+
 namespace me {
 
 const ClassRecord GameObject::kClassRecord{"GameObject", nullptr};
@@ -19,6 +21,11 @@ void GameObject::release() {
 void GameObject::set_owner(GameObject* owner) {
     if (owner == m_owner)
         return;
+    if (owner != nullptr && owns(*owner)) {
+        // An ownership cycle would pin every object in it forever.
+        log_error("Trying to make a GameObject owned by itself or by something it owns.");
+        return;
+    }
     const bool had_owner = m_owner != nullptr;
     unlink();
     if (owner != nullptr) {
@@ -28,6 +35,13 @@ void GameObject::set_owner(GameObject* owner) {
         return;
     }
     release();
+}
+
+bool GameObject::owns(const GameObject& object) const {
+    for (const GameObject* link = &object; link != nullptr; link = link->m_owner)
+        if (link == this)
+            return true;
+    return false;
 }
 
 void GameObject::append_to(GameObject& owner) {

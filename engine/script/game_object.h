@@ -28,11 +28,14 @@ public:
     WeakSlotList& weak_slots() { return m_weak_slots; }
 
     // Null detaches; detaching releases the owner's reference, which may
-    // destroy this object before the call returns.
+    // destroy this object before the call returns. An owner that is this
+    // object or one it owns directly or below is refused with an error line.
     void set_owner(GameObject* owner);
     GameObject* owner() const { return m_owner; }
     GameObject* first_child() const { return m_first_child; }
     GameObject* next_sibling() const { return m_next_sibling; }
+    // True for this object itself and everything below it.
+    bool owns(const GameObject& object) const;
 
 private:
     void append_to(GameObject& owner);

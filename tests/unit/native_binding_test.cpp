@@ -420,6 +420,22 @@ TEST_F(NativeBindingTest, MovingToAnotherOwnerKeepsTheReferenceAndSameOwnerChang
     EXPECT_EQ(b->first_child(), nullptr);
 }
 
+TEST_F(NativeBindingTest, OwnershipCyclesAreRefusedAndChangeNothing) {
+    evaluate("::a <- GameObject(); ::b <- GameObject(); ::c <- GameObject();"
+             "GameObject.set_owner(::b, ::a); GameObject.set_owner(::c, ::b);"
+             "GameObject.set_owner(::a, ::c); GameObject.set_owner(::a, ::a);");
+    EXPECT_TRUE(logged("error: Trying to make a GameObject owned by itself or by something it owns."));
+    GameObject* a = native_of<GameObject>(evaluate("return ::a;"));
+    GameObject* b = native_of<GameObject>(evaluate("return ::b;"));
+    EXPECT_EQ(a->owner(), nullptr);
+    EXPECT_EQ(a->ownership().count(), 0);
+    EXPECT_EQ(a->first_child(), b);
+    EXPECT_EQ(b->ownership().count(), 1);
+    TracedGameObject::destroyed.clear();
+    evaluate("::t <- TracedGameObject(); ::t.set_id(8); GameObject.set_owner(::t, ::t); ::t = null;");
+    EXPECT_EQ(TracedGameObject::destroyed, std::vector<SQInteger>{8}) << "a refused owner must not pin the object";
+}
+
 TEST_F(NativeBindingTest, SetOwnerChecksBothArguments) {
     EXPECT_EQ(error_of("GameObject.set_owner(Probe(), null)"), "Expecting GameObject");
     EXPECT_EQ(error_of("GameObject.set_owner(GameObject(), 3)"), "Expecting GameObject");
