@@ -50,7 +50,9 @@ bool start_glew(GlCapabilities& capabilities) {
     log_info("Initializing GLEW...");
     glewExperimental = GL_TRUE;
     const GLenum result = glewInit();
-    if (result != GLEW_OK) {
+    // A context made through EGL (SDL's offscreen and Wayland drivers) has no
+    // GLX display; GLEW has loaded every GL entry point before it says so.
+    if (result != GLEW_OK && result != GLEW_ERROR_NO_GLX_DISPLAY) {
         log_error(format_message("Error initializing GLEW: %1", result));
         return false;
     }
