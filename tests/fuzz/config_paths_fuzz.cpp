@@ -22,15 +22,24 @@ void require(bool condition) {
         std::abort();
 }
 
+// A folder of this process's own, removed again when the process ends.
+struct ScratchFolder {
+    std::string path;
+    ScratchFolder() {
+        const auto folder = std::filesystem::temp_directory_path() /
+                            ("config_paths_fuzz_" + std::to_string(static_cast<long>(getpid())));
+        std::filesystem::create_directories(folder);
+        path = folder.string();
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
 const std::string& scratch_folder() {
-    static const std::string folder = [] {
-        const auto path = std::filesystem::temp_directory_path() /
-                          ("config_paths_fuzz_" + std::to_string(static_cast<long>(getpid())));
-        std::filesystem::create_directories(path);
-        std::atexit([] { std::filesystem::remove_all(scratch_folder()); });
-        return path.string();
-    }();
-    return folder;
+    static const ScratchFolder folder;
+    return folder.path;
 }
 
 std::string config_path() { return scratch_folder() + "/game_config.txt"; }
