@@ -20,7 +20,10 @@ protected:
         g_resource_list = &m_held;
     }
 
+    // Resources hold script objects, so they go before the VM does.
     void TearDown() override {
+        m_loaded.reset();
+        m_held.release_all();
         BindingTest::TearDown();
         g_resource_list = m_previous_list;
     }
