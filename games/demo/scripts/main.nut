@@ -1,27 +1,33 @@
-// The demo's root object: it counts frames and time, reports them now and
-// then, and quits after DEMO_FRAMES_TO_RUN frames.
+// The demo's root object: it runs until Esc is pressed or the window is
+// closed, and reports the frame rate once a second.
 class Demo {
     frames = 0;
     seconds = 0.0;
+    next_report = 1.0;
 
     function preinit() {
         print(DEMO_NAME + ": preinit");
     }
 
     function init() {
-        print(DEMO_NAME + ": init, running " + DEMO_FRAMES_TO_RUN + " frames");
+        print(DEMO_NAME + ": init; press Esc to quit");
     }
 
     function update(dt) {
         frames += 1;
         seconds += dt;
-        if (frames % 30 == 0)
-            print(format("%s: frame %d after %.2f s", DEMO_NAME, frames, seconds));
-        if (frames >= DEMO_FRAMES_TO_RUN)
-            ::System.request_quit();
+        if (seconds >= next_report) {
+            next_report += 1.0;
+            print(format("%s: %.0f fps, frame %d after %.1f s", DEMO_NAME, ::System.get_fps(), frames, seconds));
+        }
     }
 
     function render() {
+    }
+
+    function key_down(key) {
+        if (key == KEY_ESC)
+            ::System.request_quit();
     }
 
     function shutdown() {
