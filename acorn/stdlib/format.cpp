@@ -52,16 +52,29 @@ Directive parse_directive(std::string_view format, std::size_t &pos) {
 }
 
 std::string c_format(const Directive &directive, const char *length) {
-    std::string pattern = "%" + directive.flags;
+    std::string pattern(1, '%');
+    pattern += directive.flags;
     if (directive.width >= 0) pattern += std::to_string(directive.width);
-    if (directive.precision >= 0) pattern += "." + std::to_string(directive.precision);
-    return pattern + length + directive.conversion;
+    if (directive.precision >= 0) {
+        pattern += '.';
+        pattern += std::to_string(directive.precision);
+    }
+    pattern += length;
+    pattern += directive.conversion;
+    return pattern;
 }
 
+// Most fields fit the stack buffer, so the C library formats them once;
+// only wider ones are measured and formatted again on the heap.
 template <typename Value>
 void append_printf(std::string &out, const std::string &pattern, Value value) {
-    const int needed = std::snprintf(nullptr, 0, pattern.c_str(), value);
+    char small[128];
+    const int needed = std::snprintf(small, sizeof small, pattern.c_str(), value);
     if (needed <= 0) return;
+    if (static_cast<std::size_t>(needed) < sizeof small) {
+        out.append(small, static_cast<std::size_t>(needed));
+        return;
+    }
     std::vector<char> buffer(static_cast<std::size_t>(needed) + 1);
     std::snprintf(buffer.data(), buffer.size(), pattern.c_str(), value);
     out.append(buffer.data(), static_cast<std::size_t>(needed));
