@@ -2,34 +2,13 @@
 
 #include "render/camera.h"
 #include "script/bind_class.h"
+#include "script/bound_setters.h"
 #include "script/native_class_arguments.h"
 #include "script/script_push.h"
 
 namespace me {
 
 namespace {
-
-template <void (Camera::*Setter)(Vec2)>
-SQInteger set_vector2(HSQUIRRELVM vm) {
-    NativeArguments arguments(vm);
-    Camera* camera = nullptr;
-    std::array<float, 2> value{};
-    if (!arguments.instance(1, camera) || !arguments.vector(2, value))
-        return arguments.fail();
-    (camera->*Setter)({value[0], value[1]});
-    return 0;
-}
-
-template <void (Camera::*Setter)(float)>
-SQInteger set_number(HSQUIRRELVM vm) {
-    NativeArguments arguments(vm);
-    Camera* camera = nullptr;
-    SQFloat value = 0.0f;
-    if (!arguments.instance(1, camera) || !arguments.floating(2, value))
-        return arguments.fail();
-    (camera->*Setter)(value);
-    return 0;
-}
 
 template <float (Camera::*Getter)() const>
 SQInteger get_number(HSQUIRRELVM vm) {
@@ -118,13 +97,13 @@ SQInteger screen_to_eye(HSQUIRRELVM vm) {
 
 constexpr MethodBinding kMethods[] = {
     {"constructor", construct_bound_object<Camera>, 1, "x"},
-    {"set_viewport_position", set_vector2<&Camera::set_viewport_position>},
-    {"set_viewport_size", set_vector2<&Camera::set_viewport_size>},
+    {"set_viewport_position", set_vec2_method<Camera, &Camera::set_viewport_position>},
+    {"set_viewport_size", set_vec2_method<Camera, &Camera::set_viewport_size>},
     {"fit_viewport_to_screen", fit_viewport_to_screen},
-    {"set_canvas_size", set_vector2<&Camera::set_canvas_size>},
+    {"set_canvas_size", set_vec2_method<Camera, &Camera::set_canvas_size>},
     {"set_fov_angles", set_fov_angles},
-    {"set_near_plane", set_number<&Camera::set_near_plane>},
-    {"set_far_plane", set_number<&Camera::set_far_plane>},
+    {"set_near_plane", set_float_method<Camera, &Camera::set_near_plane>},
+    {"set_far_plane", set_float_method<Camera, &Camera::set_far_plane>},
     {"get_near_plane", get_number<&Camera::near_plane>},
     {"get_far_plane", get_number<&Camera::far_plane>},
     {"set_position", set_position},

@@ -2,23 +2,13 @@
 
 #include "render/view2d.h"
 #include "script/bind_class.h"
+#include "script/bound_setters.h"
 #include "script/native_class_arguments.h"
 #include "script/script_push.h"
 
 namespace me {
 
 namespace {
-
-template <void (View2d::*Setter)(Vec2)>
-SQInteger set_vector(HSQUIRRELVM vm) {
-    NativeArguments arguments(vm);
-    View2d* view = nullptr;
-    std::array<float, 2> value{};
-    if (!arguments.instance(1, view) || !arguments.vector(2, value))
-        return arguments.fail();
-    (view->*Setter)({value[0], value[1]});
-    return 0;
-}
 
 template <void (View2d::*Place)(Vec2)>
 SQInteger place_on_screen(HSQUIRRELVM vm) {
@@ -44,12 +34,12 @@ SQInteger map_point(HSQUIRRELVM vm) {
 
 constexpr MethodBinding kMethods[] = {
     {"constructor", construct_bound_object<View2d>, 1, "x"},
-    {"set_viewport_size", set_vector<&View2d::set_viewport_size>},
-    {"set_viewport_position", set_vector<&View2d::set_viewport_position>},
-    {"set_canvas_size", set_vector<&View2d::set_canvas_size>},
-    {"set_virtual_resolution", set_vector<&View2d::set_canvas_size>},
-    {"set_camera_position", set_vector<&View2d::set_camera_position>},
-    {"set_camera_zoom", set_vector<&View2d::set_camera_zoom>},
+    {"set_viewport_size", set_vec2_method<View2d, &View2d::set_viewport_size>},
+    {"set_viewport_position", set_vec2_method<View2d, &View2d::set_viewport_position>},
+    {"set_canvas_size", set_vec2_method<View2d, &View2d::set_canvas_size>},
+    {"set_virtual_resolution", set_vec2_method<View2d, &View2d::set_canvas_size>},
+    {"set_camera_position", set_vec2_method<View2d, &View2d::set_camera_position>},
+    {"set_camera_zoom", set_vec2_method<View2d, &View2d::set_camera_zoom>},
     {"fit_viewport_to_screen", place_on_screen<&View2d::fit_viewport_to_screen>},
     {"center_viewport_on_screen", place_on_screen<&View2d::center_viewport_on_screen>},
     {"screen_to_canvas", map_point<&View2d::screen_to_canvas>},
