@@ -11,7 +11,7 @@ PACKAGES="
   fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth
+  xvfb xauth libxtst-dev
 "
 
 missing=""
