@@ -14,6 +14,7 @@ namespace me {
 class Emitter : public EngineObject {
 public:
     static const ClassRecord kClassRecord;
+    static constexpr int kMaxPulsesPerUpdate = 1 << 16;
 
     const ClassRecord& class_record() const override { return kClassRecord; }
 
@@ -30,9 +31,13 @@ protected:
     // Seeds the own generator from the application's, then draws this run's
     // duration, pulse count and initial delay from it.
     void start_pulses(EmitterResource& resource);
-    // How many particles the pulses due within dt bring.
+    // How many particles the pulses due within dt bring. A pathological dt
+    // is worked off over several updates, kMaxPulsesPerUpdate at a time.
     int64_t pulse(float dt);
     Xorshift128& own_random() { return m_random; }
+    // The application's generator, or a process-wide stand-in where no
+    // application runs (tools, benchmarks).
+    static Xorshift128& application_random();
     bool started() const { return static_cast<bool>(m_resource); }
 
 private:

@@ -15,6 +15,9 @@ class QuadBatch;
 class SceneEmitter : public Emitter2D {
 public:
     static const ClassRecord kClassRecord;
+    // Spawns beyond this many live particles are dropped, so that a def
+    // asking for billions cannot exhaust memory.
+    static constexpr std::size_t kMaxLiveParticles = std::size_t{1} << 20;
 
     SceneEmitter();
     ~SceneEmitter() override;
