@@ -1,38 +1,188 @@
-// The demo's root object: it runs until Esc is pressed or the window is
-// closed, and reports the frame rate once a second.
+// The demo's root object. The engine runs scripts/constants.nut, then this
+// file, and calls the methods of the object it returns: preinit and init once
+// at start, update(dt) and render() every frame, key_down/key_up on input,
+// shutdown at the end. Everything else is in the files loaded just below.
+::System.run_script("scripts/defs.nut");
+::System.run_script("scripts/controls.nut");
+::System.run_script("scripts/actors.nut");
+::System.run_script("scripts/hud.nut");
+::System.run_script("scripts/autopilot.nut");
+
 class Demo {
+    // Where the props stand (sprite, x, y): fixed, so that the meadow looks
+    // arranged.
+    static PROPS = [
+        ["bush", 70, 120], ["bush", 560, 300], ["bush", 600, 95],
+        ["mushroom", 120, 300], ["mushroom", 470, 150],
+        ["flowers", 250, 90], ["flowers", 380, 310], ["flowers", 530, 210],
+        ["rock", 300, 220], ["rock", 40, 200]
+    ];
+
+    scene = null;
+    view = null;
+    controls = null;
+    hud = null;
+    player = null;
+    pickups = null;
+    glooms = null;
+    click_marker = null;
+    autopilot = null;
+    score = 0;
     frames = 0;
-    seconds = 0.0;
-    next_report = 1.0;
+    quit_after_frames = 0;
 
     function preinit() {
         print(DEMO_NAME + ": preinit");
+        // Registering gives the setting its default; a value from boot.config
+        // or game_config.txt, if there is one, is kept.
+        ::System.register_cvar(CVAR_AUTOPILOT, 0);
+        ::System.register_cvar(CVAR_QUIT_AFTER_FRAMES, 0);
     }
 
     function init() {
+        ::System.set_clear_screen(true);
+        ::System.set_clear_color(0.05, 0.08, 0.06, 1.0);  // the letterbox bars
+
+        // The game is laid out on a 640 x 360 canvas; the view scales it to
+        // the largest rectangle of that shape that fits the window.
+        view = View2d();
+        view.set_virtual_resolution(CANVAS_WIDTH, CANVAS_HEIGHT);
+        fit_view();
+
+        scene = Scene();
+        scene.set_view(view);
+        build_meadow();
+
+        controls = Controls();
+        player = Player(scene, [CANVAS_WIDTH / 2, CANVAS_HEIGHT / 2 + 40]);
+        pickups = [];
+        for (local i = 0; i < STAR_COUNT; i += 1)
+            pickups.append(Star(scene));
+        for (local i = 0; i < GEM_COUNT; i += 1)
+            pickups.append(Gem(scene));
+        glooms = [];
+        for (local i = 0; i < GLOOM_COUNT; i += 1)
+            glooms.append(Gloom(scene));
+        hud = Hud(scene);
+
+        if (::System.get_cvar_integer(CVAR_AUTOPILOT) != 0)
+            autopilot = Autopilot();
+        quit_after_frames = ::System.get_cvar_integer(CVAR_QUIT_AFTER_FRAMES);
         print(DEMO_NAME + ": init; press Esc to quit");
+    }
+
+    function build_meadow() {
+        // One 64 x 64 tile repeated across the whole view.
+        local ground = SceneObject();
+        ground.set_sprite("ground");
+        ground.set_repeating(true, true);
+        ground.set_layer(LAYER_GROUND);
+        ground.set_scene(scene);
+
+        foreach (place in PROPS) {
+            local prop = SceneObject();
+            prop.set_sprite(place[0]);
+            prop.set_position(place[1], place[2]);
+            prop.set_layer(LAYER_ACTORS);
+            prop.set_scene(scene);
+        }
+
+        local fireflies = SceneObject();
+        fireflies.set_emitter("fireflies");
+        fireflies.set_layer(LAYER_EFFECTS);
+        fireflies.set_scene(scene);
+
+        click_marker = SceneObject();
+        click_marker.set_sprite("ring");
+        click_marker.set_color([0.7, 1.0, 1.0, 0.0]);
+        click_marker.set_layer(LAYER_SHADOWS);
+        click_marker.set_scene(scene);
+    }
+
+    function fit_view() {
+        // The viewport size set first gives the shape that fitting keeps.
+        view.set_viewport_size(CANVAS_WIDTH, CANVAS_HEIGHT);
+        view.fit_viewport_to_screen();
+    }
+
+    function screen_resolution_changed() {
+        fit_view();
     }
 
     function update(dt) {
         frames += 1;
-        seconds += dt;
-        if (seconds >= next_report) {
-            next_report += 1.0;
-            print(format("%s: %.0f fps, frame %d after %.1f s", DEMO_NAME, ::System.get_fps(), frames, seconds));
+        if (autopilot != null)
+            autopilot.update(dt);
+        player.update(dt, controls.direction());
+        hud.update(dt);
+        // Steps every object (tweens, animations, particles), calls their
+        // callbacks, then tests collisions and calls on_collision.
+        scene.update(dt);
+        // Things lower on the screen stand in front: sort by the feet's y.
+        scene.sort_layer(LAYER_ACTORS);
+        if (quit_after_frames > 0 && frames >= quit_after_frames) {
+            print(DEMO_NAME + ": quitting after " + frames + " frames");
+            ::System.request_quit();
         }
     }
 
     function render() {
+        scene.render_2d();
     }
 
     function key_down(key) {
         if (key == KEY_ESC)
             ::System.request_quit();
+        else if (key == KEY_P || key == KEY_F12)
+            save_screenshot();
+        else if (key == MOUSE_LEFT)
+            click_at(view.screen_to_canvas(::System.get_mouse_position()));
+        else
+            controls.press(key);
+    }
+
+    function key_up(key) {
+        controls.release(key);
+    }
+
+    // A click (or the autopilot) at a canvas point: sparks there, and the
+    // player flies to it.
+    function click_at(point) {
+        spawn_burst(scene, "click_burst", point);
+        click_marker.set_position(point);
+        click_marker.set_color([0.7, 1.0, 1.0, 0.9]);
+        click_marker.fade_alpha_to(0, 0.6);
+        player.fly_to([point[0], point[1]]);
+    }
+
+    function pickup_collected(pickup) {
+        score += pickup.value;
+        hud.show_score(score);
+        local position = pickup.get_position();
+        hud.popup([position[0], position[1] - 12], "+" + pickup.value);
+        print(format("Collected a %s: score %d", pickup.value > 1 ? "gem" : "star", score));
+    }
+
+    function player_hurt() {
+        local position = player.get_position();
+        hud.popup([position[0], position[1] - 36], "Ouch!");
+    }
+
+    function save_screenshot() {
+        // The file goes to the current folder, which is the game's folder.
+        if (!("save_screenshot" in ::System)) {
+            ::System.warning("This engine build cannot save screenshots yet.");
+            return;
+        }
+        ::System.save_screenshot("screenshot.png");
+        hud.notice("Saved screenshot.png");
+        print(DEMO_NAME + ": saved screenshot.png");
     }
 
     function shutdown() {
-        print(DEMO_NAME + ": shutdown after " + frames + " frames");
+        print(DEMO_NAME + ": shutdown after " + frames + " frames, score " + score);
     }
 }
 
-return Demo();
+::demo <- Demo();
+return ::demo;
