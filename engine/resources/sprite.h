@@ -88,6 +88,12 @@ public:
 
 private:
     friend class SpriteBuilder;
+    friend ResourceRef<Sprite> make_frame_sprite(Texture& texture, const FrameRect& frame);
+    friend ResourceRef<Sprite> make_texture_sprite(Texture& texture);
+
+    // A loaded, white, unnamed static sprite of texture.
+    static ResourceRef<Sprite> make_native(Texture& texture, const SpriteRect& rectangle, Vec2 size, Vec2 pivot,
+                                           const TextureCorners& corners);
 
     SpriteKind m_kind = SpriteKind::Static;
     ResourceRef<Texture> m_texture;
