@@ -1,0 +1,94 @@
+#include <memory>
+
+#include "app/components_render_device.h"
+#include "render/camera.h"
+#include "render/quad_batch.h"
+#include "render/scene.h"
+#include "render/view2d.h"
+#include "render/view2d_viewport.h"
+#include "script/bind_class.h"
+#include "script/native_class_arguments.h"
+#include "script/native_class_binding.h"
+
+namespace me {
+
+namespace {
+
+// The batch scenes draw through, made on the first draw once the render
+// device has started; it lives as long as the process, like the device.
+QuadBatch* scene_batch() {
+    static QuadBatch* batch = nullptr;
+    if (batch == nullptr && g_render_device != nullptr) {
+        batch = new QuadBatch(*g_render_device);
+        batch->create_buffers();
+    }
+    return batch;
+}
+
+SQInteger render(HSQUIRRELVM vm) {
+    NativeArguments arguments(vm);
+    Scene* scene = nullptr;
+    Camera* camera = nullptr;
+    if (!arguments.instance(1, scene) || !arguments.instance(2, camera))
+        return arguments.fail();
+    return 0;
+}
+
+SQInteger render_2d(HSQUIRRELVM vm) {
+    NativeArguments arguments(vm);
+    Scene* scene = nullptr;
+    if (!arguments.instance(1, scene))
+        return arguments.fail();
+    if (QuadBatch* batch = scene_batch())
+        scene->render_2d(*g_render_device, *batch, current_screen_size().y);
+    return 0;
+}
+
+SQInteger update(HSQUIRRELVM vm) {
+    NativeArguments arguments(vm);
+    Scene* scene = nullptr;
+    SQFloat dt = 0.0f;
+    if (!arguments.instance(1, scene) || !arguments.floating(2, dt))
+        return arguments.fail();
+    scene->update(dt);
+    return 0;
+}
+
+SQInteger set_view(HSQUIRRELVM vm) {
+    NativeArguments arguments(vm);
+    Scene* scene = nullptr;
+    View2d* view = nullptr;
+    if (!arguments.instance(1, scene) || !arguments.instance(2, view))
+        return arguments.fail();
+    scene->set_view(view);
+    return 0;
+}
+
+// A layer outside the scene's is refused rather than clamped: sorting another
+// layer than the one named would hide the mistake.
+SQInteger sort_layer(HSQUIRRELVM vm) {
+    NativeArguments arguments(vm);
+    Scene* scene = nullptr;
+    SQInteger layer = 0;
+    if (!arguments.instance(1, scene) || !arguments.integer(2, layer))
+        return arguments.fail();
+    if (!Scene::is_layer(static_cast<int>(layer)) || layer != static_cast<int>(layer))
+        return sq_throwerror(vm, "Expecting a layer from -16 to 16.");
+    scene->sort_layer(static_cast<int>(layer));
+    return 0;
+}
+
+constexpr MethodBinding kMethods[] = {
+    {"constructor", construct_bound_object<Scene>, 1, "x"},
+    {"render", render},
+    {"render_2d", render_2d},
+    {"update", update},
+    {"set_view", set_view},
+    {"sort_layer", sort_layer},
+};
+
+const NativeClassBinding g_scene_binding(Scene::kClassRecord, kMethods);
+
+}  // namespace
+
+}  // namespace me

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "render/text_layout.h"
+#include "render/text_layout_mesh.h"
+
+namespace me {
+
+// A text object's string and layout settings, laid out again only after one
+// of them changed.
+class SceneText {
+public:
+    void set_text(std::u16string text);
+    void set_width(float width);
+    void set_scale(float scale);
+    void set_alignment(TextAlignment alignment);
+    const std::u16string& text() const { return m_text; }
+    float width() const { return m_width; }
+    float scale() const { return m_scale; }
+    TextAlignment alignment() const { return m_alignment; }
+    // Marks the layout stale, as when the font changes.
+    void invalidate() { m_dirty = true; }
+    // The mesh laid out in font, redone when stale.
+    const TextMesh& mesh(const FontData& font, const TextPalette& palette);
+
+private:
+    std::u16string m_text;
+    float m_width = -1.0f;
+    float m_scale = 1.0f;
+    TextAlignment m_alignment = TextAlignment::Left;
+    TextMesh m_mesh;
+    bool m_dirty = true;
+};
+
+// Script strings are UTF-8; text is laid out in 16-bit code units. A byte
+// that does not start a valid sequence stands for itself.
+std::u16string utf8_to_utf16(std::string_view text);
+
+// "c" centres, "r" aligns right, anything else aligns left.
+TextAlignment text_alignment_from_script(std::string_view code);
+
+}  // namespace me
