@@ -1,0 +1,74 @@
+#pragma once
+
+#include <GL/glew.h>
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "render/quad_batch_vertex.h"
+#include "render/render_device.h"
+
+namespace me {
+
+class Texture;
+
+// The one batch through which 2D drawing reaches the GPU: quads of one
+// texture are gathered in a mapped dynamic vertex buffer and drawn with a
+// single indexed draw when the texture changes, the batch is full, or a
+// caller flushes. Without a GL context the quads are still written (into
+// client memory) but nothing is drawn.
+class QuadBatch {
+public:
+    static constexpr int kMaxQuads = 1024;
+    static constexpr int kVertexCount = 4 * kMaxQuads;
+    static constexpr int kIndexCount = 6 * kMaxQuads;
+
+    explicit QuadBatch(RenderDevice& device);
+    ~QuadBatch();
+    QuadBatch(const QuadBatch&) = delete;
+    QuadBatch& operator=(const QuadBatch&) = delete;
+
+    // Buffers, geometry, render state and shader; run once the device has
+    // started. Until then every reserve comes back empty.
+    void create_buffers();
+    bool has_buffers() const { return m_geometry != nullptr; }
+
+    // Four vertices for each of `count` quads drawn with the texture, in the
+    // corner order of QuadVertex. The batch is flushed first when the texture
+    // differs from the one gathered so far or the quads would not fit. Empty
+    // (nothing reserved) for the "_null_" texture, a count outside
+    // 1 … kMaxQuads, or a buffer that cannot be mapped. The span is valid
+    // until the next reserve, flush or reset.
+    std::span<QuadVertex> reserve(const Texture& texture, int count);
+    std::span<QuadVertex> reserve(GLuint texture, int count);
+
+    // Draws the gathered quads with one indexed draw and starts over empty.
+    void flush();
+    // Draws what is gathered, then makes the batch's own render state,
+    // shader and geometry current, for drawing code that changed them (a
+    // view about to draw, a custom shader done).
+    void reset();
+
+    int pending_quads() const { return m_quads; }
+    GLuint pending_texture() const { return m_texture; }
+    // Flushes that drew at least one quad since the batch was made.
+    uint64_t draw_calls() const { return m_draw_calls; }
+    const RenderState* render_state() const { return m_state; }
+    const Shader& shader() const { return *m_shader; }
+
+private:
+    void use_batch_state();
+
+    RenderDevice& m_device;
+    std::unique_ptr<Shader> m_shader;
+    std::shared_ptr<VertexBuffer> m_vertices;
+    std::shared_ptr<VertexGeometry> m_geometry;
+    const RenderState* m_state = nullptr;
+    std::span<QuadVertex> m_mapped;
+    GLuint m_texture = 0;
+    int m_quads = 0;
+    uint64_t m_draw_calls = 0;
+};
+
+}  // namespace me
