@@ -24,7 +24,7 @@ namespace me {
 std::string* g_root_data_path = nullptr;
 MainWindow* g_main_window = nullptr;
 RenderDevice* g_render_device = nullptr;
-SpriteBatch* g_sprite_batch = nullptr;
+QuadBatch* g_sprite_batch = nullptr;
 AudioSystem* g_audio_system = nullptr;
 GameControllers* g_game_controllers = nullptr;
 ResourceList* g_resource_list = nullptr;
@@ -40,7 +40,7 @@ void create_components() {
     g_main_window = new MainWindow();
     g_root_data_path = new std::string(paths::normalise(paths::kDataDir));
     g_render_device = new RenderDevice();
-    g_sprite_batch = new SpriteBatch();
+    g_sprite_batch = new QuadBatch(*g_render_device);
     g_audio_system = new AudioSystem();
     new ScriptHost();
     g_name_table = new NameTable();
