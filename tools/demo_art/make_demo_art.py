@@ -284,7 +284,7 @@ def draw_rock(canvas, left):
     canvas.paint(segment(cx - 2, 21, cx + 3, 22, 0.6), rgb("#ffffff", 0.4), box)
 
 # ---------------------------------------------------------------------------
-# The ground tile: seamless meadow, 64 x 64
+# The ground tile: a seamless meadow at dusk, 128 x 128
 
 def wrapped_distance(x, y, px, py, size):
     dx = min(abs(x - px), size - abs(x - px))
@@ -292,19 +292,31 @@ def wrapped_distance(x, y, px, py, size):
     return math.hypot(dx, dy)
 
 
+def scattered_points(count, size, seed):
+    """Fixed, evenly spread but irregular spots: a small linear congruential
+    sequence, so the tile comes out the same on every run."""
+    points = []
+    state = seed
+    for _ in range(count):
+        state = (state * 1103515245 + 12345) % 2147483648
+        x = state % size
+        state = (state * 1103515245 + 12345) % 2147483648
+        points.append((x, state % size))
+    return points
+
+
 def draw_ground(canvas):
     size = canvas.width
-    light, dark = rgb("#6fae4f"), rgb("#5c9a44")
+    light, dark = rgb("#4f8f4a"), rgb("#3b7140")
     # Gentle lighter and darker patches whose periods divide the tile, so edges meet.
     for y in range(size):
         for x in range(size):
-            wave = (math.sin(2 * math.pi * x / size) * math.cos(2 * math.pi * y / size)
-                    + 0.5 * math.sin(4 * math.pi * (x + y) / size))
-            canvas.blend(x, y, mix(dark, light, 0.5 + 0.33 * wave), 1.0)
-    # Grass tufts: three short blades each, at fixed spots, wrapped across the edges.
-    tufts = ((9, 12), (41, 8), (25, 30), (55, 36), (6, 47), (34, 53), (50, 58), (18, 60))
-    blade = rgb("#3f7d34", 0.9)
-    for tx, ty in tufts:
+            wave = (math.sin(2 * math.pi * x / size) * math.cos(4 * math.pi * y / size)
+                    + 0.6 * math.sin(2 * math.pi * (x + 2 * y) / size))
+            canvas.blend(x, y, mix(dark, light, 0.5 + 0.3 * wave), 1.0)
+    # Grass tufts of three short blades, drawn again across the edges they cross.
+    blade = rgb("#2c5e30", 0.85)
+    for tx, ty in scattered_points(22, size, 7):
         for offset_x in (-size, 0, size):
             for offset_y in (-size, 0, size):
                 bx, by = tx + offset_x, ty + offset_y
@@ -312,13 +324,13 @@ def draw_ground(canvas):
                     for lean in (-2.0, 0.0, 2.0):
                         canvas.paint(segment(bx + lean * 0.4, by, bx + lean, by - 4, 0.5), blade,
                                      (int(bx) - 4, int(by) - 6, int(bx) + 5, int(by) + 2))
-    # A few tiny flowers: white petals and a yellow heart.
-    for fx, fy in ((28, 14), (12, 36), (47, 46)):
+    # A few tiny, dim flowers: pale petals and a yellow heart.
+    for fx, fy in scattered_points(4, size, 99):
         for y in range(size):
             for x in range(size):
                 d = wrapped_distance(x + 0.5, y + 0.5, fx, fy, size)
-                if d < 2.6:
-                    canvas.blend(x, y, rgb("#fff8e8") if d > 1.0 else rgb("#ffcf40"), min(1.0, 2.6 - d))
+                if d < 2.4:
+                    canvas.blend(x, y, rgb("#dfe8f0", 0.8) if d > 0.9 else rgb("#f0c040"), min(1.0, 2.4 - d))
 
 # ---------------------------------------------------------------------------
 # Effects sheet, 64 x 32: click ring (0,0,32,32), shadow (32,0,32,16),
@@ -360,7 +372,7 @@ SHEETS = {
     "pickups.png": lambda: sheet(64, 32, [lambda c: draw_star(c, 0), lambda c: draw_gem(c, 32)]),
     "props.png": lambda: sheet(128, 32, [lambda c: draw_bush(c, 0), lambda c: draw_mushroom(c, 32),
                                          lambda c: draw_flowers(c, 64), lambda c: draw_rock(c, 96)]),
-    "ground.png": lambda: sheet(64, 64, [draw_ground]),
+    "ground.png": lambda: sheet(128, 128, [draw_ground]),
     "effects.png": lambda: sheet(64, 32, [draw_effects]),
 }
 

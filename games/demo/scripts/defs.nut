@@ -76,7 +76,7 @@ g_emitter_defs.click_burst <- {
 // occlusion of 0 keeps a particle's colour but zeroes its alpha, so it adds
 // light to what lies below: a glow.
 g_emitter_defs.fireflies <- {
-    pulse_rate = [2, 4],
+    pulse_rate = [3, 6],
     area = { type = "box", center = [CANVAS_WIDTH / 2, CANVAS_HEIGHT / 2 + 20], size = [CANVAS_WIDTH, CANVAS_HEIGHT - 40] },
     particle = {
         sprite = "glow",
@@ -86,7 +86,7 @@ g_emitter_defs.fireflies <- {
         duration = [2.5, 4.5],
         alpha_run = [1, 0],
         occlusion_run = 0,
-        color_run = [[255, 255, 160], [190, 255, 120]],
-        scale_run = [[0.5, 0.5], [0.8, 0.8]]
+        color_run = [[255, 250, 150], [200, 255, 110]],
+        scale_run = [[1.4, 1.4], [0.6, 0.6]]
     }
 };

@@ -72,7 +72,7 @@ class Demo {
     }
 
     function build_meadow() {
-        // One 64 x 64 tile repeated across the whole view.
+        // One 128 x 128 tile repeated across the whole view.
         local ground = SceneObject();
         ground.set_sprite("ground");
         ground.set_repeating(true, true);
@@ -169,14 +169,13 @@ class Demo {
     }
 
     function save_screenshot() {
-        // The file goes to the current folder, which is the game's folder.
-        if (!("save_screenshot" in ::System)) {
-            ::System.warning("This engine build cannot save screenshots yet.");
-            return;
+        // The engine writes the file into the save directory, next to the log.
+        if (::System.save_screenshot("screenshot.png")) {
+            hud.notice("Saved screenshot.png");
+            print(DEMO_NAME + ": saved screenshot.png");
+        } else {
+            hud.notice("Could not save the screenshot");  // the log says why
         }
-        ::System.save_screenshot("screenshot.png");
-        hud.notice("Saved screenshot.png");
-        print(DEMO_NAME + ": saved screenshot.png");
     }
 
     function shutdown() {
