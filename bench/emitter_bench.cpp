@@ -24,7 +24,7 @@ public:
         me::g_resource_list = &m_held;
         me::start_resource_registry(m_vm);
         const std::string defs = R"(
-            g_texture_defs["sheet"] <- { dynamic = true, width = 64, height = 64 };
+            g_texture_defs["sheet"] <- { dynamic = true, width = 64, height = 64, format = "rgba" };
             g_sprite_defs["dot"] <- { texture = "sheet", rect = [0, 0, 8, 8], pivot = "center" };
             g_emitter_defs["burst"] <- {
                 area = { type = "box", size = [640, 360] },
