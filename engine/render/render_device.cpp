@@ -2,6 +2,7 @@
 
 #include "app/log.h"
 #include "render/shader_loader.h"
+#include "resources/texture.h"
 
 namespace me {
 
@@ -26,7 +27,6 @@ bool RenderDevice::initialize_gl() {
     m_framebuffer_calls = find_framebuffer_calls();
     m_textures.reset();
     m_vertex_arrays.reset();
-    m_white_texture = 0;
     if (m_started)
         set_fixed_state();
     return true;
@@ -35,6 +35,7 @@ bool RenderDevice::initialize_gl() {
 void RenderDevice::start() {
     m_started = true;
     set_fixed_state();
+    create_builtin_objects();
 }
 
 void RenderDevice::set_fixed_state() {
@@ -48,7 +49,6 @@ void RenderDevice::set_fixed_state() {
         glDisable(capability);
     glEnable(GL_TEXTURE_2D);
     apply_render_state(nullptr, *m_current_state, m_gl);
-    create_builtin_objects();
 }
 
 void RenderDevice::release_shared_object() {

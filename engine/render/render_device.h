@@ -12,8 +12,11 @@
 #include "render/shader.h"
 #include "render/texture_unit.h"
 #include "render/vertex_array_binder.h"
+#include "resources/resource_ref.h"
 
 namespace me {
+
+class Texture;
 
 // The one object through which everything draws with OpenGL. It exists
 // without a context too (servers, no display): everything that would reach
@@ -84,7 +87,9 @@ public:
     bool bind_texture(int unit, TextureTarget target, GLuint texture);
     GLuint bound_texture(int unit, TextureTarget target) const { return m_textures.bound(unit, target); }
     void forget_texture(GLuint texture) { m_textures.forget(texture); }
-    GLuint white_texture() const { return m_white_texture; }
+    // The GL name of the built-in "_white_" texture; 0 before start-up has
+    // made it, or without a context or a resource registry.
+    GLuint white_texture() const;
 
     std::unique_ptr<RenderTarget> create_texture_target();
     std::unique_ptr<RenderTarget> create_render_buffer_target(GLenum internal_format, int width, int height);
@@ -119,7 +124,8 @@ private:
     const RenderState* m_clear_state = nullptr;
     const Shader* m_current_shader = nullptr;
     std::unique_ptr<Shader> m_fixed_shader;
-    GLuint m_white_texture = 0;
+    ResourceRef<Texture> m_white_texture;
+    ResourceRef<Texture> m_null_texture;
     uint64_t m_previous_triangles = 0;
     uint64_t m_triangles = 0;
 };

@@ -4,6 +4,7 @@
 
 #include "app/log.h"
 #include "app/std_file.h"
+#include "render/texture_upload.h"
 #include "resources/dds_file.h"
 #include "resources/image_texture_source.h"
 #include "resources/resource_class.h"
@@ -36,6 +37,8 @@ const ResourceClass g_texture_class(Texture::kClassRecord, resource_types::textu
 
 Texture::Texture() : ResourceObject(resource_types::texture) {}
 
+Texture::~Texture() { delete_gpu_texture(m_gl_name); }
+
 bool Texture::load() {
     const ScriptObject def = get_def();
     if (def.is_null()) {
@@ -57,10 +60,8 @@ bool Texture::load_from_def(const TextureDef& def) {
         become_null_texture();
         return true;
     }
-    if (def.special == "_white_") {
-        become_white_texture();
-        return true;
-    }
+    if (def.special == "_white_")
+        return become_white_texture();
     if ((m_flags & texture_flags::kDynamic) != 0)
         return load_dynamic();
     if (ends_with(def.file, ".dds"))
@@ -77,13 +78,14 @@ void Texture::become_null_texture() {
     m_texel_scale_u = m_texel_scale_v = 1.0f;
 }
 
-void Texture::become_white_texture() {
+bool Texture::become_white_texture() {
     m_flags = kSpecialFlags;
     Image white(1, 1, PixelType::Rgb8);
     for (size_t byte = 0; byte < white.byte_size(); ++byte)
         white.pixels()[byte] = 255;
     take_pixels(std::move(white), 1, 1);
     m_texel_scale_u = m_texel_scale_v = 1.0f;
+    return upload_pending_pixels();
 }
 
 bool Texture::load_dynamic() {
@@ -99,7 +101,10 @@ bool Texture::load_dynamic() {
     m_byte_size = static_cast<int64_t>(size->width) * size->height * size->bytes_per_texel;
     m_texel_scale_u = 1.0f / static_cast<float>(size->width);
     m_texel_scale_v = 1.0f / static_cast<float>(size->height);
-    return true;
+    if (!gpu_textures_available())
+        return true;
+    m_gl_name = create_dynamic_texture(*size, m_flags);
+    return m_gl_name != 0;
 }
 
 bool Texture::load_dds_file(const std::string& file) {
@@ -126,7 +131,10 @@ bool Texture::load_dds_file(const std::string& file) {
     for (const DdsSurface& surface : dds.surfaces)
         m_byte_size += static_cast<int64_t>(surface.size);
     set_texel_scales();
-    return true;
+    if (!gpu_textures_available())
+        return true;
+    m_gl_name = upload_dds_texture(dds, as_bytes(bytes), m_flags, get_name());
+    return m_gl_name != 0;
 }
 
 bool Texture::load_image_file(const TextureDef& def) {
@@ -142,7 +150,7 @@ bool Texture::load_image_file(const TextureDef& def) {
     m_frames = std::move(source.frames);
     take_pixels(std::move(source.pixels), source.image_width, source.image_height);
     set_texel_scales();
-    return true;
+    return upload_pending_pixels();
 }
 
 void Texture::take_pixels(Image pixels, int image_width, int image_height) {
@@ -152,6 +160,17 @@ void Texture::take_pixels(Image pixels, int image_width, int image_height) {
     m_texture_height = pixels.row_count();
     m_byte_size += static_cast<int64_t>(pixels.byte_size());
     m_pending_pixels = std::move(pixels);
+}
+
+// Without a GPU the pixels stay, so that a server still knows the picture.
+bool Texture::upload_pending_pixels() {
+    if (!gpu_textures_available())
+        return true;
+    m_gl_name = upload_image_texture(m_pending_pixels, m_flags);
+    if (m_gl_name == 0)
+        return false;
+    m_pending_pixels = Image();
+    return true;
 }
 
 void Texture::set_texel_scales() {

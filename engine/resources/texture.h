@@ -9,6 +9,7 @@
 #include "resources/resource_object.h"
 #include "resources/resource_ref.h"
 #include "resources/texture_def.h"
+#include "resources/texture_flags.h"
 
 namespace me {
 
@@ -20,10 +21,14 @@ public:
     static const ClassRecord kClassRecord;
 
     Texture();
+    ~Texture() override;
     const ClassRecord& class_record() const override { return kClassRecord; }
     bool load() override;
 
     uint32_t flags() const { return m_flags; }
+    // The built-ins that sprites treat apart ("_null_").
+    bool is_special() const { return (m_flags & texture_flags::kSpecial) != 0; }
+    // 0 while there is no GL context (servers, tests without a display).
     uint32_t gl_name() const { return m_gl_name; }
     int image_width() const { return m_image_width; }
     int image_height() const { return m_image_height; }
@@ -33,17 +38,19 @@ public:
     float texel_scale_v() const { return m_texel_scale_v; }
     int64_t byte_size() const { return m_byte_size; }
     const std::vector<FrameRect>& frames() const { return m_frames; }
-    // The pixels in their upload form, kept until the GPU takes them.
+    // The pixels in their upload form, kept only while there is no GPU to
+    // take them.
     const Image& pending_pixels() const { return m_pending_pixels; }
 
 private:
     bool load_from_def(const TextureDef& def);
     void become_null_texture();
-    void become_white_texture();
+    bool become_white_texture();
     bool load_dynamic();
     bool load_dds_file(const std::string& file);
     bool load_image_file(const TextureDef& def);
     void take_pixels(Image pixels, int image_width, int image_height);
+    bool upload_pending_pixels();
     void set_texel_scales();
 
     uint32_t m_flags = 0;

@@ -10,11 +10,12 @@
 #include <optional>
 #include <string>
 
+#include "app/components_render_device.h"
 #include "app/main_window_libraries.h"
 #include "render/render_device.h"
 #include "resources/image.h"
 #include "resources/image_compare.h"
-#include "spine_test_environment.h"
+#include "binding_test_vm.h"
 #include "xvfb_display.h"
 
 namespace me::test {
@@ -43,8 +44,9 @@ private:
 
 // A render device started in a real OpenGL context (Mesa's software driver on
 // a private Xvfb display), drawing into a small off-screen frame buffer that
-// the test reads back.
-class GlTest : public SpineTest {
+// the test reads back. It is the process's render device, beside a script VM
+// whose resource registry holds the device's built-in textures.
+class GlTest : public BindingTest {
 protected:
     static constexpr int kSize = 32;
 
@@ -52,7 +54,7 @@ protected:
     static void TearDownTestSuite() { s_display.reset(); }
 
     void SetUp() override {
-        SpineTest::SetUp();
+        BindingTest::SetUp();
         ASSERT_FALSE(s_display->name().empty()) << "Xvfb could not be started";
         m_display.emplace("DISPLAY", s_display->name().c_str());
         m_driver.emplace("SDL_VIDEODRIVER", "x11");
@@ -66,6 +68,7 @@ protected:
         keep_libraries_loaded_since(libraries_before_video);
         ASSERT_NE(m_context, nullptr) << SDL_GetError();
         device.emplace();
+        m_previous_device = std::exchange(g_render_device, &*device);
         ASSERT_TRUE(device->initialize_gl()) << log_text();
         device->start();
     }
@@ -75,6 +78,7 @@ protected:
         m_color.reset();
         if (device) {
             device->release_shared_object();
+            g_render_device = m_previous_device;
             device.reset();
         }
         if (m_context != nullptr)
@@ -84,7 +88,7 @@ protected:
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         m_driver.reset();
         m_display.reset();
-        SpineTest::TearDown();
+        BindingTest::TearDown();
     }
 
     // Binds the test's kSize x kSize colour render buffer as the frame buffer.
@@ -163,6 +167,7 @@ private:
     std::optional<EnvironmentOverride> m_driver;
     SDL_Window* m_window = nullptr;
     SDL_GLContext m_context = nullptr;
+    RenderDevice* m_previous_device = nullptr;
     std::shared_ptr<RenderTarget> m_color;
     std::optional<FrameBuffer> m_frame_buffer;
 };
