@@ -42,11 +42,12 @@ bool Font::load_texture_of(const std::string& descriptor_path) {
     return false;
 }
 
-// The file's own "Can't read file" line says why; the font then fails like
-// an empty one, since there is nothing to parse.
 bool Font::read_descriptor(const std::string& descriptor_path) {
     std::string text;
-    StdFile::read_whole(descriptor_path, text);
+    if (!StdFile::read_whole(descriptor_path, text)) {
+        log_error(format_message("Unable to load font '%1'.", get_name()));
+        return false;
+    }
     FontDescriptorResult result = parse_font_descriptor(text);
     if (!report_font_descriptor(result, get_name()))
         return false;
