@@ -1,7 +1,9 @@
 #include <array>
+#include <string>
 
 #include "app/components_render_device.h"
 #include "render/render_device.h"
+#include "render/screenshot.h"
 #include "script/native_class_arguments.h"
 #include "script/system_function_table.h"
 
@@ -35,10 +37,20 @@ SQInteger get_rendered_triangle_count(HSQUIRRELVM vm) {
     return 1;
 }
 
+SQInteger save_screenshot_now(HSQUIRRELVM vm) {
+    NativeArguments arguments(vm);
+    const SQChar* file_name = nullptr;
+    if (!arguments.string(2, file_name))
+        return arguments.fail();
+    sq_pushbool(vm, save_screenshot(std::string(file_name, static_cast<size_t>(sq_getsize(vm, 2)))));
+    return 1;
+}
+
 constexpr MethodBinding kFunctions[] = {
     {"set_clear_screen", set_clear_screen},
     {"set_clear_color", set_clear_color},
     {"get_rendered_triangle_count", get_rendered_triangle_count},
+    {"save_screenshot", save_screenshot_now},
 };
 
 void bind_render_functions(HSQUIRRELVM vm) { bind_system_functions(vm, kFunctions); }
