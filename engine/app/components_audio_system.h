@@ -1,15 +1,8 @@
 #pragma once
 
-namespace me {
+#include "audio/audio_system.h"
 
-// The owner of the sound device and the loaded samples. Not built yet: no
-// device is opened and nothing plays.
-class AudioSystem {
-public:
-    void start() {}
-    void update() {}
-    void release() {}
-};
+namespace me {
 
 extern AudioSystem* g_audio_system;
 

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "audio/playing_channel.h"
+
+namespace me {
+
+// The one owner of sound playback: the eight volume categories (each read
+// from its sound_volume_N variable), the category that music plays in, and
+// the channels that are playing.
+class AudioSystem {
+public:
+    static constexpr int32_t kCategoryCount = 8;
+    static constexpr int32_t kNoMusicCategory = -1;
+    // Quieter categories than this are silent, so that a slider's last step
+    // really mutes.
+    static constexpr float kAudibleVolume = 0.01f;
+
+    AudioSystem();
+    ~AudioSystem();
+    AudioSystem(const AudioSystem&) = delete;
+    AudioSystem& operator=(const AudioSystem&) = delete;
+
+    // Start-up: the output device is opened by the mixer, which is not built
+    // yet, so audio stays uninitialised and every sound is silent.
+    void start() {}
+    // Once per frame: lets every channel advance and drops the finished ones.
+    void update();
+    // Teardown: stops and lets go of every channel.
+    void release();
+
+    // Categories outside 0-7 are ignored.
+    void set_category_volume(int32_t category, float volume);
+    // 1.0 outside 0-7; otherwise the category's variable clamped to 0-1, and
+    // 0 below kAudibleVolume.
+    float category_volume(int32_t category) const;
+
+    // kNoMusicCategory clears it.
+    void set_music_category(int32_t category) { m_music_category = category; }
+    int32_t music_category() const { return m_music_category; }
+    bool is_music_playing() const;
+    // Fades out every playing channel of the music category.
+    void stop_music();
+    bool is_music_muted() const;
+
+    // A channel that started playing; the list keeps it alive until it ends.
+    void add_playing(PlayingChannel& channel);
+    size_t playing_count() const { return m_channels.size(); }
+
+private:
+    bool is_music(const PlayingChannel& channel) const;
+
+    std::vector<PlayingChannel*> m_channels;
+    int32_t m_music_category = kNoMusicCategory;
+};
+
+}  // namespace me
