@@ -2,6 +2,7 @@
 
 #include "app/key_codes_from_sdl.h"
 #include "app/key_states.h"
+#include "app/main_window.h"
 
 namespace me {
 
@@ -29,12 +30,25 @@ bool InputEvents::handle(const SDL_Event& event) {
     }
 }
 
+namespace {
+
+// When the window loses the keyboard, SDL releases every key it still holds,
+// in its own scan-code order, before it reports the focus loss. Those
+// releases are left to the frame, which releases the held keys in ascending
+// engine code order once the window is inactive; no key stays held.
+bool window_lost_keyboard() {
+    return g_main_window != nullptr && g_main_window->exists() &&
+           (g_main_window->flags() & SDL_WINDOW_INPUT_FOCUS) == 0;
+}
+
+}  // namespace
+
 void InputEvents::key_event(const SDL_KeyboardEvent& key) {
     const int32_t code = key_code_from_sdl(key.keysym.sym);
-    if (key.type == SDL_KEYUP)
-        release(code);
-    else if (key.repeat == 0)
+    if (key.type == SDL_KEYDOWN && key.repeat == 0)
         press(code);
+    else if (key.type == SDL_KEYUP && !window_lost_keyboard())
+        release(code);
 }
 
 void InputEvents::move_mouse_to(int32_t x, int32_t y) {

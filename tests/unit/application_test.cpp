@@ -356,6 +356,13 @@ protected:
         g_name_table = nullptr;
         g_script_root = nullptr;
         g_cvar_registry = nullptr;
+        // The components die with the fixture; later tests must not see them.
+        g_main_window = nullptr;
+        g_render_device = nullptr;
+        g_audio_system = nullptr;
+        g_connection_manager = nullptr;
+        g_game_controllers = nullptr;
+        g_platform_services = nullptr;
         SDL_Quit();
     }
 
