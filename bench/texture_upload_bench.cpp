@@ -1,11 +1,17 @@
-// Time to upload 64 MiB of RGBA textures through the render device's texture
-// units. Needs a display with OpenGL (DISPLAY, e.g. a private Xvfb).
+// Time to upload 64 MiB of RGBA textures the way texture resources do it
+// (texture made, parameters set, pixels uploaded, binding restored) and to
+// delete them again. Needs a display with OpenGL (DISPLAY, e.g. a private
+// Xvfb); the figure is for whatever driver that display offers.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "app/components_render_device.h"
 #include "render/render_device.h"
+#include "render/texture_upload.h"
+#include "resources/texture_flags.h"
 
 namespace {
 
@@ -43,21 +49,23 @@ void BM_UploadTextures(benchmark::State& state) {
         return;
     }
     device.start();
-    std::vector<uint8_t> texels(static_cast<size_t>(kSide) * kSide * 4, 0x5A);
-    std::vector<GLuint> textures(kTextures);
-    glGenTextures(kTextures, textures.data());
+    me::g_render_device = &device;
+    me::Image pixels(kSide, kSide, me::PixelType::Rgba8);
+    std::fill_n(pixels.pixels(), pixels.byte_size(), uint8_t{0x5A});
+    std::vector<uint32_t> textures(kTextures);
     for (auto _ : state) {
-        for (GLuint texture : textures) {
-            device.bind_texture(0, me::TextureTarget::Texture2D, texture);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kSide, kSide, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-        }
+        for (uint32_t& texture : textures)
+            texture = me::upload_image_texture(pixels, me::texture_flags::kClampUv);
         glFinish();
+        state.PauseTiming();
+        for (uint32_t texture : textures)
+            me::delete_gpu_texture(texture);
+        glFinish();
+        state.ResumeTiming();
     }
-    for (GLuint texture : textures)
-        device.forget_texture(texture);
-    glDeleteTextures(kTextures, textures.data());
+    me::g_render_device = nullptr;
     device.release_shared_object();
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(texels.size()) * kTextures);
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(pixels.byte_size()) * kTextures);
 }
 BENCHMARK(BM_UploadTextures)->Unit(benchmark::kMillisecond);
 
