@@ -63,6 +63,7 @@ class Player extends SceneObject {
         local moving = direction[0] != 0 || direction[1] != 0;
         if (moving) {
             stop_move();  // the keys take over from a click's flight
+            flying = false;
             local scale = direction[0] != 0 && direction[1] != 0 ? 0.7071 : 1.0;
             local position = get_position();
             set_position(clamp_to_field([position[0] + direction[0] * PLAYER_SPEED * scale * dt,

@@ -166,6 +166,7 @@ class Demo {
     function player_hurt() {
         local position = player.get_position();
         hud.popup([position[0], position[1] - 36], "Ouch!");
+        print("A bat caught the sprout");
     }
 
     function save_screenshot() {
