@@ -485,6 +485,197 @@ expect_screenshot_shows_a_scene() {
     [ "$distinct" -ge 8 ] || fail "the screenshot shows $distinct different samples, expected a drawn scene"
 }
 
+# A script sets a clear colour, lets frames present and saves a screenshot
+# into the save directory; a name leaving it is refused. The picture must show
+# the clear colour, in a real X window and in SDL's offscreen surface.
+case_screenshot_shows_the_clear_colour() {
+    write_boot_config
+    echo 'system::video_mode = "320 200 0"' >> "$work/boot.config"
+    : | write_script constants.nut
+    write_script main.nut <<'SCRIPT'
+class Game {
+    frames = 0;
+    function init() { ::System.set_clear_color(0.2, 0.4, 0.8, 0.5); }
+    function update(dt) {
+        frames += 1;
+        if (frames < 3)
+            return;
+        ::System.message("shot:outside ", ::System.save_screenshot("../outside.png"));
+        ::System.message("shot:saved ", ::System.save_screenshot("shots/frame.png"));
+        ::System.request_quit();
+    }
+}
+return Game();
+SCRIPT
+    for driver in x11 offscreen; do
+        rm -f "$save_dir/shots/frame.png"
+        if [ "$driver" = x11 ]; then
+            run_game xvfb-run -a -s "-screen 0 1024x768x24" env SDL_VIDEODRIVER=x11
+        else
+            run_game env SDL_VIDEODRIVER=offscreen
+        fi
+        expect_status 0
+        expect_in_file "$log" "shot:outside false"
+        expect_in_file "$log" "error: Can't save screenshot '../outside.png': invalid file name."
+        expect_in_file "$log" "shot:saved true"
+        for corner in "0 0" "319 199" "160 100"; do
+            pixel=$("$QUILLMOOR_PNG_PIXEL" "$save_dir/shots/frame.png" $corner) || fail "$driver: no readable screenshot"
+            [ "$pixel" = "320 200 51 102 204 255" ] || fail "$driver: pixel $corner of the screenshot is '$pixel'"
+        done
+    done
+    [ ! -e "$XDG_DOCUMENTS_DIR/outside.png" ] || fail "a screenshot was written outside the save directory"
+}
+
+# Sound categories through System: the volumes land in their configuration
+# variables and are written back at exit; the music category mutes when its
+# volume falls below one percent.
+case_sound_categories_are_user_settings() {
+    write_boot_config
+    : | write_script constants.nut
+    cat > "$work/scripts/main.nut" <<'SCRIPT'
+class Game {
+    function init() {
+        ::System.set_sound_category_volume(3, 0.005);
+        ::System.set_sound_category_volume(8, 0.5);
+        ::System.set_sound_category_volume(1, 2);
+        ::System.set_music_sound_category(3);
+        ::System.message("snd:volumes ", ::System.get_sound_category_volume(3), " ",
+                         ::System.get_sound_category_volume(1), " ", ::System.get_sound_category_volume(8));
+        ::System.message("snd:music ", ::System.is_music_muted(), " ", ::System.is_music_playing());
+        ::System.stop_music();
+        try { ::System.set_sound_category_volume(1, "loud"); } catch (e) { ::System.message("snd:refused ", e); }
+    }
+    function update(dt) { ::System.request_quit(); }
+}
+return Game();
+SCRIPT
+    run_game env
+    expect_status 0
+    expect_in_file "$log" "snd:volumes 0 1 1"
+    expect_in_file "$log" "snd:music true false"
+    expect_in_file "$log" "snd:refused Expecting float."
+    expect_not_in_file "$log" "error: "
+    expect_in_file "$save_dir/game_config.txt" 'sound_volume_3 = "0.005"'
+    expect_in_file "$save_dir/game_config.txt" 'sound_volume_1 = "2"'
+    expect_not_in_file "$save_dir/game_config.txt" 'sound_volume_8'
+}
+
+# A script sets a clear colour, lets frames present and saves a screenshot
+# into the save directory; a name leaving it is refused. The picture must show
+# the clear colour, in a real X window and in SDL's offscreen surface.
+case_screenshot_shows_the_clear_colour() {
+    write_boot_config
+    echo 'system::video_mode = "320 200 0"' >> "$work/boot.config"
+    : | write_script constants.nut
+    write_script main.nut <<'SCRIPT'
+class Game {
+    frames = 0;
+    function init() { ::System.set_clear_color(0.2, 0.4, 0.8, 0.5); }
+    function update(dt) {
+        frames += 1;
+        if (frames < 3)
+            return;
+        ::System.message("shot:outside ", ::System.save_screenshot("../outside.png"));
+        ::System.message("shot:saved ", ::System.save_screenshot("shots/frame.png"));
+        ::System.request_quit();
+    }
+}
+return Game();
+SCRIPT
+    for driver in x11 offscreen; do
+        rm -f "$save_dir/shots/frame.png"
+        if [ "$driver" = x11 ]; then
+            run_game xvfb-run -a -s "-screen 0 1024x768x24" env SDL_VIDEODRIVER=x11
+        else
+            run_game env SDL_VIDEODRIVER=offscreen
+        fi
+        expect_status 0
+        expect_in_file "$log" "shot:outside false"
+        expect_in_file "$log" "error: Can't save screenshot '../outside.png': invalid file name."
+        expect_in_file "$log" "shot:saved true"
+        for corner in "0 0" "319 199" "160 100"; do
+            pixel=$("$QUILLMOOR_PNG_PIXEL" "$save_dir/shots/frame.png" $corner) || fail "$driver: no readable screenshot"
+            [ "$pixel" = "320 200 51 102 204 255" ] || fail "$driver: pixel $corner of the screenshot is '$pixel'"
+        done
+    done
+    [ ! -e "$XDG_DOCUMENTS_DIR/outside.png" ] || fail "a screenshot was written outside the save directory"
+}
+
+# Sound categories through System: the volumes land in their configuration
+# variables and are written back at exit; the music category mutes when its
+# volume falls below one percent.
+case_sound_categories_are_user_settings() {
+    write_boot_config
+    : | write_script constants.nut
+    cat > "$work/scripts/main.nut" <<'SCRIPT'
+class Game {
+    function init() {
+        ::System.set_sound_category_volume(3, 0.005);
+        ::System.set_sound_category_volume(8, 0.5);
+        ::System.set_sound_category_volume(1, 2);
+        ::System.set_music_sound_category(3);
+        ::System.message("snd:volumes ", ::System.get_sound_category_volume(3), " ",
+                         ::System.get_sound_category_volume(1), " ", ::System.get_sound_category_volume(8));
+        ::System.message("snd:music ", ::System.is_music_muted(), " ", ::System.is_music_playing());
+        ::System.stop_music();
+        try { ::System.set_sound_category_volume(1, "loud"); } catch (e) { ::System.message("snd:refused ", e); }
+    }
+    function update(dt) { ::System.request_quit(); }
+}
+return Game();
+SCRIPT
+    run_game env
+    expect_status 0
+    expect_in_file "$log" "snd:volumes 0 1 1"
+    expect_in_file "$log" "snd:music true false"
+    expect_in_file "$log" "snd:refused Expecting float."
+    expect_not_in_file "$log" "error: "
+    expect_in_file "$save_dir/game_config.txt" 'sound_volume_3 = "0.005"'
+    expect_in_file "$save_dir/game_config.txt" 'sound_volume_1 = "2"'
+    expect_not_in_file "$save_dir/game_config.txt" 'sound_volume_8'
+}
+
+# A script sets a clear colour, lets frames present and saves a screenshot
+# into the save directory; a name leaving it is refused. The picture must show
+# the clear colour, in a real X window and in SDL's offscreen surface.
+case_screenshot_shows_the_clear_colour() {
+    write_boot_config
+    echo 'system::video_mode = "320 200 0"' >> "$work/boot.config"
+    : | write_script constants.nut
+    write_script main.nut <<'SCRIPT'
+class Game {
+    frames = 0;
+    function init() { ::System.set_clear_color(0.2, 0.4, 0.8, 0.5); }
+    function update(dt) {
+        frames += 1;
+        if (frames < 3)
+            return;
+        ::System.message("shot:outside ", ::System.save_screenshot("../outside.png"));
+        ::System.message("shot:saved ", ::System.save_screenshot("shots/frame.png"));
+        ::System.request_quit();
+    }
+}
+return Game();
+SCRIPT
+    for driver in x11 offscreen; do
+        rm -f "$save_dir/shots/frame.png"
+        if [ "$driver" = x11 ]; then
+            run_game xvfb-run -a -s "-screen 0 1024x768x24" env SDL_VIDEODRIVER=x11
+        else
+            run_game env SDL_VIDEODRIVER=offscreen
+        fi
+        expect_status 0
+        expect_in_file "$log" "shot:outside false"
+        expect_in_file "$log" "error: Can't save screenshot '../outside.png': invalid file name."
+        expect_in_file "$log" "shot:saved true"
+        for corner in "0 0" "319 199" "160 100"; do
+            pixel=$("$QUILLMOOR_PNG_PIXEL" "$save_dir/shots/frame.png" $corner) || fail "$driver: no readable screenshot"
+            [ "$pixel" = "320 200 51 102 204 255" ] || fail "$driver: pixel $corner of the screenshot is '$pixel'"
+        done
+    done
+    [ ! -e "$XDG_DOCUMENTS_DIR/outside.png" ] || fail "a screenshot was written outside the save directory"
+}
+
 "case_$case_name"
 if [ "$failures" -ne 0 ]; then
     echo "--- game_log.txt"; cat "$log" 2>/dev/null
