@@ -676,6 +676,28 @@ SCRIPT
     [ ! -e "$XDG_DOCUMENTS_DIR/outside.png" ] || fail "a screenshot was written outside the save directory"
 }
 
+# Sound categories through System: the volumes land in their configuration
+# variables and are written back at exit; the music category mutes when its
+# volume falls below one percent.
+case_sound_categories_are_user_settings() {
+    write_boot_config
+    : | write_script constants.nut
+    cat > "$work/scripts/main.nut" <<'SCRIPT'
+class Game {
+    function init() {
+        ::System.set_sound_category_volume(3, 0.005);
+        ::System.set_sound_category_volume(8, 0.5);
+        ::System.set_sound_category_volume(1, 2);
+        ::System.set_music_sound_category(3);
+        ::System.message("snd:volumes ", ::System.get_sound_category_volume(3), " ",
+                         ::System.get_sound_category_volume(1), " ", ::System.get_sound_category_volume(8));
+        ::System.message("snd:music ", ::System.is_music_muted(), " ", ::System.is_music_playing());
+        ::System.stop_music();
+        try { ::System.set_sound_category_volume(1, "loud"); } catch (e) { ::System.message("snd:refused ", e); }
+    }
+    function update(dt) { ::System.request_quit(); }
+}
+
 "case_$case_name"
 if [ "$failures" -ne 0 ]; then
     echo "--- game_log.txt"; cat "$log" 2>/dev/null
