@@ -51,7 +51,7 @@ g_emitter_defs.pickup_burst <- {
         angle = [0, 90],
         rotation_speed = 240,
         alpha_run = [1, 0],
-        color_run = [[255, 250, 200], [255, 140, 40]],
+        color_run = [[255, 225, 110], [255, 120, 30]],
         scale_run = [[1.3, 1.3], [0.4, 0.4]]
     }
 };
