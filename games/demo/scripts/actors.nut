@@ -24,7 +24,6 @@ function add_shadow(scene, owner, offset_y) {
     shadow.set_scene(scene);
     shadow.set_parent(owner);
     shadow.set_position(0, offset_y);
-    return shadow;
 }
 
 // A one-shot particle burst that removes itself when its last spark is gone.
