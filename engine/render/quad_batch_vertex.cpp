@@ -1,16 +1,19 @@
 #include "render/quad_batch_vertex.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace me {
 
 namespace {
 
+// Rounds half up; written with comparisons rather than lround and isnan
+// because every sprite packs a colour. NaN fails the first test.
 uint32_t color_byte(float value) {
-    const float clamped = std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 1.0f);
-    return static_cast<uint32_t>(std::lround(clamped * 255.0f));
+    if (!(value > 0.0f))
+        return 0;
+    if (value >= 1.0f)
+        return 255;
+    return static_cast<uint32_t>(value * 255.0f + 0.5f);
 }
 
 void write_vertex(QuadVertex& vertex, Vec2 position, Vec2 uv, uint32_t color) {
