@@ -172,7 +172,7 @@ bool RenderDevice::bind_texture(int unit, TextureTarget target, GLuint texture) 
 }
 
 std::unique_ptr<RenderTarget> RenderDevice::create_texture_target() {
-    return RenderTarget::make_texture(m_gl, m_textures);
+    return RenderTarget::make_texture(m_gl);
 }
 
 std::unique_ptr<RenderTarget> RenderDevice::create_render_buffer_target(GLenum internal_format, int width,

@@ -6,9 +6,12 @@
 #include <memory>
 
 #include "render/gl_framebuffer_calls.h"
-#include "render/texture_unit.h"
+#include "render/gl_state_cache.h"
+#include "resources/resource_ref.h"
 
 namespace me {
+
+class Texture;
 
 enum class RenderTargetKind { Texture = 1, RenderBuffer = 2 };
 
@@ -18,8 +21,10 @@ class RenderTarget {
 public:
     static constexpr int kTextureSize = 1024;
 
-    // A 1024 x 1024 RGBA texture with clamped coordinates.
-    static std::unique_ptr<RenderTarget> make_texture(GlStateCache& gl, TextureUnits& units);
+    // A 1024 x 1024 RGBA dynamic texture with clamped coordinates, made from an
+    // inline texture def; without a resource registry or a context it has no
+    // texture and no GL name.
+    static std::unique_ptr<RenderTarget> make_texture(GlStateCache& gl);
     // internal_format e.g. GL_RGBA8 or GL_DEPTH_COMPONENT24; null when the
     // size is not positive.
     static std::unique_ptr<RenderTarget> make_render_buffer(GlStateCache& gl, const GlFramebufferCalls& calls,
@@ -30,19 +35,20 @@ public:
 
     RenderTargetKind kind() const { return m_kind; }
     GLuint gl_name() const { return m_name; }
+    // The texture drawn into, for drawing with it; null for a render buffer.
+    Texture* texture() const { return m_texture.get(); }
     int width() const { return m_width; }
     int height() const { return m_height; }
 
 private:
-    RenderTarget(GlStateCache& gl, RenderTargetKind kind, int width, int height)
-        : m_gl(gl), m_kind(kind), m_width(width), m_height(height) {}
+    RenderTarget(GlStateCache& gl, RenderTargetKind kind, int width, int height);
 
     GlStateCache& m_gl;
     RenderTargetKind m_kind;
     int m_width;
     int m_height;
     GLuint m_name = 0;
-    TextureUnits* m_units = nullptr;
+    ResourceRef<Texture> m_texture;
     const GlFramebufferCalls* m_calls = nullptr;
 };
 

@@ -275,6 +275,24 @@ TEST_F(TextureGlTest, ADestroyedTextureIsUnboundEverywhereAndDeleted) {
     EXPECT_FALSE(glIsTexture(name));
 }
 
+TEST_F(TextureGlTest, TextureRenderTargetsDrawIntoAnUnnamedDynamicTexture) {
+    std::unique_ptr<RenderTarget> target = device->create_texture_target();
+    const Texture* texture = target->texture();
+    ASSERT_NE(texture, nullptr) << log_text();
+    EXPECT_EQ(texture->get_name(), "");
+    EXPECT_EQ(texture->flags(), texture_flags::kDynamic | texture_flags::kClampUv);
+    EXPECT_EQ(texture->texture_width(), RenderTarget::kTextureSize);
+    EXPECT_EQ(texture->image_height(), RenderTarget::kTextureSize);
+    const GLuint name = target->gl_name();
+    ASSERT_EQ(name, texture->gl_name());
+    glBindTexture(GL_TEXTURE_2D, name);
+    EXPECT_EQ(level_parameter(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH), RenderTarget::kTextureSize);
+    EXPECT_EQ(parameter(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T), GL_CLAMP_TO_EDGE);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    target.reset();
+    EXPECT_FALSE(glIsTexture(name)) << "the texture goes with its target";
+}
+
 TEST_F(TextureGlTest, BuiltInsAreResourcesFoundByName) {
     auto white = load_texture("_white_");
     ASSERT_TRUE(white);
