@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -29,11 +30,18 @@ protected:
         EXPECT_NE(resource, nullptr) << log_text();
         if (resource == nullptr)
             return nullptr;
-        m_emitter.start(*resource);
-        return &m_emitter;
+        m_emitter = std::make_unique<SceneEmitter>();
+        m_emitter->start(*resource);
+        return m_emitter.get();
     }
 
-    SceneEmitter m_emitter;
+    // The emitter holds its resource, which must go before the VM does.
+    void TearDown() override {
+        m_emitter.reset();
+        EmitterTest::TearDown();
+    }
+
+    std::unique_ptr<SceneEmitter> m_emitter;
     int m_started = 0;
 };
 
@@ -305,11 +313,6 @@ protected:
     void SetUp() override {
         SceneEmitterTest::SetUp();
         m_batch.create_buffers();
-    }
-
-    void TearDown() override {
-        m_emitter.stop();
-        SceneEmitterTest::TearDown();
     }
 
     // The vertices of the quads gathered so far: the next free slot follows
