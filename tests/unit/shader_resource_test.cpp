@@ -142,13 +142,15 @@ TEST_F(ShaderResourceTest, DefListsAndSourcesAreCheckedInOrder) {
 }
 
 TEST_F(ShaderResourceTest, AFailedShaderIsTriedAgainOnTheNextLookup) {
-    expect_failure("late", tint_def_with("shaders/tint.ps", "shaders/late.ps"), "Can't read shader file 'shaders/late.ps'.");
+    expect_failure("late", tint_def_with("shaders/tint.ps", "shaders/late.ps"),
+                   "Can't read shader file 'shaders/late.ps'.");
     write_file("shaders/late.ps", kPixelSource);
     EXPECT_TRUE(load_shader_resource("late")) << log_text();
 }
 
 TEST_F(ShaderResourceTest, DestroyingTheShaderInUseLeavesTheDeviceWithNone) {
-    auto inline_shader = load_resource_from_def(resource_types::shader, evaluate(std::string("return ") + kTintDef + ";"));
+    auto inline_shader =
+        load_resource_from_def(resource_types::shader, evaluate(std::string("return ") + kTintDef + ";"));
     ASSERT_TRUE(inline_shader) << log_text();
     const Shader* shader = static_cast<ShaderResource*>(inline_shader.get())->shader();
     device->set_shader(shader);

@@ -259,7 +259,8 @@ TEST_F(TextureGlTest, ATextureTheDriverRefusesFailsToLoad) {
 }
 
 TEST_F(TextureGlTest, ADestroyedTextureIsUnboundEverywhereAndDeleted) {
-    auto texture = load_texture_from_def(evaluate("return { dynamic = true, width = 4, height = 4, format = \"rgb\" };"));
+    auto texture =
+        load_texture_from_def(evaluate("return { dynamic = true, width = 4, height = 4, format = \"rgb\" };"));
     ASSERT_TRUE(texture);
     const GLuint name = texture->gl_name();
     ASSERT_NE(name, 0u);
