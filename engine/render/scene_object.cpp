@@ -111,6 +111,11 @@ void SceneObject::show_text(std::u16string text) {
     m_type = Text;
 }
 
+Vec2 SceneObject::text_size() {
+    const TextMesh& mesh = m_text.mesh();
+    return {mesh.content_width, mesh.content_height};
+}
+
 Sprite* SceneObject::drawn_sprite() const {
     switch (m_type) {
     case StaticSprite:

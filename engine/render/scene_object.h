@@ -81,7 +81,11 @@ public:
     Sprite* drawn_sprite() const;
     SceneEmitter* emitter() const { return m_emitter.get(); }
     Vec2 line_end() const { return m_line_end; }
+    // The text's font, wrap width, scale and alignment; set_text below makes
+    // the object show it.
     SceneText& text() { return m_text; }
+    // Width and height of the laid-out text, (0, 0) without a font.
+    Vec2 text_size();
 
     void set_local_scale(Vec2 scale) { m_local_scale = scale; }
     Vec2 local_scale() const { return m_local_scale; }
@@ -143,6 +147,7 @@ private:
     Matrix2d drawing_transform();
     void draw_sprite_copies(QuadBatch& batch, const View2d& view, QuadColor color);
     void draw_line(QuadBatch& batch, QuadColor color);
+    void draw_text(QuadBatch& batch, QuadColor color);
 
     Scene* m_scene = nullptr;
     SceneObject* m_previous = nullptr;

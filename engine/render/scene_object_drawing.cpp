@@ -5,6 +5,7 @@
 #include "render/scene_object.h"
 #include "render/sprite_drawing.h"
 #include "render/view2d.h"
+#include "resources/font.h"
 #include "resources/sprite.h"
 
 namespace me {
@@ -55,6 +56,9 @@ void SceneObject::draw(QuadBatch& batch, const View2d& view) {
         return;
     case Emitter:
         m_emitter->write_quads(batch);
+        return;
+    case Text:
+        draw_text(batch, color);
         return;
     default:
         return;
@@ -115,6 +119,15 @@ void SceneObject::draw_line(QuadBatch& batch, QuadColor color) {
     if (quad.empty())
         return;
     write_quad_corners(quad, corners, quad_uv, pack_quad_color(color * line_color));
+}
+
+// The layout origin, the top-left corner of the text box, sits at the
+// object's origin; the local scale applies, the shear does not.
+void SceneObject::draw_text(QuadBatch& batch, QuadColor color) {
+    const Font* font = m_text.font();
+    if (font == nullptr || m_alpha == 0.0f)
+        return;
+    font->draw(batch, m_text.mesh(), scale_columns(world_matrix(), m_local_scale), color);
 }
 
 }  // namespace me

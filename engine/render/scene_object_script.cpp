@@ -7,6 +7,8 @@
 #include "render/scene.h"
 #include "render/scene_emitter.h"
 #include "render/scene_object.h"
+#include "render/scene_object_arguments.h"
+#include "render/scene_object_text_script.h"
 #include "resources/emitter_resource.h"
 #include "resources/resource_registry.h"
 #include "resources/sprite.h"
@@ -22,62 +24,6 @@ namespace me {
 namespace {
 
 using Object = SceneObject;
-
-// The object a method is called on, or the failed read.
-#define SCENE_OBJECT_THIS()                         \
-    NativeArguments arguments(vm);                  \
-    SceneObject* object = nullptr;                  \
-    if (!arguments.instance(1, object))             \
-        return arguments.fail()
-
-// Bool, integer or float: anything but zero or false is true.
-bool read_flag(NativeArguments& arguments, HSQUIRRELVM vm, SQInteger index, bool& value) {
-    switch (sq_gettype(vm, index)) {
-    case OT_BOOL: {
-        SQBool flag = SQFalse;
-        sq_getbool(vm, index, &flag);
-        value = flag != SQFalse;
-        return true;
-    }
-    case OT_INTEGER:
-    case OT_FLOAT: {
-        SQFloat number = 0.0f;
-        sq_getfloat(vm, index, &number);
-        value = number != 0.0f;
-        return true;
-    }
-    default:
-        return arguments.refuse("Expecting bool.");
-    }
-}
-
-// A resource argument: null, a name loaded from the type's defs, or an
-// instance of the resource class T.
-template <class T>
-bool read_resource(NativeArguments& arguments, HSQUIRRELVM vm, SQInteger index, ResourceType& type,
-                   ResourceRef<T>& resource) {
-    switch (sq_gettype(vm, index)) {
-    case OT_NULL:
-        resource.reset();
-        return true;
-    case OT_STRING: {
-        const SQChar* name = nullptr;
-        sq_getstring(vm, index, &name);
-        resource = load_resource_as<T>(type, name);
-        return true;
-    }
-    case OT_INSTANCE: {
-        ResourceObject* object = nullptr;
-        if (arguments.instance(index, object) && dynamic_cast<T*>(object) != nullptr) {
-            resource = ResourceRef<T>(static_cast<T*>(object));
-            return true;
-        }
-        return arguments.refuse("Expecting resource name or null.");
-    }
-    default:
-        return arguments.refuse("Expecting resource name or null.");
-    }
-}
 
 template <void (SceneObject::*Set)(bool)>
 SQInteger set_flag(HSQUIRRELVM vm) {
@@ -390,6 +336,12 @@ constexpr MethodBinding kMethods[] = {
     {"set_texture", set_texture},
     {"set_emitter", set_emitter},
     {"set_line", set_line},
+    {"set_font", scene_object_text_methods::set_font},
+    {"set_text", scene_object_text_methods::set_text},
+    {"set_text_width", scene_object_text_methods::set_text_width},
+    {"set_font_scale", scene_object_text_methods::set_font_scale},
+    {"set_text_align", scene_object_text_methods::set_text_align},
+    {"get_text_size", scene_object_text_methods::get_text_size},
     {"set_frame", set_frame},
     {"set_angle", set_angle},
     {"get_angle", get_angle},

@@ -1,6 +1,5 @@
-#include <memory>
-
 #include "app/components_render_device.h"
+#include "app/components_sprite_batch.h"
 #include "render/camera.h"
 #include "render/quad_batch.h"
 #include "render/scene.h"
@@ -13,17 +12,6 @@
 namespace me {
 
 namespace {
-
-// The batch scenes draw through, made on the first draw once the render
-// device has started; it lives as long as the process, like the device.
-QuadBatch* scene_batch() {
-    static QuadBatch* batch = nullptr;
-    if (batch == nullptr && g_render_device != nullptr) {
-        batch = new QuadBatch(*g_render_device);
-        batch->create_buffers();
-    }
-    return batch;
-}
 
 SQInteger render(HSQUIRRELVM vm) {
     NativeArguments arguments(vm);
@@ -39,8 +27,9 @@ SQInteger render_2d(HSQUIRRELVM vm) {
     Scene* scene = nullptr;
     if (!arguments.instance(1, scene))
         return arguments.fail();
-    if (QuadBatch* batch = scene_batch())
-        scene->render_2d(*g_render_device, *batch, current_screen_size().y);
+    // Both exist from start-up to shutdown; scripts run only in between.
+    if (g_render_device != nullptr && g_sprite_batch != nullptr)
+        scene->render_2d(*g_render_device, *g_sprite_batch, current_screen_size().y);
     return 0;
 }
 

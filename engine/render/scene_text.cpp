@@ -9,6 +9,11 @@ void SceneText::set_text(std::u16string text) {
     m_dirty = true;
 }
 
+void SceneText::set_font(ResourceRef<Font> font) {
+    m_font = std::move(font);
+    m_dirty = true;
+}
+
 void SceneText::set_width(float width) {
     m_width = width;
     m_dirty = true;
@@ -24,11 +29,14 @@ void SceneText::set_alignment(TextAlignment alignment) {
     m_dirty = true;
 }
 
-const TextMesh& SceneText::mesh(const FontData& font, const TextPalette& palette) {
-    if (m_dirty) {
-        layout_text(m_text, font, m_width, m_alignment, m_scale, palette, m_mesh);
-        m_dirty = false;
-    }
+const TextMesh& SceneText::mesh() {
+    if (!m_dirty)
+        return m_mesh;
+    if (m_font)
+        m_font->layout(m_text, m_width, m_alignment, m_scale, m_mesh);
+    else
+        m_mesh = TextMesh{};
+    m_dirty = false;
     return m_mesh;
 }
 

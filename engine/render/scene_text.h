@@ -5,28 +5,32 @@
 
 #include "render/text_layout.h"
 #include "render/text_layout_mesh.h"
+#include "resources/font.h"
+#include "resources/resource_ref.h"
 
 namespace me {
 
-// A text object's string and layout settings, laid out again only after one
-// of them changed.
+// A text object's string, font and layout settings, laid out again only
+// after one of them changed.
 class SceneText {
 public:
     void set_text(std::u16string text);
+    void set_font(ResourceRef<Font> font);
     void set_width(float width);
     void set_scale(float scale);
     void set_alignment(TextAlignment alignment);
     const std::u16string& text() const { return m_text; }
+    Font* font() const { return m_font.get(); }
     float width() const { return m_width; }
     float scale() const { return m_scale; }
     TextAlignment alignment() const { return m_alignment; }
-    // Marks the layout stale, as when the font changes.
-    void invalidate() { m_dirty = true; }
-    // The mesh laid out in font, redone when stale.
-    const TextMesh& mesh(const FontData& font, const TextPalette& palette);
+    // The text laid out in the font, redone when stale; empty without a
+    // font. Colour escapes take the palette of the moment of layout.
+    const TextMesh& mesh();
 
 private:
     std::u16string m_text;
+    ResourceRef<Font> m_font;
     float m_width = -1.0f;
     float m_scale = 1.0f;
     TextAlignment m_alignment = TextAlignment::Left;
