@@ -560,6 +560,90 @@ SCRIPT
     [ ! -e "$XDG_DOCUMENTS_DIR/outside.png" ] || fail "a screenshot was written outside the save directory"
 }
 
+# A scene with an animated sprite that also moves, a text that fades and
+# measures itself, and an emitter object of one pulse that destroys itself:
+# updated by a fixed step and drawn every frame, each callback logged once on
+# the frame it belongs to.
+case_scene_objects_call_back_while_drawn() {
+    write_boot_config
+    data="$(cd "$(dirname "$0")/../.." && pwd)/games/demo/data"
+    mkdir -p "$work/data"
+    cp -R "$data/fonts" "$data/sprites" "$work/data/"
+    : | write_script constants.nut
+    write_script main.nut <<'SCRIPT'
+g_texture_defs.player <- { file = "data/sprites/player.png", mipmaps = false, frame_size = [32, 32], frame_pivot = [16, 30] };
+g_texture_defs["data/fonts/dejavu_sans_18.png"] <- { mipmaps = false };
+g_font_defs.text <- { file = "data/fonts/dejavu_sans_18.fnt" };
+g_sprite_defs.walk <- { texture = "player", frames = [0, 1, 2, 3], duration = 0.18 };
+g_sprite_defs.dot <- { texture = "player", frame = 0 };
+g_emitter_defs.puff <- { area = { type = "box" }, pulse_count = 1, pulse_particle_count = 5,
+                         particle = { sprite = "dot", duration = 0.12 } };
+::frame <- 0;
+
+class Walker extends SceneObject {
+    function on_animation_end() { print("scn:animation_end " + ::frame); }
+    function on_move_end() { print("scn:move_end " + ::frame); }
+}
+
+class Label extends SceneObject {
+    function on_fade_alpha_end() { print("scn:fade_end " + ::frame); }
+}
+
+class Game {
+    view = null;
+    scene = null;
+    puff = null;
+    function init() {
+        view = View2d();
+        view.set_canvas_size(320, 200);
+        view.set_viewport_size(320, 200);
+        scene = Scene();
+        scene.set_view(view);
+        local walker = Walker();
+        walker.set_sprite("walk");
+        walker.set_position(50, 50);
+        walker.set_scene(scene);
+        walker.play();
+        walker.move_to([97, 50], 100);
+        local label = Label();
+        label.set_font("text");
+        label.set_text("Score ^110");
+        label.set_layer(2);
+        label.set_scene(scene);
+        label.fade_alpha_to(0, 0.27);
+        local size = label.get_text_size();
+        print("scn:text_size " + (size[0] > 40) + " " + size[1]);
+        puff = SceneObject();
+        puff.set_emitter("puff");
+        puff.set_auto_destroy(true);
+        puff.set_position(160, 100);
+        puff.set_scene(scene);
+    }
+    function update(dt) {
+        ::frame += 1;
+        local puff_was_shown = puff.is_enabled();
+        scene.update(0.05);
+        if (puff_was_shown && !puff.is_enabled())
+            print("scn:emitter_gone " + ::frame);
+        if (::frame == 20)
+            ::System.request_quit();
+    }
+    function render() { scene.render_2d(); }
+}
+return Game();
+SCRIPT
+    run_game env
+    expect_status 0
+    expect_in_file "$log" "scn:text_size true 21"
+    expect_in_file "$log" "scn:emitter_gone 3"
+    expect_in_file "$log" "scn:animation_end 4"
+    expect_in_file "$log" "scn:fade_end 6"
+    expect_in_file "$log" "scn:move_end 10"
+    [ "$(grep -c '^scn:' "$log")" -eq 5 ] || fail "expected five scene lines, got: $(grep '^scn:' "$log" | tr '\n' ' ')"
+    expect_not_in_file "$log" "error: "
+    expect_not_in_file "$log" "warning: "
+}
+
 "case_$case_name"
 if [ "$failures" -ne 0 ]; then
     echo "--- game_log.txt"; cat "$log" 2>/dev/null
