@@ -6,18 +6,7 @@
 const TEXT_COLOR_KEY = 1;
 const TEXT_COLOR_SCORE = 2;
 
-// Engine builds whose SceneObject cannot show text yet still run the game;
-// labels are then objects that show nothing.
-// TODO: drop once SceneObject text has its script methods everywhere.
-::scene_text_available <- "set_font" in SceneObject;
-
-class SilentLabel {
-    function set_text(text) {}
-}
-
 function make_text(scene, position, text, scale, align, width) {
-    if (!::scene_text_available)
-        return SilentLabel();
     local label = SceneObject();
     label.set_font("text");
     label.set_font_scale(scale);
@@ -111,10 +100,7 @@ class Hud {
         make_text(scene, [0, CANVAS_HEIGHT - HUD_BAR_HEIGHT + 5],
             "^1Arrows^0/^1WASD^0 walk    ^1Click^0 fly there    ^1P^0/^1F12^0 screenshot    ^1Esc^0 quit",
             0.8, "c", CANVAS_WIDTH);
-        if (::scene_text_available)
-            Banner(scene, DEMO_NAME);
-        else
-            print(DEMO_NAME + ": this engine cannot draw scene text yet; the HUD stays empty");
+        Banner(scene, DEMO_NAME);
         show_score(0);
     }
 
@@ -133,12 +119,10 @@ class Hud {
     }
 
     function popup(position, text) {
-        if (::scene_text_available)
-            FloatingText(scene, position, text, 28, 0.9);
+        FloatingText(scene, position, text, 28, 0.9);
     }
 
     function notice(text) {
-        if (::scene_text_available)
-            FloatingText(scene, [CANVAS_WIDTH / 2, CANVAS_HEIGHT / 2 + 40], text, 20, 2.0);
+        FloatingText(scene, [CANVAS_WIDTH / 2, CANVAS_HEIGHT / 2 + 40], text, 20, 2.0);
     }
 }
