@@ -84,6 +84,9 @@ public:
     // The text's font, wrap width, scale and alignment; set_text below makes
     // the object show it.
     SceneText& text() { return m_text; }
+    // Wrap width (negative: no wrapping) and scale of the text.
+    void set_text_width(float width) { m_text.set_width(width); }
+    void set_font_scale(float scale) { m_text.set_scale(scale); }
     // Width and height of the laid-out text, (0, 0) without a font.
     Vec2 text_size();
 

@@ -31,24 +31,6 @@ SQInteger set_text(HSQUIRRELVM vm) {
     return 0;
 }
 
-SQInteger set_text_width(HSQUIRRELVM vm) {
-    SCENE_OBJECT_THIS();
-    SQFloat width = 0.0f;
-    if (!arguments.floating(2, width))
-        return arguments.fail();
-    object->text().set_width(width);
-    return 0;
-}
-
-SQInteger set_font_scale(HSQUIRRELVM vm) {
-    SCENE_OBJECT_THIS();
-    SQFloat scale = 0.0f;
-    if (!arguments.floating(2, scale))
-        return arguments.fail();
-    object->text().set_scale(scale);
-    return 0;
-}
-
 SQInteger set_text_align(HSQUIRRELVM vm) {
     SCENE_OBJECT_THIS();
     const SQChar* code = nullptr;
