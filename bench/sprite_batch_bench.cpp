@@ -18,12 +18,14 @@ constexpr int kSpritesPerFrame = 10000;
 // scene whose layers each draw from one sheet.
 constexpr int kSpritesPerTextureRun = 64;
 
+// What drawing a sprite reads: its texture, transform and colour.
 struct SpriteInstance {
+    GLuint texture = 0;
     me::Matrix2d transform;
     me::QuadColor color;
 };
 
-std::vector<SpriteInstance> frame_of_sprites() {
+std::vector<SpriteInstance> frame_of_sprites(int texture_count) {
     std::vector<SpriteInstance> sprites;
     uint32_t seed = 12345;
     const auto next = [&seed] {
@@ -31,8 +33,9 @@ std::vector<SpriteInstance> frame_of_sprites() {
         return static_cast<float>((seed >> 8) & 0xffff) / 65536.0f;
     };
     for (int i = 0; i < kSpritesPerFrame; ++i) {
+        const auto texture = static_cast<GLuint>(1 + (i / kSpritesPerTextureRun) % texture_count);
         const float turn = next();
-        sprites.push_back({me::Matrix2d{1 - turn, turn, -turn, 1 - turn, next() * 1920, next() * 1080},
+        sprites.push_back({texture, me::Matrix2d{1 - turn, turn, -turn, 1 - turn, next() * 1920, next() * 1080},
                            me::QuadColor{next(), next(), next(), 1.0f}});
     }
     return sprites;
@@ -42,14 +45,12 @@ void submit_sprites(benchmark::State& state, int texture_count) {
     me::RenderDevice device;
     me::QuadBatch batch(device);
     batch.create_buffers();
-    const std::vector<SpriteInstance> sprites = frame_of_sprites();
+    const std::vector<SpriteInstance> sprites = frame_of_sprites(texture_count);
     const me::QuadUv uv{{0.0f, 0.0f}, {0.5f, 0.0f}, {0.0f, 0.5f}, {0.5f, 0.5f}};
     const me::QuadColor sprite_color{1.0f, 0.5f, 1.0f, 1.0f};
     for (auto _ : state) {
-        for (int i = 0; i < kSpritesPerFrame; ++i) {
-            const SpriteInstance& sprite = sprites[static_cast<size_t>(i)];
-            const auto texture = static_cast<GLuint>(1 + (i / kSpritesPerTextureRun) % texture_count);
-            const std::span<me::QuadVertex> quad = batch.reserve(texture, 1);
+        for (const SpriteInstance& sprite : sprites) {
+            const std::span<me::QuadVertex> quad = batch.reserve(sprite.texture, 1);
             me::write_quad(quad, sprite.transform, {32.0f, 48.0f}, {16.0f, 40.0f}, uv,
                            me::pack_quad_color(sprite.color * sprite_color));
         }

@@ -4,8 +4,6 @@
 #include <vector>
 
 #include "render/shader_loader.h"
-#include "resources/texture.h"
-#include "resources/texture_flags.h"
 
 namespace me {
 
@@ -59,38 +57,30 @@ void QuadBatch::create_buffers() {
     index_buffer->upload(indices);
     m_geometry = m_device.create_geometry(*m_shader, {m_vertices, nullptr}, std::move(index_buffer));
     m_state = m_device.render_state(kDepthTestOff, false, CullMode::Off, static_cast<int>(BlendMode::Premultiplied));
-    m_mapped = {};
+    m_mapped = nullptr;
     m_quads = 0;
 }
 
-std::span<QuadVertex> QuadBatch::reserve(const Texture& texture, int count) {
-    if ((texture.flags() & texture_flags::kSpecial) != 0)
-        return {};
-    return reserve(static_cast<GLuint>(texture.gl_name()), count);
-}
-
-std::span<QuadVertex> QuadBatch::reserve(GLuint texture, int count) {
+std::span<QuadVertex> QuadBatch::reserve_checked(GLuint texture, int count) {
     if (count < 1 || count > kMaxQuads || !has_buffers())
         return {};
     if (m_quads > 0 && (texture != m_texture || m_quads + count > kMaxQuads))
         flush();
-    if (m_mapped.empty()) {
+    if (m_mapped == nullptr) {
         const std::span<uint8_t> bytes = m_vertices->map();
         if (bytes.size() < kVertexCount * sizeof(QuadVertex))
             return {};
-        m_mapped = std::span<QuadVertex>(reinterpret_cast<QuadVertex*>(bytes.data()), kVertexCount);
+        m_mapped = reinterpret_cast<QuadVertex*>(bytes.data());
     }
     m_texture = texture;
-    const std::span<QuadVertex> slots = m_mapped.subspan(static_cast<size_t>(4 * m_quads), static_cast<size_t>(4 * count));
-    m_quads += count;
-    return slots;
+    return take_slots(count);
 }
 
 void QuadBatch::flush() {
     if (m_quads == 0)
         return;
     m_vertices->unmap();
-    m_mapped = {};
+    m_mapped = nullptr;
     use_batch_state();
     m_device.bind_texture(0, TextureTarget::Texture2D, m_texture);
     m_device.draw_indexed_triangles(6 * m_quads);

@@ -8,10 +8,10 @@
 
 #include "render/quad_batch_vertex.h"
 #include "render/render_device.h"
+#include "resources/texture.h"
+#include "resources/texture_flags.h"
 
 namespace me {
-
-class Texture;
 
 // The one batch through which 2D drawing reaches the GPU: quads of one
 // texture are gathered in a mapped dynamic vertex buffer and drawn with a
@@ -43,6 +43,14 @@ public:
     std::span<QuadVertex> reserve(const Texture& texture, int count);
     std::span<QuadVertex> reserve(GLuint texture, int count);
 
+    // How many quads of the texture one reserve can take without flushing:
+    // the rest of the batch while it gathers that texture, else a whole
+    // batch (a reserve would flush first anyway). Callers with many quads
+    // of one texture reserve this many at a time and so fill every batch.
+    int room_for(GLuint texture) const {
+        return m_quads > 0 && m_quads < kMaxQuads && texture == m_texture ? kMaxQuads - m_quads : kMaxQuads;
+    }
+
     // Draws the gathered quads with one indexed draw and starts over empty.
     void flush();
     // Draws what is gathered, then makes the batch's own render state,
@@ -58,6 +66,10 @@ public:
     const Shader& shader() const { return *m_shader; }
 
 private:
+    // Every reserve that cannot simply continue the batch: a count out of
+    // range, no buffers, a texture change, a full batch, an unmapped buffer.
+    std::span<QuadVertex> reserve_checked(GLuint texture, int count);
+    std::span<QuadVertex> take_slots(int count);
     void use_batch_state();
 
     RenderDevice& m_device;
@@ -65,10 +77,31 @@ private:
     std::shared_ptr<VertexBuffer> m_vertices;
     std::shared_ptr<VertexGeometry> m_geometry;
     const RenderState* m_state = nullptr;
-    std::span<QuadVertex> m_mapped;
+    // The mapped vertex buffer (kVertexCount vertices), or null.
+    QuadVertex* m_mapped = nullptr;
     GLuint m_texture = 0;
     int m_quads = 0;
     uint64_t m_draw_calls = 0;
 };
+
+// Inline because it runs for every sprite drawn, and almost always takes the
+// first branch.
+inline std::span<QuadVertex> QuadBatch::reserve(GLuint texture, int count) {
+    if (texture == m_texture && m_mapped != nullptr && count >= 1 && count <= kMaxQuads - m_quads)
+        return take_slots(count);
+    return reserve_checked(texture, count);
+}
+
+inline std::span<QuadVertex> QuadBatch::reserve(const Texture& texture, int count) {
+    if ((texture.flags() & texture_flags::kSpecial) != 0)
+        return {};
+    return reserve(static_cast<GLuint>(texture.gl_name()), count);
+}
+
+inline std::span<QuadVertex> QuadBatch::take_slots(int count) {
+    QuadVertex* const slots = m_mapped + 4 * m_quads;
+    m_quads += count;
+    return {slots, static_cast<size_t>(4 * count)};
+}
 
 }  // namespace me

@@ -19,6 +19,26 @@ float draw(Xorshift128& random, const ParticleRange& range) {
 
 float turns_to_radians(float turns) { return 2.0f * std::numbers::pi_v<float> * turns; }
 
+// The texture a particle's quad is drawn with, or null when it draws none.
+const Texture* drawn_texture(const Particle& particle) {
+    const Sprite& drawn = drawn_sprite(particle);
+    return drawn.is_special_texture() ? nullptr : drawn.texture();
+}
+
+// The particle's sprite rectangle around its pivot, scaled by the particle's
+// scale, turned by its rotation and placed at its position.
+void write_particle_quad(std::span<QuadVertex> quad, const Particle& particle,
+                         const ParticleDescription& description) {
+    const Sprite& drawn = drawn_sprite(particle);
+    const float angle = turns_to_radians(particle.rotation);
+    const float c = std::cos(angle);
+    const float s = std::sin(angle);
+    const Matrix2d transform{c * particle.scale_x, s * particle.scale_x, -s * particle.scale_y,
+                             c * particle.scale_y, particle.x, particle.y};
+    write_quad(quad, transform, drawn.size(), drawn.pivot(), quad_uv(drawn.corners()),
+               pack_quad_color(particle_color(description, particle)));
+}
+
 }  // namespace
 
 const ClassRecord SceneEmitter::kClassRecord{"SceneEmitter", &Emitter2D::kClassRecord};
@@ -84,24 +104,38 @@ bool SceneEmitter::advance(Particle& particle, float dt) const {
     return true;
 }
 
+// Consecutive particles of one texture are reserved together, so that the
+// batch is asked once per run instead of once per particle. A run never
+// exceeds the batch's room, so batches fill and flush exactly where one
+// reserve per particle would flush them.
 void SceneEmitter::write_quads(QuadBatch& batch) const {
     if (!m_resource)
         return;
-    for (const Particle& particle : m_particles) {
-        const Sprite& drawn = drawn_sprite(particle);
-        if (drawn.texture() == nullptr || drawn.is_special_texture())
+    const ParticleDescription& description = m_resource->particle();
+    std::size_t next = 0;
+    while (next < m_particles.size()) {
+        const Texture* texture = drawn_texture(m_particles[next]);
+        if (texture == nullptr) {
+            ++next;
             continue;
-        const std::span<QuadVertex> quad = batch.reserve(*drawn.texture(), 1);
-        if (quad.empty())
+        }
+        const auto room = static_cast<std::size_t>(batch.room_for(static_cast<GLuint>(texture->gl_name())));
+        const std::size_t count = texture_run(next, *texture, room);
+        const std::span<QuadVertex> quads = batch.reserve(*texture, static_cast<int>(count));
+        if (quads.empty())
             return;
-        const float angle = turns_to_radians(particle.rotation);
-        const float c = std::cos(angle);
-        const float s = std::sin(angle);
-        const Matrix2d transform{c * particle.scale_x, s * particle.scale_x, -s * particle.scale_y,
-                                 c * particle.scale_y, particle.x, particle.y};
-        me::write_quad(quad, transform, drawn.size(), drawn.pivot(), quad_uv(drawn.corners()),
-                       pack_quad_color(particle_color(m_resource->particle(), particle)));
+        for (std::size_t i = 0; i < count; ++i)
+            write_particle_quad(quads.subspan(4 * i, 4), m_particles[next + i], description);
+        next += count;
     }
+}
+
+std::size_t SceneEmitter::texture_run(std::size_t first, const Texture& texture, std::size_t limit) const {
+    const std::size_t end = first + std::min(limit, m_particles.size() - first);
+    std::size_t last = first + 1;
+    while (last < end && drawn_texture(m_particles[last]) == &texture)
+        ++last;
+    return last - first;
 }
 
 }  // namespace me

@@ -9,6 +9,7 @@
 namespace me {
 
 class QuadBatch;
+class Texture;
 
 // The running emitter of a SceneObject: spawns the particles its resource
 // describes, moves them and writes one quad per particle.
@@ -41,6 +42,9 @@ private:
     void spawn(float world_x, float world_y);
     // False once the particle's life is over.
     bool advance(Particle& particle, float dt) const;
+    // How many particles from `first` on (at least that one, at most
+    // `limit`) are drawn with the texture.
+    std::size_t texture_run(std::size_t first, const Texture& texture, std::size_t limit) const;
 
     ResourceRef<SceneEmitterResource> m_resource;
     std::vector<Particle> m_particles;

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "resources/sprite.h"
-
 namespace me {
 
 void advance_particle_frame(Particle& particle, float dt) {
@@ -24,13 +22,6 @@ void advance_particle_frame(Particle& particle, float dt) {
         particle.frame_time -= duration;
         particle.frame = last ? 0 : particle.frame + 1;
     }
-}
-
-const Sprite& drawn_sprite(const Particle& particle) {
-    const Sprite& sprite = *particle.sprite;
-    if (sprite.is_animated() && particle.frame < sprite.frame_count() && sprite.frame(particle.frame).sprite)
-        return *sprite.frame(particle.frame).sprite.get();
-    return sprite;
 }
 
 }  // namespace me

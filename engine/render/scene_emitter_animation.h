@@ -1,6 +1,7 @@
 #pragma once
 
 #include "render/particle.h"
+#include "resources/sprite.h"
 
 namespace me {
 
@@ -9,7 +10,12 @@ namespace me {
 void advance_particle_frame(Particle& particle, float dt);
 
 // The sprite a particle shows now: its animation's current frame, or the
-// sprite itself.
-const Sprite& drawn_sprite(const Particle& particle);
+// sprite itself. Inline because writing quads asks it for every particle.
+inline const Sprite& drawn_sprite(const Particle& particle) {
+    const Sprite& sprite = *particle.sprite;
+    if (sprite.is_animated() && particle.frame < sprite.frame_count() && sprite.frame(particle.frame).sprite)
+        return *sprite.frame(particle.frame).sprite.get();
+    return sprite;
+}
 
 }  // namespace me

@@ -7,7 +7,6 @@
 #include "render/particle.h"
 #include "render/quad_batch_vertex.h"
 #include "resources/emitter_resource.h"
-#include "resources/sprite_geometry.h"
 
 namespace me {
 
@@ -24,9 +23,14 @@ std::array<float, N> run_value(const ParticleRun<std::array<float, N>>& run, flo
 
 // The particle's premultiplied colour now: its alpha faded by the alpha run,
 // tinted by the colour run, with the occlusion run thinning only the alpha.
-// The sprite's own colour plays no part.
-QuadColor particle_color(const ParticleDescription& description, const Particle& particle);
-
-QuadUv quad_uv(const TextureCorners& corners);
+// The sprite's own colour plays no part. Inline because every particle's
+// quad asks for it.
+inline QuadColor particle_color(const ParticleDescription& description, const Particle& particle) {
+    const float f = particle.age / particle.life;
+    const float alpha = particle.alpha * (description.alpha_run ? run_value(*description.alpha_run, f) : 1.0f);
+    const ParticleColor rgb = description.color_run ? run_value(*description.color_run, f) : ParticleColor{1, 1, 1};
+    const float occlusion = description.occlusion_run ? run_value(*description.occlusion_run, f) : 1.0f;
+    return {alpha * rgb[0], alpha * rgb[1], alpha * rgb[2], alpha * occlusion};
+}
 
 }  // namespace me

@@ -24,13 +24,6 @@ const Sprite* drawn_sprite(const Sprite& sprite) {
     return drawn;
 }
 
-Vec2 to_vec2(TexCoord coord) { return {coord.u, coord.v}; }
-
-QuadUv quad_uv(const TextureCorners& corners) {
-    return {to_vec2(corners.top_left), to_vec2(corners.top_right), to_vec2(corners.bottom_left),
-            to_vec2(corners.bottom_right)};
-}
-
 uint32_t drawn_color(const Sprite& sprite, QuadColor color) {
     const SpriteColor& own = sprite.color();
     return pack_quad_color(QuadColor{own.red, own.green, own.blue, own.alpha} * color);
