@@ -39,7 +39,13 @@ public:
         void* pointer = nullptr;
         if (!instance(index, T::kClassRecord, pointer, optional))
             return false;
-        object = static_cast<T*>(static_cast<typename T::Root*>(pointer));
+        auto* root = static_cast<typename T::Root*>(pointer);
+        // The tag says which script class the instance belongs to, not which
+        // native object was bound to it: a derived class that inherited its
+        // base's constructor holds a base object, which must not pass as T.
+        if (root != nullptr && !root->class_record().is_kind_of(T::kClassRecord))
+            return refuse(std::string("Expecting ") + T::kClassRecord.name);
+        object = static_cast<T*>(root);
         return true;
     }
 

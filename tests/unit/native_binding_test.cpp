@@ -91,6 +91,33 @@ constexpr MethodBinding kTracedMethods[] = {
 // of declaration.
 const NativeClassBinding g_traced_binding(TracedGameObject::kClassRecord, kTracedMethods);
 
+// A native Probe subclass bound without a constructor of its own: scripts
+// calling it run Probe's, which binds a plain Probe to the instance.
+class ExtendedProbe : public Probe {
+public:
+    static const ClassRecord kClassRecord;
+    const ClassRecord& class_record() const override { return kClassRecord; }
+
+    SQInteger extra = 99;
+};
+
+const ClassRecord ExtendedProbe::kClassRecord{"ExtendedProbe", &Probe::kClassRecord};
+
+SQInteger extended_probe_extra(HSQUIRRELVM vm) {
+    NativeArguments arguments(vm);
+    ExtendedProbe* probe = nullptr;
+    if (!arguments.instance(1, probe))
+        return arguments.fail();
+    sq_pushinteger(vm, probe->extra);
+    return 1;
+}
+
+constexpr MethodBinding kExtendedProbeMethods[] = {
+    {"extra", extended_probe_extra},
+};
+
+const NativeClassBinding g_extended_probe_binding(ExtendedProbe::kClassRecord, kExtendedProbeMethods);
+
 // Native functions that read one argument each and hand it back.
 SQInteger read_integer(HSQUIRRELVM vm) {
     NativeArguments arguments(vm);
@@ -240,6 +267,20 @@ TEST_F(NativeBindingTest, ScriptClassExtendingANativeClassPassesItsChecks) {
 TEST_F(NativeBindingTest, InstanceWhoseConstructorNeverRanIsRefused) {
     EXPECT_EQ(error_of("class Unbuilt extends Probe { constructor() {} } Unbuilt().get()"), "Expecting Probe");
     EXPECT_EQ(error_of("local p = Probe(); p.constructor()"), "the instance is already constructed");
+}
+
+TEST_F(NativeBindingTest, DerivedClassHoldingItsBasesObjectIsRefusedAsTheDerivedType) {
+    // Probe's own methods still work on the base object it holds...
+    EXPECT_EQ(evaluate_integer("local p = ExtendedProbe(); p.set(3); return p.get();"), 3);
+    // ...but it is no ExtendedProbe, so reading it as one must not reach its fields.
+    EXPECT_EQ(error_of("ExtendedProbe().extra()"), "Expecting ExtendedProbe");
+    const ScriptObject instance = pushed(new ExtendedProbe());
+    sq_pushroottable(vm());
+    sq_pushstring(vm(), "native_extended", -1);
+    sq_pushobject(vm(), instance.handle());
+    sq_newslot(vm(), -3, SQFalse);
+    sq_pop(vm(), 1);
+    EXPECT_EQ(evaluate_integer("return native_extended.extra();"), 99);
 }
 
 TEST_F(NativeBindingTest, ObjectCreatedInScriptDiesWithItsLastScriptReference) {
