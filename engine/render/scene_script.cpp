@@ -6,6 +6,7 @@
 #include "render/view2d.h"
 #include "render/view2d_viewport.h"
 #include "script/bind_class.h"
+#include "script/bound_setters.h"
 #include "script/native_class_arguments.h"
 #include "script/native_class_binding.h"
 
@@ -30,16 +31,6 @@ SQInteger render_2d(HSQUIRRELVM vm) {
     // Both exist from start-up to shutdown; scripts run only in between.
     if (g_render_device != nullptr && g_sprite_batch != nullptr)
         scene->render_2d(*g_render_device, *g_sprite_batch, current_screen_size().y);
-    return 0;
-}
-
-SQInteger update(HSQUIRRELVM vm) {
-    NativeArguments arguments(vm);
-    Scene* scene = nullptr;
-    SQFloat dt = 0.0f;
-    if (!arguments.instance(1, scene) || !arguments.floating(2, dt))
-        return arguments.fail();
-    scene->update(dt);
     return 0;
 }
 
@@ -71,7 +62,7 @@ constexpr MethodBinding kMethods[] = {
     {"constructor", construct_bound_object<Scene>, 1, "x"},
     {"render", render},
     {"render_2d", render_2d},
-    {"update", update},
+    {"update", set_float_method<Scene, &Scene::update>},
     {"set_view", set_view},
     {"sort_layer", sort_layer},
 };

@@ -1,6 +1,7 @@
 #include <array>
 
 #include "script/bind_class.h"
+#include "script/bound_setters.h"
 #include "script/entity2d.h"
 #include "script/native_class_arguments.h"
 #include "script/native_class_binding.h"
@@ -27,16 +28,6 @@ SQInteger get_position(HSQUIRRELVM vm) {
         return arguments.fail();
     push_float_array(vm, {node->x(), node->y()});
     return 1;
-}
-
-SQInteger set_rotation(HSQUIRRELVM vm) {
-    NativeArguments arguments(vm);
-    Entity2d* node = nullptr;
-    SQFloat turns = 0.0f;
-    if (!arguments.instance(1, node) || !arguments.floating(2, turns))
-        return arguments.fail();
-    node->set_rotation(turns);
-    return 0;
 }
 
 SQInteger get_rotation(HSQUIRRELVM vm) {
@@ -100,7 +91,7 @@ constexpr MethodBinding kMethods[] = {
     {"constructor", construct_bound_object<Entity2d>, 1, "x"},
     {"set_position", set_position},
     {"get_position", get_position},
-    {"set_rotation", set_rotation},
+    {"set_rotation", set_float_method<Entity2d, &Entity2d::set_rotation>},
     {"get_rotation", get_rotation},
     {"set_scale", set_scale},
     {"get_scale", get_scale},
