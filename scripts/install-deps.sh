@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="
-  build-essential cmake pkg-config git
+  build-essential cmake pkg-config git ccache
   libsdl2-dev libglew-dev libgl-dev libgl1-mesa-dri
   libpng-dev libjpeg-dev zlib1g-dev
   libtinyxml-dev libvorbis-dev libfreetype-dev
