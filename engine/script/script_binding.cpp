@@ -79,4 +79,19 @@ void bind_function(HSQUIRRELVM vm, SQInteger container_index, const char* name, 
     sq_settop(vm, top);
 }
 
+void bind_constants(HSQUIRRELVM vm, std::span<const ScriptConstant> constants) {
+    const SQInteger top = sq_gettop(vm);
+    sq_pushconsttable(vm);
+    sq_pushroottable(vm);
+    for (const SQInteger table : {top + 1, top + 2}) {
+        for (const ScriptConstant& constant : constants) {
+            sq_pushstring(vm, constant.name.data(), static_cast<SQInteger>(constant.name.size()));
+            sq_pushinteger(vm, constant.value);
+            if (SQ_FAILED(sq_newslot(vm, table, SQFalse)))
+                fail_binding("sq_newslot( v, top + 1, SQFalse )");
+        }
+    }
+    sq_settop(vm, top);
+}
+
 }  // namespace me

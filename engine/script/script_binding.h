@@ -2,6 +2,10 @@
 
 #include <squirrel.h>
 
+#include <span>
+
+#include "app/key_codes.h"
+
 namespace me {
 
 // A table in the root table (such as System), created at VM set-up before
@@ -51,5 +55,9 @@ void run_script_bindings(HSQUIRRELVM vm);
 // the VM's binding interface is fatal.
 void bind_function(HSQUIRRELVM vm, SQInteger container_index, const char* name, SQFUNCTION function,
                    SQInteger parameter_count = 0, const char* type_mask = nullptr);
+
+// Adds each constant both as a compile-time constant and as a root-table slot,
+// so NAME and ::NAME both work.
+void bind_constants(HSQUIRRELVM vm, std::span<const ScriptConstant> constants);
 
 }  // namespace me
