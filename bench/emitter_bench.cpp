@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "app/components_resource_list.h"
-#include "render/quad_batch.h"
-#include "render/render_device.h"
-#include "render/scene_emitter.h"
+#include "resources/resource_list.h"
+#include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
+#include "scene/scene_emitter.h"
 #include "resources/emitter_resource.h"
 #include "resources/resource_registry.h"
 

@@ -4,8 +4,8 @@
 #include <random>
 #include <vector>
 
-#include "world/fixed.h"
-#include "world/fixed_vec2.h"
+#include "core/fixed.h"
+#include "core/fixed_vec2.h"
 
 namespace {
 

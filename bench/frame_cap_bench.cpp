@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/clock.h"
-#include "app/frame_pacer.h"
+#include "core/clock.h"
+#include "core/frame_pacer.h"
 #include "script/script_root.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "resources/jpeg_decoder.h"
-#include "resources/png_decoder.h"
-#include "resources/png_writer.h"
+#include "image/jpeg_decoder.h"
+#include "image/png_decoder.h"
+#include "image/png_writer.h"
 
 namespace {
 

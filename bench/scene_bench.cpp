@@ -3,12 +3,12 @@
 // (client memory; no GL context, so the figure is the CPU side only).
 #include <benchmark/benchmark.h>
 
-#include "render/quad_batch.h"
-#include "render/render_device.h"
-#include "render/scene.h"
-#include "render/scene_object.h"
-#include "render/view2d.h"
-#include "resources/resource_ref.h"
+#include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
+#include "scene/scene.h"
+#include "scene/scene_object.h"
+#include "scene/view2d.h"
+#include "core/resource_ref.h"
 #include "resources/sprite.h"
 #include "resources/texture.h"
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "render/quad_batch.h"
+#include "gpu/quad_batch.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ constexpr int kSpritesPerTextureRun = 64;
 struct SpriteInstance {
     GLuint texture = 0;
     me::Matrix2d transform;
-    me::QuadColor color;
+    me::Color color;
 };
 
 std::vector<SpriteInstance> frame_of_sprites(int texture_count) {
@@ -36,7 +36,7 @@ std::vector<SpriteInstance> frame_of_sprites(int texture_count) {
         const auto texture = static_cast<GLuint>(1 + (i / kSpritesPerTextureRun) % texture_count);
         const float turn = next();
         sprites.push_back({texture, me::Matrix2d{1 - turn, turn, -turn, 1 - turn, next() * 1920, next() * 1080},
-                           me::QuadColor{next(), next(), next(), 1.0f}});
+                           me::Color{next(), next(), next(), 1.0f}});
     }
     return sprites;
 }
@@ -47,7 +47,7 @@ void submit_sprites(benchmark::State& state, int texture_count) {
     batch.create_buffers();
     const std::vector<SpriteInstance> sprites = frame_of_sprites(texture_count);
     const me::QuadUv uv{{0.0f, 0.0f}, {0.5f, 0.0f}, {0.0f, 0.5f}, {0.5f, 0.5f}};
-    const me::QuadColor sprite_color{1.0f, 0.5f, 1.0f, 1.0f};
+    const me::Color sprite_color{1.0f, 0.5f, 1.0f, 1.0f};
     for (auto _ : state) {
         for (const SpriteInstance& sprite : sprites) {
             const std::span<me::QuadVertex> quad = batch.reserve(sprite.texture, 1);

@@ -8,10 +8,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/components_render_device.h"
-#include "render/render_device.h"
-#include "render/texture_upload.h"
-#include "resources/texture_flags.h"
+#include "gpu/render_device.h"
+#include "gpu/texture_upload.h"
+#include "gpu/texture_flags.h"
 
 namespace {
 

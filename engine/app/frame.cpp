@@ -4,14 +4,14 @@
 
 #include <utility>
 
-#include "app/application.h"
-#include "app/builtin_cvars.h"
-#include "app/components_audio_system.h"
-#include "app/components_connection_manager.h"
-#include "app/components_game_controllers.h"
-#include "app/components_main_window.h"
-#include "app/components_platform_services.h"
-#include "app/components_render_device.h"
+#include "core/application.h"
+#include "core/builtin_cvars.h"
+#include "audio/audio_system.h"
+#include "network/connection_manager.h"
+#include "app/game_controllers.h"
+#include "app/main_window.h"
+#include "platform/platform_services.h"
+#include "gpu/render_device.h"
 #include "platform/platform_client.h"
 #include "script/root_callbacks.h"
 #include "script/script_host.h"
@@ -23,7 +23,7 @@ namespace {
 
 void pace_and_measure() {
     Application& app = *g_application;
-    const float cap = app.is_active() ? cvars::maximum_fps.float_value() : cvars::inactive_fps.float_value();
+    const float cap = is_application_active() ? cvars::maximum_fps.float_value() : cvars::inactive_fps.float_value();
     g_script_root->frame_dt =
         app.frame_pacer.wait_and_measure(cap, cvars::maximum_frame_duration.float_value(), g_script_root->fps_window);
 }
@@ -43,7 +43,7 @@ void drain_events() {
 }
 
 void release_keys_without_focus() {
-    if (g_application->is_active())
+    if (is_application_active())
         return;
     for (const int code : g_application->release_held_keys())
         call_root_callback(root_names::key_up, {static_cast<SQInteger>(code)});

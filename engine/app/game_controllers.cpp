@@ -1,14 +1,16 @@
 #include "app/game_controllers.h"
 
-#include "app/application.h"
-#include "app/builtin_cvars.h"
+#include "core/application.h"
+#include "core/builtin_cvars.h"
 #include "app/game_controllers_deadzone.h"
 #include "app/input_events.h"
 #include "app/joystick_enumeration.h"
-#include "app/log.h"
+#include "core/log.h"
 #include "app/main_window.h"
 
 namespace me {
+
+GameControllers* g_game_controllers = nullptr;
 
 namespace {
 

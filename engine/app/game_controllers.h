@@ -54,4 +54,7 @@ private:
 
 extern GameControllers* g_game_controllers;
 
+// The process-wide controller slots.
+extern GameControllers* g_game_controllers;
+
 }  // namespace me

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "app/key_codes.h"
+#include "core/key_codes.h"
 
 namespace me {
 

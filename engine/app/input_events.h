@@ -2,7 +2,7 @@
 
 #include <SDL.h>
 
-#include "app/application.h"
+#include "core/application.h"
 #include "app/input_events_listener.h"
 
 namespace me {

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "app/key_codes.h"
+#include "core/key_codes.h"
 
 namespace me {
 

@@ -1,6 +1,6 @@
 #include "app/key_states.h"
 
-#include "app/application.h"
+#include "core/application.h"
 
 namespace me {
 

@@ -1,13 +1,16 @@
 #include "app/main_window.h"
+#include "script/root_callbacks.h"
 
 #include <string>
 
-#include "app/application.h"
-#include "app/builtin_cvars.h"
-#include "app/log.h"
+#include "core/application.h"
+#include "core/builtin_cvars.h"
+#include "core/log.h"
 #include "app/main_window_libraries.h"
 
 namespace me {
+
+MainWindow* g_main_window = nullptr;
 
 namespace {
 
@@ -128,7 +131,7 @@ void MainWindow::on_resized(int32_t width, int32_t height) {
     log_info(format_message("SDL window resized to: %1x%2 (drawable %3x%4)", width, height, m_drawable.width,
                             m_drawable.height));
     if (g_application != nullptr)
-        g_application->on_resolution_changed(false);
+        on_resolution_changed(*g_application, false);
 }
 
 void MainWindow::read_drawable_size() { SDL_GL_GetDrawableSize(m_window, &m_drawable.width, &m_drawable.height); }
@@ -136,6 +139,22 @@ void MainWindow::read_drawable_size() { SDL_GL_GetDrawableSize(m_window, &m_draw
 void MainWindow::swap() {
     if (has_gl_context())
         SDL_GL_SwapWindow(m_window);
+}
+
+bool is_application_active() {
+    if (g_main_window == nullptr)
+        return false;
+    const uint32_t flags = g_main_window->flags();
+    return (flags & SDL_WINDOW_INPUT_FOCUS) != 0 && (flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0;
+}
+
+void on_resolution_changed(Application& application, bool quiet) {
+    if (g_main_window != nullptr) {
+        application.screen_width = g_main_window->drawable_width();
+        application.screen_height = g_main_window->drawable_height();
+    }
+    if (!quiet)
+        call_root_callback(root_names::screen_resolution_changed);
 }
 
 }  // namespace me

@@ -11,6 +11,8 @@
 
 namespace me {
 
+class Application;
+
 // The SDL window with its OpenGL context. Either may be missing (no display,
 // no OpenGL): the engine then runs without drawing, and everything that would
 // draw or present asks has_gl_context() first.
@@ -84,5 +86,15 @@ extern MainWindow* g_main_window;
 // The desktop resolution of a display; logs the failure and falls back to
 // MainWindow::kFallbackResolution.
 Resolution desktop_resolution(int display_index);
+
+// The one main window; null before start-up and after teardown.
+extern MainWindow* g_main_window;
+
+// The main window exists, has input focus and is neither hidden nor
+// minimized.
+bool is_application_active();
+// Copies the main window's drawable size into the application's screen size;
+// unless quiet, tells the script.
+void on_resolution_changed(Application& application, bool quiet);
 
 }  // namespace me

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "app/main_window.h"
 
 namespace me {

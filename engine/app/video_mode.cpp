@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/builtin_cvars.h"
+#include "core/builtin_cvars.h"
 
 namespace me {
 

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
-#include "app/builtin_cvars.h"
-#include "app/cvar_registry.h"
+#include "core/builtin_cvars.h"
+#include "core/cvar_registry.h"
 
 namespace me {
+
+AudioSystem* g_audio_system = nullptr;
 
 namespace {
 

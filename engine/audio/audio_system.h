@@ -57,4 +57,7 @@ private:
     int32_t m_music_category = kNoMusicCategory;
 };
 
+// The process-wide audio system.
+extern AudioSystem* g_audio_system;
+
 }  // namespace me

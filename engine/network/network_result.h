@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "app/key_codes.h"
+#include "core/key_codes.h"
 
 namespace me {
 

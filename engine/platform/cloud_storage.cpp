@@ -2,8 +2,8 @@
 
 #include <sys/stat.h>
 
-#include "app/log.h"
-#include "app/paths.h"
+#include "core/log.h"
+#include "core/paths.h"
 
 namespace me::platform {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/std_file.h"
+#include "core/std_file.h"
 
 namespace me::platform {
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <limits>
 
-#include "app/cvar_default.h"
-#include "app/log.h"
-#include "app/paths.h"
+#include "core/cvar_default.h"
+#include "core/log.h"
+#include "core/paths.h"
 #include "platform/web_page.h"
 
 namespace me::platform {

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/log.h"
-#include "app/paths.h"
-#include "app/std_file.h"
+#include "core/log.h"
+#include "core/paths.h"
+#include "core/std_file.h"
 
 namespace me::platform {
 namespace {

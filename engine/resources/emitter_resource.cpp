@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "resources/emitter_resource_particle.h"
 #include "resources/emitter_resource_values.h"
 #include "resources/resource_class.h"

@@ -7,7 +7,7 @@
 
 #include "resources/emitter_resource_ranges.h"
 #include "resources/resource_object.h"
-#include "resources/resource_ref.h"
+#include "core/resource_ref.h"
 
 namespace me {
 

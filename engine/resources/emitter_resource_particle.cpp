@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "resources/emitter_resource_values.h"
 #include "resources/resource_def_reader.h"
 #include "resources/resource_registry.h"

@@ -159,7 +159,7 @@ std::optional<std::array<float, 3>> script_rgb(HSQUIRRELVM vm, const ScriptObjec
     if (!numbers)
         return std::nullopt;
     std::copy(numbers->begin(), numbers->end(), components.begin());
-    const SpriteColor color = premultiplied_color(components);
+    const Color color = premultiplied_color(components);
     return std::array<float, 3>{color.red, color.green, color.blue};
 }
 

@@ -2,10 +2,9 @@
 
 #include <optional>
 
-#include "app/log.h"
-#include "app/std_file.h"
-#include "render/text_drawing.h"
-#include "render/text_layout_palette.h"
+#include "core/log.h"
+#include "core/std_file.h"
+#include "resources/text_layout_palette.h"
 #include "resources/font_descriptor.h"
 #include "resources/font_load_report.h"
 #include "resources/font_texture_name.h"
@@ -58,11 +57,6 @@ bool Font::read_descriptor(const std::string& descriptor_path) {
 void Font::layout(std::u16string_view text, float wrap_width, TextAlignment alignment, float scale,
                   TextMesh& mesh) const {
     layout_text(text, m_data, wrap_width, alignment, scale, application_text_palette(), mesh);
-}
-
-void Font::draw(QuadBatch& batch, const TextMesh& mesh, const Matrix2d& transform, QuadColor color) const {
-    if (m_texture)
-        draw_text_mesh(batch, mesh, *m_texture.get(), transform, color);
 }
 
 ResourceRef<Font> load_font(const std::string& name) { return load_resource_as<Font>(resource_types::font, name); }

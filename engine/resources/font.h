@@ -3,13 +3,11 @@
 #include <string>
 #include <string_view>
 
-#include "render/quad_batch.h"
-#include "render/text_layout.h"
+#include "resources/text_layout.h"
 #include "resources/font_data.h"
 #include "resources/resource_object.h"
-#include "resources/resource_ref.h"
+#include "core/resource_ref.h"
 #include "resources/texture.h"
-#include "script/entity2d.h"
 
 namespace me {
 
@@ -33,8 +31,6 @@ public:
     // System.set_text_color; see layout_text for wrapping and alignment.
     void layout(std::u16string_view text, float wrap_width, TextAlignment alignment, float scale,
                 TextMesh& mesh) const;
-    // Writes laid-out text with this font's texture into the batch.
-    void draw(QuadBatch& batch, const TextMesh& mesh, const Matrix2d& transform, QuadColor color = {}) const;
 
 private:
     bool load_texture_of(const std::string& descriptor_path);

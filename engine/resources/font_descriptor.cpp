@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <utility>
 
-#include "app/log_format.h"
+#include "core/log_format.h"
 #include "resources/font_descriptor_line.h"
-#include "resources/image.h"
+#include "image/image.h"
 
 namespace me {
 

@@ -1,7 +1,7 @@
 #include "resources/font_load_report.h"
 
-#include "app/log.h"
-#include "app/log_format.h"
+#include "core/log.h"
+#include "core/log_format.h"
 
 namespace me {
 

@@ -1,8 +1,10 @@
-#include "app/components_resource_list.h"
+#include "resources/resource_list.h"
 
 #include "resources/resource_object.h"
 
 namespace me {
+
+ResourceList* g_resource_list = nullptr;
 
 void ResourceList::hold(ResourceObject* resource) {
     resource->acquire();

@@ -1,6 +1,6 @@
 #include "resources/resource_object.h"
 
-#include "app/log.h"
+#include "core/log.h"
 #include "resources/resource_def_reader.h"
 
 namespace me {

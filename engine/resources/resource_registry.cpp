@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/components_resource_list.h"
-#include "app/log.h"
+#include "resources/resource_list.h"
+#include "core/log.h"
 #include "resources/resource_class.h"
 #include "resources/resource_def_reader.h"
 #include "script/bind_class.h"

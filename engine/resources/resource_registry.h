@@ -6,7 +6,7 @@
 #include <string>
 
 #include "resources/resource_object.h"
-#include "resources/resource_ref.h"
+#include "core/resource_ref.h"
 #include "resources/resource_type.h"
 
 namespace me {

@@ -1,7 +1,7 @@
 #include "resources/sprite.h"
 
-#include "app/application.h"
-#include "app/random.h"
+#include "core/application.h"
+#include "core/random.h"
 #include "resources/resource_class.h"
 #include "resources/resource_registry.h"
 #include "resources/sprite_builder.h"

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "resources/frame_finder.h"
+#include "image/frame_finder.h"
 #include "resources/resource_object.h"
-#include "resources/resource_ref.h"
-#include "resources/sprite_geometry.h"
+#include "core/resource_ref.h"
+#include "gpu/sprite_geometry.h"
 #include "resources/texture.h"
-#include "world/float_vector.h"
+#include "core/float_vector.h"
 
 namespace me {
 
@@ -61,7 +61,7 @@ public:
     const SpriteBorder& border() const { return m_border; }
     bool has_border() const { return m_has_border; }
 
-    const SpriteColor& color() const { return m_color; }
+    const Color& color() const { return m_color; }
     // The colour's components scaled to bytes (rounded, clamped to 0..255):
     // red in bits 0-7, green 8-15, blue 16-23, alpha 24-31, so that on the
     // little-endian hosts the engine runs on its bytes lie in memory as
@@ -109,7 +109,7 @@ private:
     bool m_has_border = false;
     bool m_loop = false;
     bool m_special_texture = false;
-    SpriteColor m_color;
+    Color m_color;
     uint32_t m_packed_color = 0xffffffffu;
     std::vector<CollisionCircle> m_collision_circles;
     std::vector<CollisionRect> m_collision_rects;

@@ -4,9 +4,9 @@
 #include <optional>
 #include <vector>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "resources/sprite_color.h"
-#include "resources/texture_flags.h"
+#include "gpu/texture_flags.h"
 
 namespace me {
 

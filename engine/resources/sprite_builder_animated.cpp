@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "resources/sprite_builder.h"
 #include "resources/sprite_shape.h"
 

@@ -2,10 +2,10 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "resources/sprite_builder.h"
 #include "resources/sprite_flip.h"
-#include "resources/texture_flags.h"
+#include "gpu/texture_flags.h"
 
 namespace me {
 

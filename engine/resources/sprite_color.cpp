@@ -16,13 +16,13 @@ uint32_t to_byte(float component) {
 
 }  // namespace
 
-SpriteColor premultiplied_color(const std::array<float, 5>& values) {
+Color premultiplied_color(const std::array<float, 5>& values) {
     const float intensity = values[3] / 255.0f;
     return {values[0] / 255.0f * intensity, values[1] / 255.0f * intensity, values[2] / 255.0f * intensity,
             values[4] / 255.0f * intensity};
 }
 
-uint32_t pack_color(const SpriteColor& color) {
+uint32_t pack_color(const Color& color) {
     return to_byte(color.red) | to_byte(color.green) << 8 | to_byte(color.blue) << 16 | to_byte(color.alpha) << 24;
 }
 

@@ -1,7 +1,7 @@
 #include "resources/sprite.h"
 #include "resources/sprite_color.h"
 #include "resources/sprite_shape.h"
-#include "resources/texture_flags.h"
+#include "gpu/texture_flags.h"
 
 namespace me {
 

@@ -2,20 +2,54 @@
 
 #include <string>
 
-#include "app/log.h"
-#include "app/std_file.h"
-#include "render/texture_upload.h"
-#include "resources/dds_file.h"
-#include "resources/image_texture_source.h"
+#include "core/log.h"
+#include "core/std_file.h"
+#include "gpu/texture_upload.h"
+#include "image/dds_file.h"
+#include "image/image_texture_source.h"
 #include "resources/resource_class.h"
 #include "resources/resource_def_reader.h"
 #include "resources/resource_registry.h"
-#include "resources/texture_dynamic_size.h"
-#include "resources/texture_flags.h"
+#include "script/bind_class.h"
+#include "gpu/texture_dynamic_size.h"
+#include "gpu/texture_flags.h"
 
 namespace me {
 
 namespace {
+
+// Sets the key and value just pushed in the table below them.
+void set_slot(HSQUIRRELVM vm) {
+    if (SQ_FAILED(sq_newslot(vm, -3, SQFalse)))
+        fail_binding_call("sq_rawset( v, top + 1 )");
+}
+
+// { dynamic = true, clampuv = true, width = 1024, height = 1024,
+//   image_width = 1024, image_height = 1024, format = "rgba" }; null without a
+// resource registry.
+ScriptObject target_texture_def() {
+    HSQUIRRELVM vm = resource_vm();
+    if (vm == nullptr)
+        return {};
+    const SQInteger top = sq_gettop(vm);
+    sq_newtable(vm);
+    for (const char* flag : {"dynamic", "clampuv"}) {
+        sq_pushstring(vm, flag, -1);
+        sq_pushbool(vm, SQTrue);
+        set_slot(vm);
+    }
+    for (const char* size : {"width", "height", "image_width", "image_height"}) {
+        sq_pushstring(vm, size, -1);
+        sq_pushinteger(vm, RenderTarget::kTextureSize);
+        set_slot(vm);
+    }
+    sq_pushstring(vm, "format", -1);
+    sq_pushstring(vm, "rgba", -1);
+    set_slot(vm);
+    ScriptObject def(vm, -1);
+    sq_settop(vm, top);
+    return def;
+}
 
 constexpr uint32_t kSpecialFlags = texture_flags::kPremultiplyAlpha | texture_flags::kClampUv;
 
@@ -189,5 +223,17 @@ ResourceRef<Texture> load_texture_from_def(const ScriptObject& value) {
     const ResourceRef<ResourceObject> loaded = load_resource_from_def(resource_types::texture, value);
     return ResourceRef<Texture>(dynamic_cast<Texture*>(loaded.get()));
 }
+
+std::unique_ptr<RenderTarget> make_texture_target(RenderDevice& device) {
+    const ResourceRef<Texture> texture = load_texture_from_def(target_texture_def());
+    const GLuint name = texture ? static_cast<GLuint>(texture->gl_name()) : 0;
+    return RenderTarget::make_texture(device.gl(), ResourceRef<EngineObject>(texture.get()), name);
+}
+
+Texture* target_texture(const RenderTarget& target) {
+    EngineObject* owner = target.texture_owner();
+    return owner != nullptr && owner->is_kind_of(Texture::kClassRecord) ? static_cast<Texture*>(owner) : nullptr;
+}
+
 
 }  // namespace me

@@ -1,15 +1,20 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "resources/frame_finder.h"
-#include "resources/image.h"
+#include "image/frame_finder.h"
+#include "image/image.h"
 #include "resources/resource_object.h"
-#include "resources/resource_ref.h"
+#include "core/resource_ref.h"
+#include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
+#include "gpu/render_target.h"
 #include "resources/texture_def.h"
-#include "resources/texture_flags.h"
+#include "gpu/texture_flags.h"
 
 namespace me {
 
@@ -66,8 +71,23 @@ private:
     Image m_pending_pixels;
 };
 
+// Quads drawn with the texture from the batch (see QuadBatch::reserve); none
+// for the special textures, which draw nothing.
+inline std::span<QuadVertex> reserve_quads(QuadBatch& batch, const Texture& texture, int count) {
+    if (texture.is_special())
+        return {};
+    return batch.reserve(static_cast<GLuint>(texture.gl_name()), count);
+}
+
 // A texture by name, or from a value that is a name or an inline def.
 ResourceRef<Texture> load_texture(const std::string& name);
 ResourceRef<Texture> load_texture_from_def(const ScriptObject& value);
+
+// A render target drawing into a 1024 x 1024 RGBA dynamic texture with clamped
+// coordinates, made from an inline texture def; without a resource registry
+// or a context it has no texture and no GL name.
+std::unique_ptr<RenderTarget> make_texture_target(RenderDevice& device);
+// The texture a texture target draws into; null for a render buffer.
+Texture* target_texture(const RenderTarget& target);
 
 }  // namespace me

@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "resources/image_texture_source.h"
+#include "gpu/texture_dynamic_size.h"
+#include "image/image_texture_source.h"
+#include "resources/resource_def_reader.h"
 #include "script/script_object.h"
 
 namespace me {
@@ -27,5 +29,9 @@ std::optional<TextureDef> read_texture_def(HSQUIRRELVM vm, const ScriptObject& d
 
 // The frame keys of a def, with their warnings.
 void read_texture_frame_keys(HSQUIRRELVM vm, const ScriptObject& def, ImageTextureOptions& options);
+
+// The size and format of a dynamic texture: null, after logging why, when a
+// size or the format is invalid.
+std::optional<DynamicTextureSize> read_dynamic_texture_size(const DefReader& def);
 
 }  // namespace me

@@ -1,8 +1,8 @@
 #include <cstring>
 
-#include "app/fatal_error.h"
-#include "app/log.h"
-#include "app/message_box.h"
+#include "core/fatal_error.h"
+#include "core/log.h"
+#include "core/message_box.h"
 #include "script/script_host.h"
 
 namespace me {

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "script/native_class_arguments.h"
-#include "world/float_vector.h"
+#include "core/float_vector.h"
 
 namespace me {
 

@@ -1,6 +1,6 @@
 #include "script/game_object.h"
 
-#include "app/log.h"
+#include "core/log.h"
 
 namespace me {
 

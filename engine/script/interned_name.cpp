@@ -1,6 +1,6 @@
 #include "script/interned_name.h"
 
-#include "app/log.h"
+#include "core/log.h"
 
 namespace me {
 

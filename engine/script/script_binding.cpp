@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/fatal_error.h"
-#include "app/log.h"
+#include "core/fatal_error.h"
+#include "core/log.h"
 #include "script/native_class_binding.h"
 
 namespace me {

@@ -4,7 +4,7 @@
 
 #include <span>
 
-#include "app/key_codes.h"
+#include "core/key_codes.h"
 
 namespace me {
 

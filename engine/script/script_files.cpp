@@ -2,8 +2,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/log.h"
-#include "app/std_file.h"
+#include "core/log.h"
+#include "core/std_file.h"
 #include "script/script_host.h"
 
 namespace me {

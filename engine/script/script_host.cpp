@@ -1,9 +1,8 @@
 #include "script/script_host.h"
 
-#include "app/fatal_error.h"
-#include "app/log.h"
-#include "app/message_box.h"
-#include "resources/resource_registry.h"
+#include "core/fatal_error.h"
+#include "core/log.h"
+#include "core/message_box.h"
 #include "script/script_root.h"
 
 namespace me {
@@ -15,8 +14,6 @@ ScriptHost::ScriptHost() { g_script_host = this; }
 ScriptHost::~ScriptHost() {
     if (g_log != nullptr)
         g_log->set_call_stack_source(nullptr);
-    if (m_vm != nullptr && resource_vm() == m_vm)
-        stop_resource_registry();
     if (m_vm != nullptr)
         sq_close(m_vm);
     if (g_script_host == this)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/frame_pacer.h"
+
 #include <vector>
 
 #include "script/interned_name.h"
@@ -8,16 +10,6 @@
 
 namespace me {
 
-// Frames per second over windows of at least half a second of unclamped time.
-struct FpsWindow {
-    static constexpr float kWindowSeconds = 0.5f;
-
-    void add_frame(float seconds);
-
-    float frames = 0.0f;
-    float time = 0.0f;
-    float fps = 0.0f;
-};
 
 struct DeferredRootCall {
     const InternedName* name;

@@ -7,8 +7,8 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "app/fatal_error.h"
-#include "app/log.h"
+#include "core/fatal_error.h"
+#include "core/log.h"
 #include "script/script_binding.h"
 #include "script/script_host.h"
 

@@ -5,13 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/application.h"
-#include "app/fatal_error.h"
-#include "app/log.h"
-#include "platform/web_page.h"
+#include "core/application.h"
+#include "core/fatal_error.h"
+#include "core/log.h"
 #include "script/native_class_arguments.h"
 #include "script/system_function_table.h"
-#include "script/system_url_encoding.h"
 
 namespace me {
 
@@ -38,27 +36,6 @@ std::string concatenated_arguments(HSQUIRRELVM vm) {
     return text;
 }
 
-SQInteger open_url(HSQUIRRELVM vm) {
-    NativeArguments arguments(vm);
-    const SQChar* url = nullptr;
-    if (!arguments.string(2, url))
-        return arguments.fail();
-    const bool opened = platform::open_web_page(url);
-    if (!opened)
-        log_error(format_message("Failed to open url %1.", url));
-    sq_pushbool(vm, opened);
-    return 1;
-}
-
-SQInteger encode_for_url(HSQUIRRELVM vm) {
-    NativeArguments arguments(vm);
-    const SQChar* text = nullptr;
-    if (!arguments.string(2, text))
-        return arguments.fail();
-    push_text(vm, url_encoded(std::string_view(text, static_cast<size_t>(sq_getsize(vm, 2)))));
-    return 1;
-}
-
 SQInteger get_clipboard_text(HSQUIRRELVM vm) {
     char* clipboard = SDL_HasClipboardText() ? SDL_GetClipboardText() : nullptr;
     push_text(vm, clipboard != nullptr ? clipboard : "");
@@ -76,7 +53,7 @@ SQInteger set_text_color(HSQUIRRELVM vm) {
         return sq_throwerror(vm, format_message("Invalid text color index %1.", index).c_str());
     if (g_application != nullptr)
         g_application->text_colors[static_cast<size_t>(index)] =
-            TextColor{color[0] / kColorScale, color[1] / kColorScale, color[2] / kColorScale, color[3] / kColorScale};
+            Color{color[0] / kColorScale, color[1] / kColorScale, color[2] / kColorScale, color[3] / kColorScale};
     return 0;
 }
 
@@ -116,8 +93,6 @@ SQInteger string_to_float(HSQUIRRELVM vm) {
 }
 
 constexpr MethodBinding kFunctions[] = {
-    {"open_url", open_url},
-    {"encode_for_url", encode_for_url},
     {"get_clipboard_text", get_clipboard_text},
     {"set_text_color", set_text_color},
     {"message", write_log_line<log_info>},

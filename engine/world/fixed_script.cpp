@@ -5,8 +5,8 @@
 
 #include "script/bind_class.h"
 #include "script/native_class_arguments.h"
-#include "world/fixed.h"
-#include "world/fixed_vec2.h"
+#include "core/fixed.h"
+#include "core/fixed_vec2.h"
 
 namespace me {
 

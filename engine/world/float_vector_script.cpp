@@ -7,7 +7,7 @@
 #include "script/bind_class.h"
 #include "script/native_class_arguments.h"
 #include "script/script_push.h"
-#include "world/float_vector.h"
+#include "core/float_vector.h"
 
 namespace me {
 

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <vector>
 
-#include "resources/png_decoder.h"
+#include "image/png_decoder.h"
 
 int main(int argc, char** argv) {
     if (argc != 4) {

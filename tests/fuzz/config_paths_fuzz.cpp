@@ -12,8 +12,8 @@
 #include <string_view>
 #include <unistd.h>
 
-#include "app/cvar_registry.h"
-#include "app/paths.h"
+#include "core/cvar_registry.h"
+#include "core/paths.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <span>
 
-#include "resources/dds_file.h"
-#include "resources/jpeg_decoder.h"
-#include "resources/png_decoder.h"
+#include "image/dds_file.h"
+#include "image/jpeg_decoder.h"
+#include "image/png_decoder.h"
 
 namespace {
 

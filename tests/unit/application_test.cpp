@@ -1,4 +1,4 @@
-#include "app/application.h"
+#include "core/application.h"
 
 #include <gtest/gtest.h>
 
@@ -12,18 +12,18 @@
 
 #include <SDL.h>
 
-#include "app/builtin_cvars.h"
-#include "app/components_audio_system.h"
-#include "app/components_connection_manager.h"
-#include "app/components_game_controllers.h"
-#include "app/components_main_window.h"
-#include "app/components_platform_services.h"
-#include "app/components_render_device.h"
-#include "app/cvar_registry.h"
-#include "app/fatal_error.h"
+#include "core/builtin_cvars.h"
+#include "audio/audio_system.h"
+#include "network/connection_manager.h"
+#include "app/game_controllers.h"
+#include "app/main_window.h"
+#include "platform/platform_services.h"
+#include "gpu/render_device.h"
+#include "core/cvar_registry.h"
+#include "core/fatal_error.h"
 #include "app/frame.h"
-#include "app/frame_pacer.h"
-#include "app/message_box.h"
+#include "core/frame_pacer.h"
+#include "core/message_box.h"
 #include "script/interned_name.h"
 #include "script/root_callbacks.h"
 #include "script/script_host.h"
@@ -40,7 +40,7 @@ TEST(ApplicationTest, ConstructionSetsTheDocumentedInitialState) {
     ASSERT_EQ(app.key_states.size(), 213u);
     for (uint8_t state : app.key_states)
         EXPECT_EQ(state, 0);
-    for (const TextColor& color : app.text_colors) {
+    for (const Color& color : app.text_colors) {
         EXPECT_EQ(color.red, 1.0f);
         EXPECT_EQ(color.alpha, 1.0f);
     }
@@ -72,7 +72,7 @@ TEST(ApplicationTest, ConstructionSeedsTheGeneratorFromTheClock) {
 
 TEST(ApplicationTest, WithoutAWindowTheApplicationIsNotActive) {
     Application app;
-    EXPECT_FALSE(app.is_active());
+    EXPECT_FALSE(is_application_active());
 }
 
 TEST(ApplicationTest, RequestQuitSetsTheFlag) {
@@ -441,10 +441,10 @@ TEST_F(FrameTest, TheStartUpFrameRendersWithPreinitRender) {
 
 TEST_F(FrameTest, AResolutionChangeTellsTheRootUnlessQuiet) {
     m_app.screen_width = -1;
-    m_app.on_resolution_changed(true);
+    on_resolution_changed(m_app, true);
     EXPECT_EQ(m_app.screen_width, m_window.drawable_width());
     EXPECT_EQ(trace(), "");
-    m_app.on_resolution_changed(false);
+    on_resolution_changed(m_app, false);
     EXPECT_EQ(trace(), "screen_resolution_changed;");
 }
 

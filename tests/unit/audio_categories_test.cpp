@@ -3,8 +3,8 @@
 #include <string>
 #include <utility>
 
-#include "app/components_audio_system.h"
-#include "app/cvar.h"
+#include "audio/audio_system.h"
+#include "core/cvar.h"
 #include "binding_test_vm.h"
 
 namespace me {

@@ -8,9 +8,10 @@
 #include <string>
 #include <utility>
 
-#include "app/application.h"
+#include "core/application.h"
 #include "app/game_controllers.h"
 #include "app/main_window.h"
+#include "resources/resource_registry.h"
 #include "script/class_record.h"
 #include "script/script_host.h"
 #include "script/script_object.h"
@@ -34,9 +35,11 @@ protected:
         g_script_root = &m_root;
         m_host = std::make_unique<ScriptHost>();
         m_host->create_vm();
+        start_resource_registry(m_host->vm());
     }
 
     void TearDown() override {
+        stop_resource_registry();
         m_host.reset();
         g_script_root = nullptr;
         m_application.reset();

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
+#include "core/command_line.h"
 
 namespace me {
 namespace {

@@ -1,8 +1,8 @@
 #include <climits>
 
-#include "app/builtin_cvars.h"
-#include "app/cvar_default.h"
-#include "app/paths.h"
+#include "core/builtin_cvars.h"
+#include "core/cvar_default.h"
+#include "core/paths.h"
 #include "spine_test_environment.h"
 
 namespace me {

@@ -1,4 +1,4 @@
-#include "resources/dds_file.h"
+#include "image/dds_file.h"
 
 #include <gtest/gtest.h>
 

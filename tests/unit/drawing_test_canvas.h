@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/components_resource_list.h"
+#include "resources/resource_list.h"
 #include "gl_test_context.h"
-#include "render/quad_batch.h"
-#include "render/view2d.h"
-#include "render/view2d_gl.h"
-#include "resources/png_decoder.h"
-#include "resources/png_writer.h"
+#include "gpu/quad_batch.h"
+#include "scene/view2d.h"
+#include "scene/view2d_gl.h"
+#include "image/png_decoder.h"
+#include "image/png_writer.h"
 
 namespace me::test {
 

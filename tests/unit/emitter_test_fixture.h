@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/components_resource_list.h"
+#include "resources/resource_list.h"
 #include "binding_test_vm.h"
 #include "image_test_files.h"
 #include "resources/emitter_resource.h"

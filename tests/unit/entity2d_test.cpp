@@ -1,4 +1,4 @@
-#include "script/entity2d.h"
+#include "scene/entity2d.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "binding_test_vm.h"
-#include "world/fixed.h"
-#include "world/fixed_vec2.h"
+#include "core/fixed.h"
+#include "core/fixed_vec2.h"
 
 namespace me {
 namespace {

@@ -1,4 +1,4 @@
-#include "world/fixed.h"
+#include "core/fixed.h"
 
 #include <gtest/gtest.h>
 

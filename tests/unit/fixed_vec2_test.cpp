@@ -1,4 +1,4 @@
-#include "world/fixed_vec2.h"
+#include "core/fixed_vec2.h"
 
 #include <gtest/gtest.h>
 

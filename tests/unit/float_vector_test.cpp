@@ -1,4 +1,4 @@
-#include "world/float_vector.h"
+#include "core/float_vector.h"
 
 #include <gtest/gtest.h>
 

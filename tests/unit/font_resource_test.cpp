@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/components_resource_list.h"
+#include "resources/resource_list.h"
 #include "binding_test_vm.h"
 #include "resources/resource_registry.h"
 

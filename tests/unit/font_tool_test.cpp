@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "render/text_layout.h"
+#include "resources/text_layout.h"
 #include "resources/font_descriptor.h"
-#include "resources/png_decoder.h"
+#include "image/png_decoder.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

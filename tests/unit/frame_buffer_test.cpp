@@ -1,8 +1,9 @@
-#include "render/frame_buffer.h"
+#include "gpu/frame_buffer.h"
 
 #include <gtest/gtest.h>
 
 #include "gl_test_context.h"
+#include "resources/texture.h"
 
 namespace me {
 namespace {
@@ -25,7 +26,7 @@ protected:
 };
 
 TEST_F(FrameBufferTest, ATextureTargetReceivesTheDrawing) {
-    std::shared_ptr<RenderTarget> target = device->create_texture_target();
+    std::shared_ptr<RenderTarget> target = make_texture_target(*device);
     ASSERT_NE(target->gl_name(), 0u);
     EXPECT_EQ(target->kind(), RenderTargetKind::Texture);
     EXPECT_EQ(target->width(), 1024);
@@ -110,7 +111,7 @@ TEST_F(FrameBufferTest, DestroyingTheBoundObjectClearsTheBinding) {
 }
 
 TEST_F(FrameBufferTest, DestroyingATargetTextureUnbindsItEverywhere) {
-    std::unique_ptr<RenderTarget> target = device->create_texture_target();
+    std::unique_ptr<RenderTarget> target = make_texture_target(*device);
     const GLuint name = target->gl_name();
     device->bind_texture(1, TextureTarget::Texture2D, name);
     device->bind_texture(4, TextureTarget::Texture2D, name);

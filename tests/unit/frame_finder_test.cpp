@@ -1,4 +1,4 @@
-#include "resources/frame_finder.h"
+#include "image/frame_finder.h"
 
 #include <gtest/gtest.h>
 

@@ -10,11 +10,11 @@
 #include <optional>
 #include <string>
 
-#include "app/components_render_device.h"
+#include "gpu/render_device.h"
+#include "resources/builtin_resources.h"
 #include "app/main_window_libraries.h"
-#include "render/render_device.h"
-#include "resources/image.h"
-#include "resources/image_compare.h"
+#include "image/image.h"
+#include "image/image_compare.h"
 #include "binding_test_vm.h"
 #include "xvfb_display.h"
 
@@ -71,6 +71,7 @@ protected:
         m_previous_device = std::exchange(g_render_device, &*device);
         ASSERT_TRUE(device->initialize_gl()) << log_text();
         device->start();
+        load_builtin_resources(*device);
     }
 
     void TearDown() override {

@@ -1,4 +1,4 @@
-#include "resources/image_compare.h"
+#include "image/image_compare.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "resources/image.h"
+#include "image/image.h"
 
 #include <gtest/gtest.h>
 
 #include "image_test_files.h"
-#include "resources/image_file.h"
+#include "image/image_file.h"
 
 namespace me {
 namespace {

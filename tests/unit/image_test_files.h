@@ -14,7 +14,7 @@
 #include <span>
 #include <vector>
 
-#include "resources/png_writer.h"
+#include "image/png_writer.h"
 
 namespace me::test {
 

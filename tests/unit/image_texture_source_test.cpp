@@ -1,9 +1,9 @@
-#include "resources/image_texture_source.h"
+#include "image/image_texture_source.h"
 
 #include <gtest/gtest.h>
 
 #include "image_test_files.h"
-#include "resources/pixel_convert.h"
+#include "image/pixel_convert.h"
 
 namespace me {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "app/game_controllers.h"
 #include "app/input_events.h"
-#include "app/key_codes.h"
+#include "core/key_codes.h"
 #include "app/key_states.h"
 #include "recording_input_listener.h"
 

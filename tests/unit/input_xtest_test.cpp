@@ -7,12 +7,12 @@
 #include <string>
 #include <utility>
 
-#include "app/components_audio_system.h"
-#include "app/components_connection_manager.h"
-#include "app/components_game_controllers.h"
-#include "app/components_main_window.h"
-#include "app/components_platform_services.h"
-#include "app/components_render_device.h"
+#include "audio/audio_system.h"
+#include "network/connection_manager.h"
+#include "app/game_controllers.h"
+#include "app/main_window.h"
+#include "platform/platform_services.h"
+#include "gpu/render_device.h"
 #include "app/frame.h"
 #include "binding_test_vm.h"
 #include "xvfb_display.h"

@@ -1,9 +1,9 @@
-#include "resources/jpeg_decoder.h"
+#include "image/jpeg_decoder.h"
 
 #include <gtest/gtest.h>
 
 #include "image_test_files.h"
-#include "resources/image_compare.h"
+#include "image/image_compare.h"
 
 namespace me {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/game_controllers_buttons.h"
-#include "app/key_codes.h"
+#include "core/key_codes.h"
 #include "app/key_codes_from_sdl.h"
 
 namespace me {

@@ -3,8 +3,8 @@
 #include <climits>
 #include <vector>
 
-#include "app/application.h"
-#include "app/key_codes.h"
+#include "core/application.h"
+#include "core/key_codes.h"
 #include "app/key_states.h"
 
 namespace me {

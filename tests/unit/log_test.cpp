@@ -3,8 +3,8 @@
 
 #include <climits>
 
-#include "app/builtin_cvars.h"
-#include "app/console.h"
+#include "core/builtin_cvars.h"
+#include "core/console.h"
 #include "spine_test_environment.h"
 
 namespace me {

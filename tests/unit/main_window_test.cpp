@@ -6,7 +6,7 @@
 #include <set>
 #include <sstream>
 
-#include "app/application.h"
+#include "core/application.h"
 #include "app/input_events.h"
 #include "app/main_window.h"
 #include "spine_test_environment.h"
@@ -188,7 +188,7 @@ TEST_F(MainWindowTest, CreatingTwiceKeepsTheFirstWindow) {
 TEST_F(MainWindowTest, ANewWindowedSizeArrivesThroughTheResizedEvent) {
     registry.set_text("system::windowed_resolution", "640 480");
     ASSERT_TRUE(window.create());
-    app.on_resolution_changed(true);
+    on_resolution_changed(app, true);
     registry.set_text("system::windowed_resolution", "800 600");
     window.apply_video_mode();
     EXPECT_TRUE(logged("Changing video mode to requested 800x600 (window mode 0)"));
@@ -276,7 +276,7 @@ TEST_F(MainWindowTest, AHiddenWindowMakesTheApplicationInactive) {
     ASSERT_TRUE(window.create());
     SDL_HideWindow(window.sdl_window());
     EXPECT_NE(window.flags() & SDL_WINDOW_HIDDEN, 0u);
-    EXPECT_FALSE(app.is_active());
+    EXPECT_FALSE(is_application_active());
 }
 
 TEST_F(MainWindowTest, DestroyingLeavesNothingToPresent) {
@@ -321,7 +321,7 @@ TEST_F(MainWindowWithoutDisplayTest, AMissingVideoDriverLogsOneErrorAndEverythin
     EXPECT_FALSE(window.has_gl_context());
     EXPECT_EQ(window.flags(), 0u);
     EXPECT_EQ(window.drawable_width(), 0);
-    EXPECT_FALSE(app.is_active());
+    EXPECT_FALSE(is_application_active());
     EXPECT_FALSE(registry.find("system::windowed_resolution")->has(CVar::Changed));
 }
 

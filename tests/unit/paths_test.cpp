@@ -1,6 +1,6 @@
 #include <sys/stat.h>
 
-#include "app/paths.h"
+#include "core/paths.h"
 #include "spine_test_environment.h"
 
 namespace me {

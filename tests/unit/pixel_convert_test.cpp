@@ -1,4 +1,4 @@
-#include "resources/pixel_convert.h"
+#include "image/pixel_convert.h"
 
 #include <gtest/gtest.h>
 

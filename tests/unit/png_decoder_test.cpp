@@ -1,10 +1,10 @@
-#include "resources/png_decoder.h"
+#include "image/png_decoder.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include "image_test_files.h"
-#include "resources/pixel_convert.h"
+#include "image/pixel_convert.h"
 
 namespace me {
 namespace {

@@ -1,4 +1,4 @@
-#include "resources/png_writer.h"
+#include "image/png_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "image_test_files.h"
-#include "resources/png_decoder.h"
+#include "image/png_decoder.h"
 
 namespace me {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <limits>
 
-#include "render/quad_batch.h"
-#include "render/render_device.h"
+#include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
 
 namespace me {
 namespace {

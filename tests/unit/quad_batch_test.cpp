@@ -1,4 +1,4 @@
-#include "render/quad_batch.h"
+#include "gpu/quad_batch.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "app/components_resource_list.h"
+#include "resources/resource_list.h"
 #include "binding_test_vm.h"
 #include "drawing_test_canvas.h"
 #include "resources/resource_registry.h"
@@ -21,12 +21,12 @@ std::array<uint8_t, 4> color_bytes(uint32_t packed) {
     return bytes;
 }
 
-TEST(QuadColor, PacksRedFirstInMemoryClampedAndRounded) {
+TEST(Color, PacksRedFirstInMemoryClampedAndRounded) {
     EXPECT_EQ(color_bytes(pack_quad_color({1.0f, 0.5f, 0.0f, 0.25f})), (std::array<uint8_t, 4>{255, 128, 0, 64}));
     EXPECT_EQ(color_bytes(pack_quad_color({2.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(), 1.0f})),
               (std::array<uint8_t, 4>{255, 0, 0, 255}));
-    EXPECT_EQ((QuadColor{0.5f, 1.0f, 0.25f, 0.5f} * QuadColor{0.5f, 0.5f, 1.0f, 0.0f}),
-              (QuadColor{0.25f, 0.5f, 0.25f, 0.0f}));
+    EXPECT_EQ((Color{0.5f, 1.0f, 0.25f, 0.5f} * Color{0.5f, 0.5f, 1.0f, 0.0f}),
+              (Color{0.25f, 0.5f, 0.25f, 0.0f}));
 }
 
 TEST(QuadWriting, CornersGoRightTopLeftTopRightBottomLeftBottomAroundThePivot) {
@@ -129,10 +129,10 @@ TEST_F(QuadBatchWithoutGl, TheNullTextureReservesNothingAndPlainTexturesDo) {
     ASSERT_TRUE(nothing && blank) << log_text();
     QuadBatch batch(device);
     batch.create_buffers();
-    EXPECT_TRUE(batch.reserve(*nothing.get(), 1).empty());
+    EXPECT_TRUE(reserve_quads(batch, *nothing.get(), 1).empty());
     EXPECT_EQ(batch.pending_quads(), 0);
-    EXPECT_EQ(batch.reserve(*blank.get(), 2).size(), 8u);
-    EXPECT_TRUE(batch.reserve(*nothing.get(), 1).empty());
+    EXPECT_EQ(reserve_quads(batch, *blank.get(), 2).size(), 8u);
+    EXPECT_TRUE(reserve_quads(batch, *nothing.get(), 1).empty());
     EXPECT_EQ(batch.pending_quads(), 2);
     EXPECT_EQ(batch.draw_calls(), 0u);
 }
@@ -229,7 +229,7 @@ TEST_F(QuadBatchTest, ALetterboxedViewMatchesItsReferencePicture) {
     view.set_viewport_size({80, 40});
     view.set_viewport_position({0, 10});
     use_view(view);
-    const auto square = [&](float x, float y, float size, QuadColor color) {
+    const auto square = [&](float x, float y, float size, Color color) {
         write_quad(batch->reserve(device->white_texture(), 1), Matrix2d{1, 0, 0, 1, x, y}, {size, size}, {0, 0},
                    QuadUv{}, pack_quad_color(color));
     };

@@ -1,4 +1,5 @@
-#include "render/render_device.h"
+#include "gpu/render_device.h"
+#include "resources/texture.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +47,7 @@ TEST_F(RenderDeviceWithoutGlTest, NothingReachesGl) {
     device.set_geometry(geometry);
     device.draw_triangles(0, 3);
     device.draw_indexed_triangles(3);
-    auto target = device.create_texture_target();
+    auto target = make_texture_target(device);
     EXPECT_EQ(target->gl_name(), 0u);
     FrameBuffer frame_buffer(device.create_frame_buffer_object(), {}, nullptr);
     EXPECT_FALSE(device.set_frame_buffer(&frame_buffer));

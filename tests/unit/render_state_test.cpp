@@ -1,9 +1,9 @@
-#include "render/render_state.h"
+#include "gpu/render_state.h"
 
 #include <gtest/gtest.h>
 
 #include "gl_test_context.h"
-#include "render/render_state_table.h"
+#include "gpu/render_state_table.h"
 
 namespace me {
 namespace {

@@ -6,12 +6,12 @@
 #include <new>
 #include <vector>
 
-#include "render/quad_batch.h"
-#include "render/render_device.h"
-#include "render/scene.h"
-#include "render/scene_object.h"
-#include "render/view2d.h"
-#include "resources/resource_ref.h"
+#include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
+#include "scene/scene.h"
+#include "scene/scene_object.h"
+#include "scene/view2d.h"
+#include "core/resource_ref.h"
 #include "resources/texture.h"
 
 // Every allocation of the test binary is counted, so a test can count what a

@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "render/quad_batch.h"
+#include "gpu/quad_batch.h"
 
 namespace me::test {
 

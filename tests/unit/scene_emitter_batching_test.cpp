@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "emitter_test_fixture.h"
-#include "render/quad_batch.h"
-#include "render/render_device.h"
-#include "render/scene_emitter.h"
+#include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
+#include "scene/scene_emitter.h"
 #include "resources/sprite.h"
 
 namespace me {

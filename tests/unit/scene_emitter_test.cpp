@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "emitter_test_fixture.h"
-#include "render/quad_batch.h"
-#include "render/render_device.h"
-#include "render/scene_emitter.h"
-#include "render/scene_emitter_animation.h"
-#include "render/scene_emitter_look.h"
+#include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
+#include "scene/scene_emitter.h"
+#include "scene/scene_emitter_animation.h"
+#include "scene/scene_emitter_look.h"
 #include "resources/sprite.h"
 
 namespace me {
@@ -177,7 +177,7 @@ TEST_F(SceneEmitterTest, ColourAndOcclusionRunsTintAndThin) {
         color_run = [[255, 0, 0], [0, 0, 255]], occlusion_run = [1, 0])");
     ASSERT_NE(emitter, nullptr);
     emitter->update(0.5f, 0, 0);
-    const QuadColor color = particle_color(emitter->resource()->particle(), emitter->particles().at(0));
+    const Color color = particle_color(emitter->resource()->particle(), emitter->particles().at(0));
     EXPECT_FLOAT_EQ(color.red, 0.5f * 0.75f);
     EXPECT_FLOAT_EQ(color.green, 0.0f);
     EXPECT_FLOAT_EQ(color.blue, 0.5f * 0.25f);
@@ -319,7 +319,7 @@ protected:
     // them in the same mapped block.
     std::vector<QuadVertex> gathered(const Texture& texture) {
         const int count = m_batch.pending_quads();
-        const std::span<QuadVertex> next = m_batch.reserve(texture, 1);
+        const std::span<QuadVertex> next = reserve_quads(m_batch, texture, 1);
         EXPECT_EQ(next.size(), 4u);
         return std::vector<QuadVertex>(next.data() - 4 * count, next.data());
     }

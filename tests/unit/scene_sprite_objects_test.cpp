@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "emitter_test_fixture.h"
-#include "render/quad_batch.h"
-#include "render/render_device.h"
-#include "render/scene.h"
-#include "render/scene_emitter.h"
-#include "render/scene_object.h"
-#include "render/view2d.h"
+#include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
+#include "scene/scene.h"
+#include "scene/scene_emitter.h"
+#include "scene/scene_object.h"
+#include "scene/view2d.h"
 #include "resources/sprite.h"
 #include "scene_batch_reader.h"
 

@@ -1,12 +1,12 @@
-#include "render/scene.h"
+#include "scene/scene.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "binding_test_vm.h"
-#include "render/scene_object.h"
-#include "resources/resource_ref.h"
+#include "scene/scene_object.h"
+#include "core/resource_ref.h"
 
 namespace me {
 namespace {

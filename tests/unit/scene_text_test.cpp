@@ -4,13 +4,13 @@
 #include <filesystem>
 #include <string>
 
-#include "app/components_resource_list.h"
+#include "resources/resource_list.h"
 #include "binding_test_vm.h"
-#include "render/quad_batch.h"
-#include "render/render_device.h"
-#include "render/scene_object.h"
-#include "render/scene_text.h"
-#include "render/view2d.h"
+#include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
+#include "scene/scene_object.h"
+#include "scene/scene_text.h"
+#include "scene/view2d.h"
 #include "resources/font.h"
 #include "scene_batch_reader.h"
 

@@ -1,11 +1,11 @@
-#include "render/scene_tweens.h"
+#include "scene/scene_tweens.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
-#include "render/scene_playback.h"
+#include "scene/scene_playback.h"
 
 namespace me {
 namespace {

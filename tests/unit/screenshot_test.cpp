@@ -1,10 +1,10 @@
-#include "render/screenshot.h"
+#include "gpu/screenshot.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "app/paths.h"
+#include "core/paths.h"
 #include "binding_test_vm.h"
 
 namespace me {

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "script/interned_name.h"
 #include "script/root_callbacks.h"
 #include "script/script_root.h"

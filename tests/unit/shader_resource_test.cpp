@@ -1,10 +1,10 @@
-#include "render/shader_resource.h"
+#include "resources/shader_resource.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/components_resource_list.h"
+#include "resources/resource_list.h"
 #include "gl_test_context.h"
 #include "resources/resource_registry.h"
 

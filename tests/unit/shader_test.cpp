@@ -1,11 +1,11 @@
-#include "render/shader.h"
+#include "gpu/shader.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
 #include "gl_test_context.h"
-#include "render/shader_loader.h"
+#include "gpu/shader_loader.h"
 
 namespace me {
 namespace {

@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "app/cvar_registry.h"
-#include "app/log.h"
+#include "core/cvar_registry.h"
+#include "core/log.h"
 
 namespace me::test {
 

@@ -1,4 +1,4 @@
-#include "render/sprite_drawing.h"
+#include "scene/sprite_drawing.h"
 
 #include <gtest/gtest.h>
 
@@ -97,7 +97,7 @@ TEST_F(SpriteDrawingTest, TheCallerColourMultipliesTheSpriteColourAndBlendsPremu
     // Sprite colour: white at half alpha, premultiplied to (0.5, 0.5, 0.5, 0.5).
     draw_on_grey(sprite("faded", ", color = [255, 255, 255, 128]"), {0, 0}, {2, 2});
     batch->flush();
-    draw_sprite(*batch, sprite("tinted", ""), Vec2{8, 8}, Vec2{1, 1}, QuadColor{0.0f, 1.0f, 1.0f, 1.0f});
+    draw_sprite(*batch, sprite("tinted", ""), Vec2{8, 8}, Vec2{1, 1}, Color{0.0f, 1.0f, 1.0f, 1.0f});
     const Image canvas = read_canvas();
     // Red at half: 255 × 0.5 + 32 × (1 − 0.5).
     const Rgba faded_red = pixel(canvas, 1, 1);
@@ -155,10 +155,10 @@ TEST_F(SpriteDrawingTest, ASceneOfSpritesMatchesItsReferencePicture) {
     // A quarter turn about a centred pivot, then a half-sized copy.
     const Sprite& centred = sprite("centred", ", pivot = \"center\"");
     draw_sprite(*batch, centred, Matrix2d{0, 2, -2, 0, 76, 12});
-    draw_sprite(*batch, centred, Matrix2d{0, 1, -1, 0, 90, 12}, Vec2{0.5f, 0.5f}, QuadColor{1, 1, 1, 1});
+    draw_sprite(*batch, centred, Matrix2d{0, 1, -1, 0, 90, 12}, Vec2{0.5f, 0.5f}, Color{1, 1, 1, 1});
     draw_sprite(*batch, sprite("faded", ", color = [255, 255, 255, 128]"), Vec2{4, 28}, Vec2{2, 2});
     draw_sprite(*batch, sprite("tinted", ", color = [255, 128, 255]"), Vec2{24, 28}, Vec2{2, 2},
-                QuadColor{0.5f, 0.5f, 0.5f, 0.5f});
+                Color{0.5f, 0.5f, 0.5f, 0.5f});
     draw_sprite_nine_slice(*batch, sprite("framed", ", border = [2, 2, 2, 2]"), Matrix2d{1, 0, 0, 1, 44, 28},
                            {48, 32});
     expect_canvas_matches("sprite_drawing");

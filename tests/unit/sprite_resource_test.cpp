@@ -3,8 +3,8 @@
 #include <set>
 #include <string>
 
-#include "app/components_resource_list.h"
-#include "app/random.h"
+#include "resources/resource_list.h"
+#include "core/random.h"
 #include "binding_test_vm.h"
 #include "image_test_files.h"
 #include "resources/resource_registry.h"
@@ -96,7 +96,7 @@ TEST_F(SpriteResourceTest, AStaticSpriteShowsTheWholePictureByDefault) {
     EXPECT_EQ(sprite->size(), (Vec2{32, 16}));
     EXPECT_EQ(sprite->pivot(), (Vec2{0, 0}));
     expect_corners(*sprite, {{0, 0}, {1, 0}, {0, 1}, {1, 1}});
-    EXPECT_EQ(sprite->color(), (SpriteColor{1, 1, 1, 1}));
+    EXPECT_EQ(sprite->color(), (Color{1, 1, 1, 1}));
     EXPECT_EQ(sprite->packed_color(), 0xffffffffu);
     EXPECT_FALSE(sprite->has_border());
     EXPECT_FALSE(sprite->loops());
@@ -231,7 +231,7 @@ TEST_F(SpriteResourceTest, OverlongOrNonTextFlipsWarn) {
 TEST_F(SpriteResourceTest, ColoursArePremultipliedByTheFourthElement) {
     Sprite* sprite = load("red", "{ texture = \"pic\", color = [255, 0, 0] }");
     ASSERT_NE(sprite, nullptr);
-    EXPECT_EQ(sprite->color(), (SpriteColor{1, 0, 0, 1}));
+    EXPECT_EQ(sprite->color(), (Color{1, 0, 0, 1}));
     EXPECT_EQ(sprite->packed_color(), 0xff0000ffu);
 
     sprite = load("dim", "{ texture = \"pic\", color = [255, 255, 255, 102] }");
@@ -249,7 +249,7 @@ TEST_F(SpriteResourceTest, ColoursArePremultipliedByTheFourthElement) {
 
     sprite = load("muddled", "{ texture = \"pic\", color = [0, \"x\", 0, 255, 255, 9] }");
     ASSERT_NE(sprite, nullptr);
-    EXPECT_EQ(sprite->color(), (SpriteColor{0, 1, 0, 1}));
+    EXPECT_EQ(sprite->color(), (Color{0, 1, 0, 1}));
     EXPECT_TRUE(logged("warning: Invalid 'color' of sprite 'muddled', defaults used where it could not be read."));
 
     sprite = load("named", "{ texture = \"pic\", color = \"red\" }");

@@ -1,6 +1,6 @@
 #include <unistd.h>
 
-#include "app/std_file.h"
+#include "core/std_file.h"
 #include "spine_test_environment.h"
 
 namespace me {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/cvar_registry.h"
+#include "core/cvar_registry.h"
 #include "binding_test_vm.h"
 
 namespace me {

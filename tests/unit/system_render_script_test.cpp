@@ -2,9 +2,8 @@
 
 #include <array>
 
-#include "app/components_render_device.h"
+#include "gpu/render_device.h"
 #include "binding_test_vm.h"
-#include "render/render_device.h"
 
 namespace me {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/cvar.h"
-#include "app/key_codes.h"
+#include "core/cvar.h"
+#include "core/key_codes.h"
 #include "app/key_states.h"
 #include "binding_test_vm.h"
 #include "script/script_root.h"

@@ -1,4 +1,4 @@
-#include "render/text_drawing.h"
+#include "scene/text_drawing.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 namespace me {
 namespace {
 
-TextQuad glyph_quad(float left, float top, QuadColor color) {
+TextQuad glyph_quad(float left, float top, Color color) {
     return {color.red, color.green, color.blue, color.alpha, left, top, left + 4, top + 6, 0.25f, 0.5f, 0.75f, 1.0f};
 }
 
@@ -22,7 +22,7 @@ TEST(TextMeshWriting, GlyphsKeepTheirColourTimesTheCallersAndFollowTheTransform)
     batch.create_buffers();
     TextMesh mesh;
     mesh.quads.push_back(glyph_quad(10, 20, {1.0f, 0.5f, 0.0f, 1.0f}));
-    draw_text_mesh(batch, mesh, 9, Matrix2d{2, 0, 0, 2, 100, 0}, QuadColor{0.5f, 1.0f, 1.0f, 0.5f});
+    draw_text_mesh(batch, mesh, 9, Matrix2d{2, 0, 0, 2, 100, 0}, Color{0.5f, 1.0f, 1.0f, 0.5f});
     ASSERT_EQ(batch.pending_quads(), 1);
     EXPECT_EQ(batch.pending_texture(), 9u);
     // The slot just reserved comes right after this glyph's quad.
@@ -79,7 +79,7 @@ protected:
     TextMesh draw(std::u16string_view text, float x, float y, float wrap, TextAlignment alignment) {
         TextMesh mesh;
         font->layout(text, wrap, alignment, 1.0f, mesh);
-        font->draw(*batch, mesh, Matrix2d{1, 0, 0, 1, x, y});
+        draw_text(*batch, *font.get(), mesh, Matrix2d{1, 0, 0, 1, x, y});
         return mesh;
     }
 

@@ -1,10 +1,10 @@
-#include "render/text_layout.h"
+#include "resources/text_layout.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "render/text_layout_palette.h"
+#include "resources/text_layout_palette.h"
 #include "resources/font_descriptor.h"
 
 namespace me {
@@ -267,7 +267,7 @@ TEST_F(TextLayout, AFontWithoutAnyGlyphsAdvancesEverythingByItsSpaceWidth) {
 TEST(TextLayoutPalette, IsTheApplicationsWhileThereIsOneAndWhiteOtherwise) {
     Application* const saved = g_application;
     g_application = nullptr;
-    for (const TextColor& color : application_text_palette()) {
+    for (const Color& color : application_text_palette()) {
         EXPECT_FLOAT_EQ(color.red, 1.0f);
         EXPECT_FLOAT_EQ(color.alpha, 1.0f);
     }

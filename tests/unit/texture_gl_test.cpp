@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/components_resource_list.h"
+#include "resources/resource_list.h"
 #include "gl_test_context.h"
 #include "image_test_files.h"
 #include "resources/resource_registry.h"
@@ -277,8 +277,8 @@ TEST_F(TextureGlTest, ADestroyedTextureIsUnboundEverywhereAndDeleted) {
 }
 
 TEST_F(TextureGlTest, TextureRenderTargetsDrawIntoAnUnnamedDynamicTexture) {
-    std::unique_ptr<RenderTarget> target = device->create_texture_target();
-    const Texture* texture = target->texture();
+    std::unique_ptr<RenderTarget> target = make_texture_target(*device);
+    const Texture* texture = target_texture(*target);
     ASSERT_NE(texture, nullptr) << log_text();
     EXPECT_EQ(texture->get_name(), "");
     EXPECT_EQ(texture->flags(), texture_flags::kDynamic | texture_flags::kClampUv);

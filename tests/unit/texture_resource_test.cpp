@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "app/components_resource_list.h"
+#include "resources/resource_list.h"
 #include "binding_test_vm.h"
 #include "image_test_files.h"
 #include "resources/resource_registry.h"
 #include "resources/texture.h"
-#include "resources/texture_flags.h"
+#include "gpu/texture_flags.h"
 
 namespace me {
 namespace {

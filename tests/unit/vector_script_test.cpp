@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "binding_test_vm.h"
-#include "world/float_vector.h"
+#include "core/float_vector.h"
 
 namespace me {
 namespace {

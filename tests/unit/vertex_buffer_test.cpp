@@ -1,4 +1,4 @@
-#include "render/vertex_buffer.h"
+#include "gpu/vertex_buffer.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <limits>
 
 #include "gl_test_context.h"
-#include "render/index_buffer.h"
-#include "render/shader.h"
-#include "render/vertex_array_layout.h"
-#include "render/vertex_format.h"
+#include "gpu/index_buffer.h"
+#include "gpu/shader.h"
+#include "gpu/vertex_array_layout.h"
+#include "gpu/vertex_format.h"
 
 namespace me {
 namespace {

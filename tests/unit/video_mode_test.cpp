@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/builtin_cvars.h"
+#include "core/builtin_cvars.h"
 #include "app/video_mode.h"
 #include "spine_test_environment.h"
 

@@ -1,4 +1,4 @@
-#include "render/view2d.h"
+#include "scene/view2d.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "binding_test_vm.h"
 #include "gl_test_context.h"
-#include "render/view2d_gl.h"
+#include "scene/view2d_gl.h"
 
 namespace me {
 namespace {

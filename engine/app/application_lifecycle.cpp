@@ -1,0 +1,177 @@
+#include "app/application_lifecycle.h"
+
+#include <SDL.h>
+#include <iostream>
+#include <string>
+
+#include "app/frame.h"
+#include "app/game_controllers.h"
+#include "app/main_window.h"
+#include "audio/audio_system.h"
+#include "core/application.h"
+#include "core/builtin_cvars.h"
+#include "core/clock.h"
+#include "core/command_line.h"
+#include "core/console.h"
+#include "core/cvar_registry.h"
+#include "core/fatal_error.h"
+#include "core/log.h"
+#include "core/paths.h"
+#include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
+#include "network/connection_manager.h"
+#include "network/network_logger.h"
+#include "network/replay_recorder.h"
+#include "network/state_manager.h"
+#include "platform/offline_platform.h"
+#include "platform/platform_client.h"
+#include "platform/platform_services.h"
+#include "resources/resource_list.h"
+#include "script/interned_name.h"
+#include "script/root_callbacks.h"
+#include "resources/builtin_resources.h"
+#include "resources/resource_registry.h"
+#include "script/script_host.h"
+#include "script/script_root.h"
+
+namespace me {
+
+int run_application(int argc, char** argv) {
+    if (const std::optional<int> exit_code = apply_command_line(argc, argv, std::cout, std::cerr))
+        return *exit_code;
+    SDL_SetMainReady();
+    g_argc = argc;
+    g_argv = argv;
+    return run_main_loop() ? 0 : 1;
+}
+
+bool run_main_loop() {
+    if (!startup())
+        return false;
+    do {
+        frame();
+    } while (!g_application->quit_requested);
+    call_root_callback(root_names::application_will_terminate);
+    call_root_callback(root_names::shutdown);
+    g_cvar_registry->save_user();
+    teardown();
+    return true;
+}
+
+namespace {
+
+// Creates every process-wide component, in the order that start-up and the
+// frame rely on; each registers its own global. Constructors only set fields.
+void create_components() {
+    g_log = new Log();
+    new Application();
+    g_main_window = new MainWindow();
+    set_fatal_error_window_closer([] {
+        if (g_main_window != nullptr && g_main_window->exists())
+            g_main_window->destroy();
+    });
+    g_render_device = new RenderDevice();
+    g_sprite_batch = new QuadBatch(*g_render_device);
+    g_audio_system = new AudioSystem();
+    new ScriptHost();
+    g_name_table = new NameTable();
+    g_cvar_registry = new CVarRegistry();
+    g_script_root = new ScriptRoot();
+    g_resource_list = new ResourceList();
+    g_network_logger = new NetworkLogger();
+    g_connection_manager = new ConnectionManager();
+    g_state_manager = new StateManager();
+    g_replay_recorder = new ReplayRecorder();
+    g_game_controllers = new GameControllers();
+    g_platform_services = new PlatformServices();
+}
+
+// Video is started by the main window, so that a missing display costs only
+// the window.
+constexpr uint32_t kSdlSubsystems = SDL_INIT_TIMER | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS;
+constexpr size_t kReservedResources = 1000;
+
+[[noreturn]] void fail_startup(const std::string& message) {
+    log_error(message);
+    fatal_error(message);
+}
+
+void load_configuration() {
+    g_cvar_registry->register_defaults();
+    if (!g_cvar_registry->load_boot())
+        fail_startup("Can't load boot config.");
+    g_cvar_registry->load_user();
+}
+
+void start_platform() {
+    platform::g_platform = new platform::OfflinePlatform();
+    if (!platform::g_platform->init())
+        fail_startup("SteamAPI_Init() failed!");
+    log_info("Steam inited...");
+}
+
+void start_sdl() {
+    SDL_SetHint("SDL_VIDEO_MAC_FULLSCREEN_SPACES", "0");
+    if (SDL_Init(kSdlSubsystems) != 0)
+        fail_startup(format_message("Cannot initialize SDL: %1.", SDL_GetError()));
+}
+
+void start_devices() {
+    g_main_window->set_opengl_setup([] { return g_render_device->initialize_gl(); });
+    g_main_window->create();
+    on_resolution_changed(*g_application, true);
+    g_connection_manager->set_mode(ConnectionManager::None);
+    g_connection_manager->start();
+    g_audio_system->start();
+    g_render_device->start();
+    load_builtin_resources(*g_render_device);
+    g_sprite_batch->create_buffers();
+    g_resource_list->reserve(kReservedResources);
+    g_game_controllers->enumerate();
+}
+
+void start_game() {
+    g_script_root->root = g_script_host->run_boot_script();
+    call_root_callback(root_names::preinit);
+    render_and_present(true);
+    call_root_callback(root_names::init);
+}
+
+}  // namespace
+
+bool startup() {
+    create_components();
+    g_script_host->create_vm();
+    start_resource_registry(g_script_host->vm());
+    load_configuration();
+    g_log->open();
+    g_network_logger->start();
+    start_platform();
+    start_sdl();
+    TimerPeriod::begin();
+    g_script_host->intern_names();
+    g_application->frame_pacer.restart();
+    start_devices();
+    start_game();
+    g_application->frame_pacer.restart();
+    return true;
+}
+
+void teardown() {
+    if (g_replay_recorder->has_unfinished_recording())
+        g_replay_recorder->write();
+    g_cvar_registry->save_user();
+    const bool wait_for_key = cvars::console_wait_on_exit.bool_value();
+    g_audio_system->release();
+    g_render_device->release_shared_object();
+    g_main_window->destroy();
+    g_connection_manager->shutdown();
+    if (TimerPeriod::in_force())
+        TimerPeriod::end();
+    if (wait_for_key)
+        Console::wait_for_key();
+    platform::g_platform->shutdown();
+    SDL_Quit();
+}
+
+}  // namespace me

@@ -1,9 +1,0 @@
-#pragma once
-
-#include "app/game_controllers.h"
-
-namespace me {
-
-extern GameControllers* g_game_controllers;
-
-}  // namespace me

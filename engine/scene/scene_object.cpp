@@ -1,0 +1,229 @@
+#include "scene/scene_object.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/application.h"
+#include "scene/scene.h"
+#include "scene/scene_callbacks.h"
+#include "scene/scene_emitter.h"
+#include "scene/scene_sprite_timeline.h"
+#include "scene/view2d.h"
+#include "resources/emitter_resource.h"
+#include "resources/sprite.h"
+#include "resources/texture.h"
+
+namespace me {
+
+const ClassRecord SceneObject::kClassRecord{"SceneObject", &Entity2d::kClassRecord};
+
+Xorshift128& scene_random() {
+    static Xorshift128 fallback;
+    return g_application != nullptr ? g_application->rng : fallback;
+}
+
+SceneObject::SceneObject() = default;
+
+// A scene holds a reference to each of its objects, so an object in a scene
+// is never destroyed.
+SceneObject::~SceneObject() = default;
+
+void SceneObject::set_scene(Scene* scene) {
+    // Leaving the old scene drops its reference; this one keeps the object
+    // alive until it has joined the new one.
+    acquire();
+    if (m_scene != nullptr)
+        m_scene->remove(*this);
+    if (scene != nullptr)
+        scene->add(*this);
+    release();
+}
+
+void SceneObject::set_layer(int layer) {
+    const int clamped = std::clamp(layer, kLowestLayer, kHighestLayer);
+    Scene* scene = m_scene;
+    if (scene == nullptr) {
+        m_layer = clamped;
+        return;
+    }
+    acquire();
+    scene->remove(*this);
+    m_layer = clamped;
+    scene->add(*this);
+    release();
+}
+
+void SceneObject::clear_shown() {
+    m_type = None;
+    m_sprite.reset();
+    m_texture.reset();
+    m_texture_sprite.reset();
+    m_emitter.reset();
+    m_playback.reset();
+}
+
+void SceneObject::show_sprite(ResourceRef<Sprite> sprite) {
+    clear_shown();
+    m_sprite = std::move(sprite);
+    if (m_sprite)
+        m_type = m_sprite->is_animated() ? AnimatedSprite : StaticSprite;
+}
+
+void SceneObject::show_texture(ResourceRef<Texture> texture) {
+    clear_shown();
+    m_texture = std::move(texture);
+    if (!m_texture)
+        return;
+    m_type = TextureImage;
+    set_frame(m_texture_frame);
+}
+
+void SceneObject::set_frame(int index) {
+    m_texture_frame = index;
+    if (!m_texture)
+        return;
+    const bool is_frame = index >= 0 && static_cast<size_t>(index) < m_texture->frames().size();
+    m_texture_sprite = is_frame ? texture_frame_sprite(*m_texture.get(), static_cast<size_t>(index))
+                                : make_texture_sprite(*m_texture.get());
+}
+
+void SceneObject::show_emitter(SceneEmitterResource* resource) {
+    clear_shown();
+    if (resource == nullptr)
+        return;
+    m_emitter = ResourceRef<SceneEmitter>(new SceneEmitter());
+    m_emitter->start(*resource);
+    m_type = Emitter;
+}
+
+void SceneObject::show_line(Vec2 end) {
+    clear_shown();
+    m_line_end = end;
+    m_type = Line;
+    if (!m_line_sprite)
+        m_line_sprite = load_sprite("_white_");
+}
+
+void SceneObject::show_text(std::u16string text) {
+    if (m_type != Text)
+        clear_shown();
+    m_text.set_text(std::move(text));
+    m_type = Text;
+}
+
+Vec2 SceneObject::text_size() {
+    const TextMesh& mesh = m_text.mesh();
+    return {mesh.content_width, mesh.content_height};
+}
+
+Sprite* SceneObject::drawn_sprite() const {
+    switch (m_type) {
+    case StaticSprite:
+        return m_sprite.get();
+    case AnimatedSprite: {
+        const auto frame = static_cast<size_t>(m_playback.frame());
+        return frame < m_sprite->frame_count() ? m_sprite->frame(frame).sprite.get() : nullptr;
+    }
+    case TextureImage:
+        return m_texture_sprite.get();
+    default:
+        return nullptr;
+    }
+}
+
+void SceneObject::set_shear(Vec2 shear) {
+    m_shear = shear;
+    m_object_flags |= kShearInUse;
+}
+
+void SceneObject::set_color(const std::array<float, 4>& rgba) {
+    m_color = {rgba[0], rgba[1], rgba[2]};
+    m_alpha = rgba[3];
+}
+
+void SceneObject::set_repeating(bool x, bool y) {
+    m_repeat_x = x;
+    m_repeat_y = y;
+}
+
+void SceneObject::fade_alpha_to(float target, float seconds) { m_fade.begin(m_alpha, target, seconds); }
+
+float SceneObject::rotate_to(float target_degrees, float degrees_per_second) {
+    return m_rotate.begin_to(rotation(), target_degrees, degrees_per_second);
+}
+
+void SceneObject::move_to(Vec2 target, float speed) { m_move.begin_linear({x(), y()}, target, speed); }
+
+void SceneObject::move_to2(Vec2 target, float seconds, float acceleration_seconds, float deceleration_seconds) {
+    m_move.begin_eased({x(), y()}, target, seconds, acceleration_seconds, deceleration_seconds);
+}
+
+void SceneObject::set_area(Vec2 minimum, Vec2 maximum) {
+    m_area_minimum = minimum;
+    m_area_maximum = maximum;
+    m_object_flags |= kAreaSet;
+}
+
+void SceneObject::play(bool backward, bool from_random_offset) {
+    if (!m_sprite)
+        return;
+    const SpriteTimeline timeline(*m_sprite.get());
+    if (from_random_offset)
+        m_playback.play_random(timeline, backward, scene_random());
+    else
+        m_playback.play(timeline, backward, scene_random());
+}
+
+void SceneObject::stop() {
+    m_playback.stop();
+    if (m_emitter)
+        m_emitter->stop();
+}
+
+SceneObjectEvents SceneObject::step(float dt) {
+    SceneObjectEvents events;
+    events.fade_end = m_fade.step(dt, m_alpha);
+    if (m_rotate.mode != RotateTween::None) {
+        float turns = rotation();
+        events.rotate_end = m_rotate.step(dt, turns);
+        set_rotation(turns);
+    }
+    if (m_move.mode != MoveTween::None) {
+        Vec2 position{x(), y()};
+        events.move_end = m_move.step(dt, position);
+        set_position(position.x, position.y);
+    }
+    step_playback(dt);
+    step_emitter(dt);
+    events.out_of_area = outside_area();
+    return events;
+}
+
+void SceneObject::step_playback(float dt) {
+    if ((m_type != StaticSprite && m_type != AnimatedSprite) || !m_playback.playing())
+        return;
+    if (m_playback.advance(SpriteTimeline(*m_sprite.get()), dt, scene_random()))
+        call_scene_callback(*this, scene_callbacks::kAnimationEnd);
+}
+
+void SceneObject::step_emitter(float dt) {
+    if (m_type != Emitter)
+        return;
+    const Matrix2d& world = world_matrix();
+    m_emitter->update(dt, world.tx, world.ty);
+    if (m_auto_destroy && m_emitter->finished() && m_emitter->live_particle_count() == 0) {
+        m_enabled = false;
+        if (m_scene != nullptr)
+            m_scene->remove(*this);
+    }
+}
+
+bool SceneObject::outside_area() {
+    if ((m_object_flags & kAreaSet) == 0)
+        return false;
+    const Matrix2d& world = world_matrix();
+    return world.tx < m_area_minimum.x || world.tx > m_area_maximum.x || world.ty < m_area_minimum.y ||
+           world.ty > m_area_maximum.y;
+}
+
+}  // namespace me
