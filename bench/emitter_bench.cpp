@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <string>
 
-#include "resources/resource_list.h"
 #include "gpu/quad_batch.h"
 #include "gpu/render_device.h"
-#include "scene/scene_emitter.h"
 #include "resources/emitter_resource.h"
+#include "resources/resource_list.h"
 #include "resources/resource_registry.h"
+#include "scene/scene_emitter.h"
 
 namespace {
 

@@ -1,5 +1,4 @@
 #include <benchmark/benchmark.h>
-
 #include <sys/resource.h>
 
 #include <chrono>

@@ -1,12 +1,10 @@
 // Decoding cost of texture files, reported per megapixel so that sizes compare.
 #include <benchmark/benchmark.h>
-
-#include <cstddef>
-#include <cstdio>
-
 #include <jpeglib.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 

@@ -3,14 +3,14 @@
 // (client memory; no GL context, so the figure is the CPU side only).
 #include <benchmark/benchmark.h>
 
+#include "core/resource_ref.h"
 #include "gpu/quad_batch.h"
 #include "gpu/render_device.h"
+#include "resources/sprite.h"
+#include "resources/texture.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
 #include "scene/view2d.h"
-#include "core/resource_ref.h"
-#include "resources/sprite.h"
-#include "resources/texture.h"
 
 namespace me {
 namespace {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "gpu/render_device.h"
-#include "gpu/texture_upload.h"
 #include "gpu/texture_flags.h"
+#include "gpu/texture_upload.h"
 
 namespace {
 

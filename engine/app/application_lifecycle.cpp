@@ -1,6 +1,7 @@
 #include "app/application_lifecycle.h"
 
 #include <SDL.h>
+
 #include <iostream>
 #include <string>
 
@@ -26,11 +27,11 @@
 #include "platform/offline_platform.h"
 #include "platform/platform_client.h"
 #include "platform/platform_services.h"
+#include "resources/builtin_resources.h"
 #include "resources/resource_list.h"
+#include "resources/resource_registry.h"
 #include "script/interned_name.h"
 #include "script/root_callbacks.h"
-#include "resources/builtin_resources.h"
-#include "resources/resource_registry.h"
 #include "script/script_host.h"
 #include "script/script_root.h"
 

@@ -4,15 +4,15 @@
 
 #include <utility>
 
-#include "core/application.h"
-#include "core/builtin_cvars.h"
-#include "audio/audio_system.h"
-#include "network/connection_manager.h"
 #include "app/game_controllers.h"
 #include "app/main_window.h"
-#include "platform/platform_services.h"
+#include "audio/audio_system.h"
+#include "core/application.h"
+#include "core/builtin_cvars.h"
 #include "gpu/render_device.h"
+#include "network/connection_manager.h"
 #include "platform/platform_client.h"
+#include "platform/platform_services.h"
 #include "script/root_callbacks.h"
 #include "script/script_host.h"
 #include "script/script_root.h"

@@ -1,12 +1,12 @@
 #include "app/game_controllers.h"
 
-#include "core/application.h"
-#include "core/builtin_cvars.h"
 #include "app/game_controllers_deadzone.h"
 #include "app/input_events.h"
 #include "app/joystick_enumeration.h"
-#include "core/log.h"
 #include "app/main_window.h"
+#include "core/application.h"
+#include "core/builtin_cvars.h"
+#include "core/log.h"
 
 namespace me {
 

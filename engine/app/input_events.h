@@ -2,8 +2,8 @@
 
 #include <SDL.h>
 
-#include "core/application.h"
 #include "app/input_events_listener.h"
+#include "core/application.h"
 
 namespace me {
 

@@ -2,13 +2,13 @@
 #include <span>
 #include <string>
 
-#include "core/application.h"
 #include "app/game_controllers.h"
 #include "app/game_controllers_buttons.h"
-#include "core/key_codes.h"
-#include "script/script_binding.h"
 #include "app/key_states.h"
+#include "core/application.h"
+#include "core/key_codes.h"
 #include "script/native_class_arguments.h"
+#include "script/script_binding.h"
 #include "script/script_push.h"
 #include "script/system_function_table.h"
 

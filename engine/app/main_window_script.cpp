@@ -1,5 +1,5 @@
-#include "core/application.h"
 #include "app/main_window.h"
+#include "core/application.h"
 #include "script/script_push.h"
 #include "script/system_function_table.h"
 

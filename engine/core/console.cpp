@@ -1,9 +1,9 @@
 #include "core/console.h"
 
-#include <cerrno>
-
 #include <termios.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace me {
 namespace {

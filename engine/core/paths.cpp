@@ -1,8 +1,9 @@
 #include "core/paths.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdlib>
-#include <sys/stat.h>
 
 #include "core/builtin_cvars.h"
 #include "core/log.h"

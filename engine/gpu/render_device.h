@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "core/resource_ref.h"
 #include "gpu/frame_buffer.h"
 #include "gpu/gl_startup.h"
 #include "gpu/gl_state_cache.h"
@@ -13,7 +14,6 @@
 #include "gpu/shader.h"
 #include "gpu/texture_unit.h"
 #include "gpu/vertex_array_binder.h"
-#include "core/resource_ref.h"
 #include "script/engine_object.h"
 
 namespace me {

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "gpu/render_device.h"
 #include "core/log.h"
 #include "core/paths.h"
+#include "gpu/render_device.h"
 #include "image/png_writer.h"
 
 namespace me {

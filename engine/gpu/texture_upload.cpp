@@ -4,8 +4,8 @@
 
 #include <optional>
 
-#include "gpu/render_device.h"
 #include "core/log.h"
+#include "gpu/render_device.h"
 #include "gpu/texture_flags.h"
 
 namespace me {

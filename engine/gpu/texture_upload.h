@@ -4,9 +4,9 @@
 #include <span>
 #include <string>
 
+#include "gpu/texture_dynamic_size.h"
 #include "image/dds_file.h"
 #include "image/image.h"
-#include "gpu/texture_dynamic_size.h"
 
 namespace me {
 

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
+#include "core/resource_ref.h"
 #include "resources/emitter_resource_ranges.h"
 #include "resources/resource_object.h"
-#include "core/resource_ref.h"
 
 namespace me {
 

@@ -4,7 +4,6 @@
 
 #include "core/log.h"
 #include "core/std_file.h"
-#include "resources/text_layout_palette.h"
 #include "resources/font_descriptor.h"
 #include "resources/font_load_report.h"
 #include "resources/font_texture_name.h"

@@ -3,10 +3,10 @@
 #include <string>
 #include <string_view>
 
-#include "resources/text_layout.h"
+#include "core/resource_ref.h"
 #include "resources/font_data.h"
 #include "resources/resource_object.h"
-#include "core/resource_ref.h"
+#include "resources/text_layout.h"
 #include "resources/texture.h"
 
 namespace me {

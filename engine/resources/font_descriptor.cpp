@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "core/log_format.h"
-#include "resources/font_descriptor_line.h"
 #include "image/image.h"
+#include "resources/font_descriptor_line.h"
 
 namespace me {
 

@@ -1,4 +1,5 @@
 #include "resources/resource_object.h"
+
 #include "script/bind_class.h"
 #include "script/native_class_binding.h"
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "resources/resource_list.h"
 #include "core/log.h"
 #include "resources/resource_class.h"
 #include "resources/resource_def_reader.h"
+#include "resources/resource_list.h"
 #include "script/bind_class.h"
 
 namespace me {

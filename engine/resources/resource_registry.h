@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "resources/resource_object.h"
 #include "core/resource_ref.h"
+#include "resources/resource_object.h"
 #include "resources/resource_type.h"
 
 namespace me {

@@ -1,4 +1,5 @@
 #include "resources/resource_registry.h"
+
 #include "script/native_class_arguments.h"
 #include "script/system_function_table.h"
 

@@ -1,12 +1,12 @@
 #include "resources/shader_resource.h"
 
-#include "gpu/render_device.h"
 #include "core/log.h"
 #include "core/std_file.h"
-#include "resources/shader_def_reader.h"
+#include "gpu/render_device.h"
 #include "gpu/shader_loader.h"
 #include "resources/resource_class.h"
 #include "resources/resource_registry.h"
+#include "resources/shader_def_reader.h"
 
 namespace me {
 

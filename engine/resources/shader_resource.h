@@ -3,9 +3,9 @@
 #include <memory>
 #include <string>
 
+#include "core/resource_ref.h"
 #include "gpu/shader.h"
 #include "resources/resource_object.h"
-#include "core/resource_ref.h"
 
 namespace me {
 

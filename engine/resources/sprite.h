@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "image/frame_finder.h"
-#include "resources/resource_object.h"
+#include "core/float_vector.h"
 #include "core/resource_ref.h"
 #include "gpu/sprite_geometry.h"
+#include "image/frame_finder.h"
+#include "resources/resource_object.h"
 #include "resources/texture.h"
-#include "core/float_vector.h"
 
 namespace me {
 

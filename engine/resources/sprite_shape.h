@@ -4,8 +4,8 @@
 #include <span>
 #include <string_view>
 
-#include "gpu/sprite_geometry.h"
 #include "core/float_vector.h"
+#include "gpu/sprite_geometry.h"
 
 namespace me {
 

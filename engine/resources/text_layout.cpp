@@ -182,4 +182,9 @@ void layout_text(std::u16string_view text, const FontData& font, float wrap_widt
     TextLayouter(text, font, wrap_width, scale, palette, mesh).run(alignment);
 }
 
+const TextPalette& application_text_palette() {
+    static const TextPalette kWhite{};
+    return g_application ? g_application->text_colors : kWhite;
+}
+
 }  // namespace me

@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "core/application.h"
-#include "resources/text_layout_mesh.h"
 #include "resources/font_data.h"
+#include "resources/text_layout_mesh.h"
 
 namespace me {
 
@@ -26,5 +26,9 @@ inline constexpr char16_t kTextLastSpaceCode = 32;
 // Alignment values outside the enumeration align left.
 void layout_text(std::u16string_view text, const FontData& font, float wrap_width, TextAlignment alignment,
                  float scale, const TextPalette& palette, TextMesh& mesh);
+
+// The palette that System.set_text_color fills: the application's, or all
+// opaque white while there is no application.
+const TextPalette& application_text_palette();
 
 }  // namespace me

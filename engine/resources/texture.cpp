@@ -4,6 +4,8 @@
 
 #include "core/log.h"
 #include "core/std_file.h"
+#include "gpu/texture_dynamic_size.h"
+#include "gpu/texture_flags.h"
 #include "gpu/texture_upload.h"
 #include "image/dds_file.h"
 #include "image/image_texture_source.h"
@@ -11,8 +13,6 @@
 #include "resources/resource_def_reader.h"
 #include "resources/resource_registry.h"
 #include "script/bind_class.h"
-#include "gpu/texture_dynamic_size.h"
-#include "gpu/texture_flags.h"
 
 namespace me {
 

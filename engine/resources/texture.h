@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "image/frame_finder.h"
-#include "image/image.h"
-#include "resources/resource_object.h"
 #include "core/resource_ref.h"
 #include "gpu/quad_batch.h"
 #include "gpu/render_device.h"
 #include "gpu/render_target.h"
-#include "resources/texture_def.h"
 #include "gpu/texture_flags.h"
+#include "image/frame_finder.h"
+#include "image/image.h"
+#include "resources/resource_object.h"
+#include "resources/texture_def.h"
 
 namespace me {
 

@@ -2,13 +2,13 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <string>
 
 #include "core/cvar_registry.h"
 #include "core/log.h"
-#include "resources/resource_def_reader.h"
 #include "gpu/texture_flags.h"
-#include <string>
-#include <cstdint>
+#include "resources/resource_def_reader.h"
 
 namespace me {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "core/random.h"
-#include "resources/emitter_resource.h"
 #include "core/resource_ref.h"
+#include "resources/emitter_resource.h"
 #include "script/engine_object.h"
 
 namespace me {

@@ -1,8 +1,8 @@
 #include <array>
 
-#include "script/bind_class.h"
-#include "script/bound_setters.h"
 #include "scene/entity2d.h"
+#include "script/bind_class.h"
+#include "script/bound_method.h"
 #include "script/native_class_arguments.h"
 #include "script/native_class_binding.h"
 #include "script/script_push.h"
@@ -91,7 +91,7 @@ constexpr MethodBinding kMethods[] = {
     {"constructor", construct_bound_object<Entity2d>, 1, "x"},
     {"set_position", set_position},
     {"get_position", get_position},
-    {"set_rotation", set_float_method<Entity2d, &Entity2d::set_rotation>},
+    {"set_rotation", method<&Entity2d::set_rotation>},
     {"get_rotation", get_rotation},
     {"set_scale", set_scale},
     {"get_scale", get_scale},

@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "core/resource_ref.h"
 #include "scene/scene_layer.h"
 #include "scene/scene_object.h"
-#include "core/resource_ref.h"
 #include "script/engine_object.h"
 
 namespace me {

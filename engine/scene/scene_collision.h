@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/matrix2d.h"
 #include "core/float_vector.h"
+#include "core/matrix2d.h"
 
 namespace me {
 

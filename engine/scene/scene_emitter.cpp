@@ -5,9 +5,9 @@
 #include <numbers>
 
 #include "gpu/quad_batch.h"
+#include "resources/sprite.h"
 #include "scene/scene_emitter_animation.h"
 #include "scene/scene_emitter_look.h"
-#include "resources/sprite.h"
 
 namespace me {
 

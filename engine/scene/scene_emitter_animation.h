@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scene/particle.h"
 #include "resources/sprite.h"
+#include "scene/particle.h"
 
 namespace me {
 

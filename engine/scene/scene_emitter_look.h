@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "scene/particle.h"
 #include "gpu/quad_batch_vertex.h"
 #include "resources/emitter_resource.h"
+#include "scene/particle.h"
 
 namespace me {
 

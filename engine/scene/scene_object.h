@@ -4,14 +4,14 @@
 #include <cstdint>
 #include <string>
 
+#include "core/float_vector.h"
+#include "core/resource_ref.h"
 #include "gpu/quad_batch_vertex.h"
+#include "scene/entity2d.h"
 #include "scene/scene_collision.h"
 #include "scene/scene_playback.h"
 #include "scene/scene_text.h"
 #include "scene/scene_tweens.h"
-#include "core/resource_ref.h"
-#include "scene/entity2d.h"
-#include "core/float_vector.h"
 
 namespace me {
 

@@ -2,8 +2,8 @@
 
 #include <squirrel.h>
 
-#include "resources/resource_registry.h"
 #include "core/resource_ref.h"
+#include "resources/resource_registry.h"
 #include "script/native_class_arguments.h"
 
 namespace me {

@@ -1,25 +1,71 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "core/log.h"
 #include "core/log_format.h"
+#include "resources/emitter_resource.h"
+#include "resources/font.h"
+#include "resources/resource_registry.h"
+#include "resources/sprite.h"
+#include "resources/texture.h"
 #include "scene/scene.h"
 #include "scene/scene_emitter.h"
 #include "scene/scene_object.h"
 #include "scene/scene_object_arguments.h"
-#include "scene/scene_object_text_script.h"
-#include "resources/emitter_resource.h"
-#include "resources/resource_registry.h"
-#include "resources/sprite.h"
-#include "resources/texture.h"
+#include "scene/scene_text.h"
 #include "script/bind_class.h"
-#include "script/bound_setters.h"
+#include "script/bound_method.h"
 #include "script/native_class_arguments.h"
 #include "script/native_class_binding.h"
 #include "script/script_push.h"
 
 namespace me {
+
+// The text methods that need more than a plain setter.
+namespace scene_object_text_methods {
+namespace {
+
+SQInteger set_font(HSQUIRRELVM vm) {
+    SCENE_OBJECT_THIS();
+    ResourceRef<Font> font;
+    if (!read_resource(arguments, vm, 2, resource_types::font, font))
+        return arguments.fail();
+    object->text().set_font(std::move(font));
+    return 0;
+}
+
+// Script strings may hold zero bytes; the whole string is shown.
+SQInteger set_text(HSQUIRRELVM vm) {
+    SCENE_OBJECT_THIS();
+    const SQChar* text = nullptr;
+    if (!arguments.string(2, text))
+        return arguments.fail();
+    SQInteger length = 0;
+    sq_getstringandsize(vm, 2, &text, &length);
+    object->show_text(utf8_to_utf16(std::string_view(text, static_cast<size_t>(length))));
+    return 0;
+}
+
+SQInteger set_text_align(HSQUIRRELVM vm) {
+    SCENE_OBJECT_THIS();
+    const SQChar* code = nullptr;
+    if (!arguments.string(2, code))
+        return arguments.fail();
+    object->text().set_alignment(text_alignment_from_script(code));
+    return 0;
+}
+
+SQInteger get_text_size(HSQUIRRELVM vm) {
+    SCENE_OBJECT_THIS();
+    const Vec2 size = object->text_size();
+    push_float_array(vm, {size.x, size.y});
+    return 1;
+}
+
+}  // namespace
+}  // namespace scene_object_text_methods
 
 namespace {
 
@@ -33,21 +79,6 @@ SQInteger set_flag(HSQUIRRELVM vm) {
         return arguments.fail();
     (object->*Set)(value);
     return 0;
-}
-
-template <void (SceneObject::*Call)()>
-SQInteger call_method(HSQUIRRELVM vm) {
-    SCENE_OBJECT_THIS();
-    (object->*Call)();
-    return 0;
-}
-
-template <Vec2 (SceneObject::*Get)() const>
-SQInteger get_vec2(HSQUIRRELVM vm) {
-    SCENE_OBJECT_THIS();
-    const Vec2 value = (object->*Get)();
-    push_float_array(vm, {value.x, value.y});
-    return 1;
 }
 
 SQInteger set_scene(HSQUIRRELVM vm) {
@@ -338,17 +369,17 @@ constexpr MethodBinding kMethods[] = {
     {"set_line", set_line},
     {"set_font", scene_object_text_methods::set_font},
     {"set_text", scene_object_text_methods::set_text},
-    {"set_text_width", set_float_method<Object, &Object::set_text_width>},
-    {"set_font_scale", set_float_method<Object, &Object::set_font_scale>},
+    {"set_text_width", method<&Object::set_text_width>},
+    {"set_font_scale", method<&Object::set_font_scale>},
     {"set_text_align", scene_object_text_methods::set_text_align},
     {"get_text_size", scene_object_text_methods::get_text_size},
     {"set_frame", set_frame},
     {"set_angle", set_angle},
     {"get_angle", get_angle},
-    {"set_local_scale", set_vec2_method<Object, &Object::set_local_scale>},
-    {"get_local_scale", get_vec2<&Object::local_scale>},
-    {"set_shear", set_vec2_method<Object, &Object::set_shear>},
-    {"get_shear", get_vec2<&Object::shear>},
+    {"set_local_scale", method<&Object::set_local_scale>},
+    {"get_local_scale", method<&Object::local_scale>},
+    {"set_shear", method<&Object::set_shear>},
+    {"get_shear", method<&Object::shear>},
     {"get_pivot", get_pivot},
     {"get_size", get_size},
     {"get_pivot_in_texture_image", get_pivot_in_texture_image},
@@ -356,24 +387,24 @@ constexpr MethodBinding kMethods[] = {
     {"get_layer", get_layer},
     {"set_color", set_color},
     {"get_color", get_color},
-    {"set_occlusion", set_float_method<Object, &Object::set_occlusion>},
+    {"set_occlusion", method<&Object::set_occlusion>},
     {"set_repeating", set_repeating},
     {"set_parent", set_parent},
     {"fade_alpha_to", fade_alpha_to},
-    {"stop_fade_alpha", call_method<&Object::stop_fade_alpha>},
-    {"rotate", set_float_method<Object, &Object::rotate>},
+    {"stop_fade_alpha", method<&Object::stop_fade_alpha>},
+    {"rotate", method<&Object::rotate>},
     {"rotate_to", rotate_to},
-    {"stop_rotate", call_method<&Object::stop_rotate>},
+    {"stop_rotate", method<&Object::stop_rotate>},
     {"move_to", move_to},
     {"move_to2", move_to2},
-    {"stop_move", call_method<&Object::stop_move>},
+    {"stop_move", method<&Object::stop_move>},
     {"set_area", set_area},
     {"play", play<false, false>},
     {"play_backward", play<true, false>},
     {"play_random", play<false, true>},
     {"play_backward_random", play<true, true>},
-    {"set_playing_speed", set_float_method<Object, &Object::set_playing_speed>},
-    {"stop", call_method<&Object::stop>},
+    {"set_playing_speed", method<&Object::set_playing_speed>},
+    {"stop", method<&Object::stop>},
     {"is_playing", is_playing},
     {"set_looping", set_flag<&Object::set_looping>},
     {"get_clip", clips_unavailable},

@@ -1,11 +1,11 @@
-#include "gpu/render_device.h"
 #include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
 #include "scene/camera.h"
 #include "scene/scene.h"
 #include "scene/view2d.h"
 #include "scene/view2d_viewport.h"
 #include "script/bind_class.h"
-#include "script/bound_setters.h"
+#include "script/bound_method.h"
 #include "script/native_class_arguments.h"
 #include "script/native_class_binding.h"
 
@@ -61,7 +61,7 @@ constexpr MethodBinding kMethods[] = {
     {"constructor", construct_bound_object<Scene>, 1, "x"},
     {"render", render},
     {"render_2d", render_2d},
-    {"update", set_float_method<Scene, &Scene::update>},
+    {"update", method<&Scene::update>},
     {"set_view", set_view},
     {"sort_layer", sort_layer},
 };

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scene/scene_playback.h"
 #include "resources/sprite.h"
+#include "scene/scene_playback.h"
 
 namespace me {
 

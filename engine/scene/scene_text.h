@@ -3,10 +3,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/resource_ref.h"
+#include "resources/font.h"
 #include "resources/text_layout.h"
 #include "resources/text_layout_mesh.h"
-#include "resources/font.h"
-#include "core/resource_ref.h"
 
 namespace me {
 

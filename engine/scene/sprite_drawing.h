@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/float_vector.h"
+#include "core/matrix2d.h"
 #include "gpu/quad_batch.h"
 #include "gpu/quad_batch_vertex.h"
-#include "core/matrix2d.h"
-#include "core/float_vector.h"
 
 namespace me {
 

@@ -2,10 +2,10 @@
 
 #include <GL/glew.h>
 
+#include "core/matrix2d.h"
 #include "gpu/quad_batch.h"
 #include "gpu/quad_batch_vertex.h"
 #include "resources/text_layout_mesh.h"
-#include "core/matrix2d.h"
 
 namespace me {
 

@@ -1,8 +1,22 @@
 #include "script/script_host.h"
 
+#include <sqstdaux.h>
+#include <sqstdblob.h>
+#include <sqstdmath.h>
+#include <sqstdstring.h>
+#include <sqstdsystem.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
 #include "core/fatal_error.h"
 #include "core/log.h"
 #include "core/message_box.h"
+#include "core/std_file.h"
+#include "script/script_binding.h"
 #include "script/script_root.h"
 
 namespace me {
@@ -115,6 +129,176 @@ std::string ScriptHost::call_stack_text() const {
                                info.source ? info.source : "unknown", info.line);
     }
     return text;
+}
+
+ScriptObject ScriptHost::run_boot_script() {
+    const SQInteger top = sq_gettop(m_vm);
+    if (SQ_FAILED(sq_compilebuffer(m_vm, kBootScript, static_cast<SQInteger>(std::strlen(kBootScript)),
+                                   kBootSourceName, SQTrue))) {
+        log_error(format_message("Error compiling script from source '%1': %2", kBootSourceName,
+                                 compile_error_text()));
+        fail_boot_script();
+    }
+    sq_pushroottable(m_vm);
+    if (SQ_FAILED(sq_call(m_vm, 1, SQTrue, SQTrue)))
+        fail_boot_script();
+    ScriptObject root(m_vm, -1);
+    sq_settop(m_vm, top);
+    return root;
+}
+
+void ScriptHost::fail_boot_script() {
+    log_error("Error running boot script.");
+    show_error_message_box("Error", last_error_text());
+    abort_process();
+}
+
+namespace {
+
+struct MemoryReader {
+    const std::string& bytes;
+    size_t position = 0;
+};
+
+SQInteger read_from_memory(SQUserPointer reader_pointer, SQUserPointer destination, SQInteger size) {
+    auto& reader = *static_cast<MemoryReader*>(reader_pointer);
+    if (size <= 0)
+        return 0;
+    const size_t count = std::min(static_cast<size_t>(size), reader.bytes.size() - reader.position);
+    std::memcpy(destination, reader.bytes.data() + reader.position, count);
+    reader.position += count;
+    return static_cast<SQInteger>(count);
+}
+
+}  // namespace
+
+SQRESULT ScriptHost::load_script(std::string_view path) {
+    std::string text;
+    if (StdFile::exists(path) && StdFile::read_whole(path, text))
+        return compile_file_text(path, text);
+    return read_compiled_closure(path);
+}
+
+SQRESULT ScriptHost::compile_file_text(std::string_view path, const std::string& text) {
+    const std::string source_name(path);
+    if (SQ_SUCCEEDED(sq_compilebuffer(m_vm, text.data(), static_cast<SQInteger>(text.size()), source_name.c_str(),
+                                      SQTrue)))
+        return SQ_OK;
+    return sq_throwerror(m_vm, compile_error_text().c_str());
+}
+
+SQRESULT ScriptHost::read_compiled_closure(std::string_view path) {
+    std::string bytes;
+    if (!StdFile::read_whole(std::string(path) + ".bin", bytes))
+        return sq_throwerror(m_vm, format_message("Can't load '%1' file.", path).c_str());
+    const SQInteger top = sq_gettop(m_vm);
+    MemoryReader reader{bytes};
+    if (SQ_SUCCEEDED(sq_readclosure(m_vm, read_from_memory, &reader)))
+        return SQ_OK;
+    sq_settop(m_vm, top);
+    return sq_throwerror(m_vm, format_message("Can't load '%1' binary file.", path).c_str());
+}
+
+SQRESULT ScriptHost::run_script(std::string_view path, SQInteger first_extra_argument,
+                                SQInteger extra_argument_count) {
+    if (SQ_FAILED(load_script(path)))
+        return SQ_ERROR;
+    sq_pushroottable(m_vm);
+    for (SQInteger i = 0; i < extra_argument_count; ++i)
+        sq_push(m_vm, first_extra_argument + i);
+    return sq_call(m_vm, extra_argument_count + 1, SQTrue, SQTrue);
+}
+
+namespace {
+
+constexpr SQInteger kInitialStackSize = 1024;
+constexpr size_t kPrintBufferSize = 1024;
+
+const char* or_unknown(const SQChar* text) { return text != nullptr ? text : "unknown"; }
+
+}  // namespace
+
+void ScriptHost::create_vm() {
+    log_info("Initializing squirrel...");
+    m_vm = sq_open(kInitialStackSize);
+    if (m_vm == nullptr) {
+        log_error("Can't initialize squirrel.");
+        fatal_error("Can't initialize squirrel.");
+    }
+    sq_setprintfunc(m_vm, print_line, print_line);
+    sq_setcompilererrorhandler(m_vm, on_compile_error);
+    sq_newclosure(m_vm, on_runtime_error, 0);
+    sq_seterrorhandler(m_vm);
+    register_libraries();
+    run_script_bindings(m_vm);
+    if (g_log != nullptr)
+        g_log->set_call_stack_source([this] { return call_stack_text(); });
+}
+
+void ScriptHost::register_libraries() {
+    const SQInteger top = sq_gettop(m_vm);
+    sq_pushroottable(m_vm);
+    sqstd_register_mathlib(m_vm);
+    sqstd_register_bloblib(m_vm);
+    sqstd_register_stringlib(m_vm);
+    sqstd_register_systemlib(m_vm);
+    sq_settop(m_vm, top);
+}
+
+void ScriptHost::intern_names() {
+    if (g_name_table == nullptr || g_name_table->intern_all(m_vm))
+        return;
+    log_error("Can't intern the engine's script names.");
+    fatal_error("Can't intern the engine's script names.");
+}
+
+void ScriptHost::print_line(HSQUIRRELVM, const SQChar* format, ...) {
+    char buffer[kPrintBufferSize];
+    va_list arguments;
+    va_start(arguments, format);
+    const int written = std::vsnprintf(buffer, sizeof buffer, format, arguments);
+    va_end(arguments);
+    if (written < 0)
+        return;
+    log_info(buffer);
+}
+
+void ScriptHost::on_compile_error(HSQUIRRELVM, const SQChar* description, const SQChar* source, SQInteger line,
+                                  SQInteger column) {
+    if (g_script_host == nullptr)
+        return;
+    ScriptHost& host = *g_script_host;
+    host.m_compile_error_source = or_unknown(source);
+    host.m_compile_error_message = description != nullptr ? description : "";
+    host.m_compile_error_line = static_cast<int>(line);
+    host.m_compile_error_column = static_cast<int>(column);
+    log_warning(host.compile_error_text());
+}
+
+SQInteger ScriptHost::on_runtime_error(HSQUIRRELVM vm) {
+    if (g_script_host != nullptr)
+        g_script_host->capture_error_location();
+    const SQPRINTFUNCTION print = sq_geterrorfunc(vm);
+    if (print == nullptr)
+        return 0;
+    const SQChar* error = nullptr;
+    if (sq_gettop(vm) >= 2 && SQ_SUCCEEDED(sq_getstring(vm, 2, &error)))
+        print(vm, "\nAN ERROR HAS OCCURED [%s]\n", error);
+    else
+        print(vm, "\nAN ERROR HAS OCCURED [unknown]\n");
+    sqstd_printcallstack(vm);
+    return 0;
+}
+
+void ScriptHost::capture_error_location() {
+    m_error_location_captured = false;
+    SQStackInfos info;
+    if (SQ_FAILED(sq_stackinfos(m_vm, 1, &info)))
+        return;
+    m_error_source = or_unknown(info.source);
+    m_error_function = or_unknown(info.funcname);
+    m_error_line = static_cast<int>(info.line);
+    m_error_location_captured = true;
 }
 
 }  // namespace me

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "core/frame_pacer.h"
-
 #include <vector>
 
+#include "core/frame_pacer.h"
 #include "script/interned_name.h"
 #include "script/script_argument.h"
 #include "script/script_object.h"

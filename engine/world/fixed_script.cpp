@@ -3,10 +3,10 @@
 #include <optional>
 #include <string>
 
-#include "script/bind_class.h"
-#include "script/native_class_arguments.h"
 #include "core/fixed.h"
 #include "core/fixed_vec2.h"
+#include "script/bind_class.h"
+#include "script/native_class_arguments.h"
 
 namespace me {
 

@@ -4,10 +4,10 @@
 #include <span>
 #include <string>
 
+#include "core/float_vector.h"
 #include "script/bind_class.h"
 #include "script/native_class_arguments.h"
 #include "script/script_push.h"
-#include "core/float_vector.h"
 
 namespace me {
 
