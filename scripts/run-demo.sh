@@ -1,8 +1,11 @@
 #!/bin/sh
-# Builds the engine and runs the demo game.
+# Builds the engine (only what the demo needs) and runs the demo game.
 set -eu
 cd "$(dirname "$0")/.."
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$(nproc)"
+if [ ! -x build/bin/quillmoor ]; then
+    echo "building the engine (first time: a few minutes)"
+fi
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --build build --target quillmoor -j "$(nproc)"
 cd games/demo
 exec ../../build/bin/quillmoor "$@"

@@ -2,8 +2,11 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <iostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/frame.h"
 #include "app/game_controllers.h"
@@ -14,6 +17,7 @@
 #include "core/clock.h"
 #include "core/command_line.h"
 #include "core/console.h"
+#include "core/cvar_default.h"
 #include "core/cvar_registry.h"
 #include "core/fatal_error.h"
 #include "core/log.h"
@@ -92,6 +96,39 @@ void create_components() {
 constexpr uint32_t kSdlSubsystems = SDL_INIT_TIMER | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS;
 constexpr size_t kReservedResources = 1000;
 
+// "1" logs how long each start-up step took, to find what delays the first
+// frame.
+CVarDefault g_log_startup_times("system::log_startup_times", "0", CVarType::Bool);
+
+// Milliseconds of each start-up step, in order.
+class StartupTimes {
+public:
+    StartupTimes() : m_last(std::chrono::steady_clock::now()), m_first(m_last) {}
+
+    void step_done(const char* step) {
+        const auto now = std::chrono::steady_clock::now();
+        m_steps.emplace_back(step, milliseconds(now - m_last));
+        m_last = now;
+    }
+
+    void log() const {
+        std::string line = "Start-up took " + std::to_string(milliseconds(m_last - m_first)) + " ms:";
+        for (const auto& [step, ms] : m_steps)
+            line += " " + std::string(step) + " " + std::to_string(ms) + ",";
+        line.pop_back();
+        log_info(line);
+    }
+
+private:
+    static long long milliseconds(std::chrono::steady_clock::duration duration) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(duration).count();
+    }
+
+    std::chrono::steady_clock::time_point m_last;
+    std::chrono::steady_clock::time_point m_first;
+    std::vector<std::pair<const char*, long long>> m_steps;
+};
+
 [[noreturn]] void fail_startup(const std::string& message) {
     log_error(message);
     fatal_error(message);
@@ -141,19 +178,27 @@ void start_game() {
 }  // namespace
 
 bool startup() {
+    StartupTimes times;
     create_components();
     g_script_host->create_vm();
     start_resource_registry(g_script_host->vm());
+    times.step_done("script VM");
     load_configuration();
     g_log->open();
     g_network_logger->start();
+    times.step_done("configuration and log");
     start_platform();
     start_sdl();
     TimerPeriod::begin();
     g_script_host->intern_names();
     g_application->frame_pacer.restart();
+    times.step_done("platform and SDL");
     start_devices();
+    times.step_done("window and devices");
     start_game();
+    times.step_done("boot script, preinit, first frame and init");
+    if (g_log_startup_times.bool_value())
+        times.log();
     g_application->frame_pacer.restart();
     return true;
 }

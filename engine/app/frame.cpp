@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/game_controllers.h"
+#include "app/input_events.h"
 #include "app/main_window.h"
 #include "audio/audio_system.h"
 #include "core/application.h"
@@ -33,13 +34,15 @@ void drain_events() {
     while (SDL_PollEvent(&event) != 0) {
         if (event.type == SDL_QUIT)
             g_application->request_quit();
-        else
+        else if (event.type == SDL_CONTROLLERDEVICEADDED)
             g_game_controllers->handle_event(event);
+        else
+            InputEvents(*g_application, engine_input_listener()).handle(event);
     }
     if (cvars::vsync.take_changed())
         g_main_window->apply_vsync_setting();
     if (cvars::cursor.take_changed())
-        g_game_controllers->apply_cursor_setting();
+        g_main_window->apply_cursor_setting();
 }
 
 void release_keys_without_focus() {

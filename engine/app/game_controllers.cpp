@@ -61,13 +61,6 @@ void GameControllers::enumerate() { log_joysticks(); }
 void GameControllers::handle_event(const SDL_Event& event) {
     if (event.type == SDL_CONTROLLERDEVICEADDED)
         open(event.cdevice.which);
-    else if (g_application != nullptr)
-        InputEvents(*g_application, m_listener).handle(event);
-}
-
-void GameControllers::apply_cursor_setting() {
-    if (g_main_window != nullptr)
-        g_main_window->apply_cursor_setting();
 }
 
 void GameControllers::update() {

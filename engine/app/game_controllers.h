@@ -22,10 +22,9 @@ public:
 
     // Logs the joysticks present; controllers open through their added events.
     void enumerate();
-    // A controller-added event opens the controller; keyboard, mouse and
-    // window events go to the application's input state.
+    // A controller-added event opens the controller; other events are not
+    // the controllers' business.
     void handle_event(const SDL_Event& event);
-    void apply_cursor_setting();
     // Polls every open controller; one that is gone frees its slot.
     void update();
     void clear_frame_marks();

@@ -195,12 +195,8 @@ void CVarRegistry::save_user() {
     std::string text = user_config_text();
     std::string path = user_config_path();
     paths::create_directories(path);
-    StdFile file;
-    if (!file.open(path, StdFile::Write, false) || !file.write(text.data(), text.size())) {
+    if (!StdFile::replace_whole(path, text, false))
         log_error(format_message("Error saving config to '%1'.", path));
-        return;
-    }
-    file.close();
 }
 
 std::string CVarRegistry::user_config_path() { return paths::save_file(kUserConfigName); }

@@ -1,16 +1,32 @@
 #include "core/std_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <string>
 #include <utility>
 
 #include "core/log.h"
 #include "core/paths.h"
 
 namespace me {
+
 namespace {
+
+// Makes a rename in the folder durable; a failure only weakens that, so it is
+// not reported.
+void sync_directory_of(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (descriptor < 0)
+        return;
+    fsync(descriptor);
+    ::close(descriptor);
+}
 
 const char* mode_for(uint32_t flags) {
     switch (flags & (StdFile::Read | StdFile::Write)) {
@@ -184,16 +200,28 @@ bool StdFile::read_whole(std::string_view path, std::string& bytes) {
     return false;
 }
 
-bool StdFile::replace_whole(std::string_view path, std::string_view bytes) {
+bool StdFile::sync() {
+    if (!require_stream())
+        return false;
+    return std::fflush(m_stream) == 0 && fsync(fileno(m_stream)) == 0;
+}
+
+bool StdFile::replace_whole(std::string_view path, std::string_view bytes, bool report) {
     std::string target = paths::os_form(path);
     std::string temporary = target + ".~writing";
     StdFile file;
-    bool written = file.open(temporary, Write) && file.write(bytes.data(), bytes.size()) && file.close();
-    if (written && std::rename(temporary.c_str(), target.c_str()) == 0)
+    // The bytes reach the disk before the rename, so that a crash or a power
+    // loss leaves either the old file or the new one, never a cut one.
+    bool written = file.open(temporary, Write, report) && file.write(bytes.data(), bytes.size()) && file.sync() &&
+                   file.close_stream(report);
+    if (written && std::rename(temporary.c_str(), target.c_str()) == 0) {
+        sync_directory_of(target);
         return true;
+    }
     file.close_stream(false);
     std::remove(temporary.c_str());
-    log_error(format_message("Can't write file '%1'.", path));
+    if (report)
+        log_error(format_message("Can't write file '%1'.", path));
     return false;
 }
 

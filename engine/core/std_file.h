@@ -34,13 +34,17 @@ public:
     bool read(void* buffer, size_t count);
     bool write(const void* buffer, size_t count);
     bool seek(int64_t offset, Origin origin);
+    // Pushes what was written through the C library and the system to disk.
+    bool sync();
 
     static bool exists(std::string_view path);
     // The whole file into bytes; files over kMaxWholeFileSize are refused.
     static bool read_whole(std::string_view path, std::string& bytes);
-    // Writes the bytes to a temporary file beside path and renames it over
-    // path, so that a failure leaves the old file as it was.
-    static bool replace_whole(std::string_view path, std::string_view bytes);
+    // Writes the bytes to a temporary file beside path, syncs it and renames
+    // it over path, so that every outcome (a failed write, a full disk, a
+    // kill) leaves the old file or the new one. With report false a failure
+    // is not logged.
+    static bool replace_whole(std::string_view path, std::string_view bytes, bool report = true);
 
 private:
     bool close_stream(bool report);

@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "core/float_vector.h"
 #include "core/resource_ref.h"
 #include "gpu/frame_buffer.h"
 #include "gpu/gl_startup.h"
@@ -51,6 +52,14 @@ public:
     void set_clear_color(const std::array<float, 4>& color) { m_clear_color = color; }
     const std::array<float, 4>& clear_color() const { return m_clear_color; }
     void set_viewport(int x, int y, int width, int height);
+    // The viewport and canvas sizes of the view loaded last, for drawing code
+    // that sizes itself to the view.
+    void record_view_sizes(Vec2 viewport, Vec2 canvas) {
+        m_view_viewport_size = viewport;
+        m_view_canvas_size = canvas;
+    }
+    Vec2 view_viewport_size() const { return m_view_viewport_size; }
+    Vec2 view_canvas_size() const { return m_view_canvas_size; }
     int views_drawn() const { return m_views_drawn; }
 
     // Null when the state table is full.
@@ -129,6 +138,8 @@ private:
     std::unique_ptr<Shader> m_fixed_shader;
     std::vector<ResourceRef<EngineObject>> m_builtins;
     GLuint m_white_texture = 0;
+    Vec2 m_view_viewport_size;
+    Vec2 m_view_canvas_size;
     uint64_t m_previous_triangles = 0;
     uint64_t m_triangles = 0;
 };

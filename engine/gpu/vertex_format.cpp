@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/fatal_error.h"
+#include "core/log.h"
+
 namespace me {
 
 bool is_valid_vertex_format(uint16_t format) {
@@ -43,9 +46,14 @@ uint8_t colour_byte(float value) {
 }  // namespace
 
 bool write_vertex_element(uint16_t format, std::span<const float> values, std::span<uint8_t> destination) {
+    // Only engine code picks formats, so an unknown one is a broken invariant.
+    if (!is_valid_vertex_format(format)) {
+        log_error("Invalid vertex stream format.");
+        fatal_error("Invalid vertex stream format.");
+    }
     const size_t bytes = vertex_format_bytes(format);
     const auto components = static_cast<size_t>(vertex_format_components(format));
-    if (bytes == 0 || values.size() < components || destination.size() < bytes)
+    if (values.size() < components || destination.size() < bytes)
         return false;
     if (format == kColorBytes) {
         for (size_t i = 0; i < 4; ++i)

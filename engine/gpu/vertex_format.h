@@ -26,8 +26,9 @@ bool vertex_format_normalised(uint16_t format);
 size_t vertex_format_bytes(uint16_t format);
 
 // Writes one element of the format from its floats (colour bytes pack four
-// floats clamped to 0-1). False, writing nothing, when the format is invalid,
-// fewer floats are given than it has components, or the destination is short.
+// floats clamped to 0-1). False, writing nothing, when fewer floats are given
+// than it has components or the destination is short; an unknown format is a
+// fatal error.
 bool write_vertex_element(uint16_t format, std::span<const float> values, std::span<uint8_t> destination);
 
 }  // namespace me

@@ -23,6 +23,10 @@ struct Particle {
     const Sprite* sprite = nullptr;
     std::size_t frame = 0;
     float frame_time = 0.0f;
+    // How long the current frame lasts: its duration and, for frames with a
+    // random extra, the extra drawn when the frame was entered. Negative until
+    // the first frame is entered.
+    float frame_duration = -1.0f;
 };
 
 }  // namespace me

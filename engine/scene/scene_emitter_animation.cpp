@@ -9,18 +9,21 @@ void advance_particle_frame(Particle& particle, float dt) {
     const std::size_t count = sprite.frame_count();
     if (!sprite.is_animated() || count == 0)
         return;
+    if (particle.frame_duration < 0.0f)
+        particle.frame_duration = sprite.frame_duration(particle.frame);
     particle.frame_time += dt;
-    // Whole cycles of a looping sprite land on the same frame; skipping them
-    // bounds the walk below however large dt is.
-    if (sprite.loops() && sprite.duration() > 0.0f && particle.frame_time >= sprite.duration())
-        particle.frame_time = std::fmod(particle.frame_time, sprite.duration());
-    for (std::size_t steps = 0; steps < count; ++steps) {
+    // Time beyond the longest possible cycle of a looping sprite is skipped
+    // whole, which bounds the walk below however large dt is.
+    const float longest_cycle = sprite.duration() + sprite.duration_range();
+    if (sprite.loops() && sprite.duration() > 0.0f && particle.frame_time >= longest_cycle)
+        particle.frame_time = std::fmod(particle.frame_time, longest_cycle);
+    for (std::size_t steps = 0; steps < 2 * count; ++steps) {
         const bool last = particle.frame + 1 >= count;
-        const float duration = sprite.frame(particle.frame).duration;
-        if ((last && !sprite.loops()) || particle.frame_time < duration)
+        if ((last && !sprite.loops()) || particle.frame_time < particle.frame_duration)
             return;
-        particle.frame_time -= duration;
+        particle.frame_time -= particle.frame_duration;
         particle.frame = last ? 0 : particle.frame + 1;
+        particle.frame_duration = sprite.frame_duration(particle.frame);
     }
 }
 

@@ -6,7 +6,9 @@
 namespace me {
 
 // Moves an animated particle sprite on by dt: through as many frames as dt
-// covers, wrapping when the sprite loops, else holding the last one.
+// covers, wrapping when the sprite loops, else holding the last one. Each
+// frame lasts its duration plus, for frames given a range, a random extra
+// drawn from the application's generator when the frame is entered.
 void advance_particle_frame(Particle& particle, float dt);
 
 // The sprite a particle shows now: its animation's current frame, or the

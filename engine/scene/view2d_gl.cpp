@@ -12,6 +12,7 @@ void load_view(RenderDevice& device, const View2d& view, float window_height) {
     const GLViewportRect rect = view.gl_viewport(window_height);
     device.set_viewport(static_cast<int>(std::lround(rect.x)), static_cast<int>(std::lround(rect.y)),
                         static_cast<int>(std::lround(rect.width)), static_cast<int>(std::lround(rect.height)));
+    device.record_view_sizes(view.viewport().size, view.canvas_size());
     if (!device.has_gl_context())
         return;
     const Matrix4 projection = view.gl_projection();

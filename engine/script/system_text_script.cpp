@@ -1,7 +1,9 @@
 #include <SDL.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -79,7 +81,11 @@ SQInteger string_to_integer(HSQUIRRELVM vm) {
     const SQChar* text = nullptr;
     if (!arguments.string(2, text))
         return arguments.fail();
-    sq_pushinteger(vm, static_cast<SQInteger>(std::strtol(text, nullptr, 10)));
+    // Out-of-range text saturates at the script integer's limits, as the C
+    // conversion does at its own, rather than wrapping to an unrelated value.
+    const long long value = std::strtoll(text, nullptr, 10);
+    sq_pushinteger(vm, static_cast<SQInteger>(std::clamp<long long>(value, std::numeric_limits<SQInteger>::min(),
+                                                                    std::numeric_limits<SQInteger>::max())));
     return 1;
 }
 

@@ -269,6 +269,24 @@ TEST_F(CVarRegistryTest, SaveFailureIsLogged) {
     EXPECT_TRUE(logged("error: Error saving config to 'blocker/sub/game_config.txt'."));
 }
 
+// A save that cannot finish leaves the user's settings as they were, and a
+// finished save leaves no temporary file behind.
+TEST_F(CVarRegistryTest, FailedSaveKeepsTheOldFileWhole) {
+    write_file("out/game_config.txt", "game::kept = \"1\"\r\n");
+    registry.set_text("system::save_dir", "root:out");
+    registry.load_user();
+    registry.set_int("game::kept", 2);
+    std::filesystem::create_directory("out/game_config.txt.~writing");
+    registry.save_user();
+    EXPECT_EQ(read_file("out/game_config.txt"), "game::kept = \"1\"\r\n");
+    EXPECT_TRUE(logged("error: Error saving config to 'out/game_config.txt'."));
+
+    std::filesystem::remove("out/game_config.txt.~writing");
+    registry.save_user();
+    EXPECT_EQ(read_file("out/game_config.txt"), "system::save_dir = \"root:out\"\r\ngame::kept = \"2\"\r\n");
+    EXPECT_FALSE(std::filesystem::exists("out/game_config.txt.~writing"));
+}
+
 TEST_F(CVarRegistryTest, UserConfigPathFollowsSaveDir) {
     setenv("XDG_DOCUMENTS_DIR", (root + "/docs").c_str(), 1);
     registry.set_text("system::save_dir", "user:My Game\\");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -50,11 +52,18 @@ TEST(VertexFormatTest, FloatsAreCopiedAndColoursPacked) {
     EXPECT_EQ(out[3], 0);
 }
 
+TEST(VertexFormatDeathTest, AnUnknownFormatIsFatal) {
+    setenv("QUILLMOOR_NO_MESSAGE_BOX", "1", 1);
+    std::array<uint8_t, 16> out{};
+    const std::array<float, 4> values{1, 2, 3, 4};
+    EXPECT_EXIT(write_vertex_element(0x650, values, out), ::testing::ExitedWithCode(1),
+                "Error: Invalid vertex stream format\\. \\(error\\)");
+}
+
 TEST(VertexFormatTest, BadWritesChangeNothing) {
     std::array<uint8_t, 16> out{};
     out.fill(7);
     const std::array<float, 4> values{1, 2, 3, 4};
-    EXPECT_FALSE(write_vertex_element(0x650, values, out));
     EXPECT_FALSE(write_vertex_element(kFloat4, std::span(values).first(3), out));
     EXPECT_FALSE(write_vertex_element(kFloat4, values, std::span(out).first(15)));
     EXPECT_FALSE(write_vertex_element(kColorBytes, values, std::span(out).first(3)));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -211,6 +212,35 @@ TEST_F(SceneEmitterTest, AnimatedParticlesLiveAsLongAsTheirSpriteAndStepThroughI
     EXPECT_EQ(emitter->particles()[0].frame, 2u);
     emitter->update(0.1f, 0, 0);
     EXPECT_EQ(emitter->live_particle_count(), 0u);
+}
+
+// A frame given as [name, min, max] lasts min plus an extra drawn when the
+// particle enters it, so particles of one pulse leave such a frame at
+// different times, each within [min, max].
+TEST_F(SceneEmitterTest, AnimatedParticlesDrawTheRandomExtraOfEachFrameTheyEnter) {
+    evaluate("g_sprite_defs[\"linger\"] <- { frames = [[\"spark\", 0.1, 0.5], [\"flash\", 1.0]] }; return null;");
+    SceneEmitter* emitter = start("pulse_count = 1, pulse_particle_count = 40,", "sprite = \"linger\", duration = 10");
+    ASSERT_NE(emitter, nullptr);
+    std::vector<float> left_first_frame(40, -1.0f);
+    float time = 0.0f;
+    for (int step = 0; step < 60; ++step) {
+        emitter->update(0.01f, 0, 0);
+        time += 0.01f;
+        for (size_t i = 0; i < emitter->particles().size(); ++i)
+            if (emitter->particles()[i].frame == 1 && left_first_frame[i] < 0.0f)
+                left_first_frame[i] = time;
+    }
+    ASSERT_EQ(emitter->particles().size(), 40u);
+    float earliest = 1.0f;
+    float latest = 0.0f;
+    for (const float left : left_first_frame) {
+        ASSERT_GE(left, 0.0f) << "every particle left the first frame within its 0.5 s maximum";
+        EXPECT_GE(left, 0.1f - 1e-4f);
+        EXPECT_LE(left, 0.51f + 1e-4f);
+        earliest = std::min(earliest, left);
+        latest = std::max(latest, left);
+    }
+    EXPECT_GT(latest - earliest, 0.2f) << "the extras differ between particles";
 }
 
 TEST_F(SceneEmitterTest, LoopingFramesWrapAndTheLastFrameOfOthersHolds) {

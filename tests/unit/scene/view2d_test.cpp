@@ -171,6 +171,8 @@ TEST_F(View2dGlTest, LoadingAViewSetsTheViewportFromTheBottomAndTheFlippedMatric
     std::array<GLint, 4> viewport{};
     glGetIntegerv(GL_VIEWPORT, viewport.data());
     EXPECT_EQ(viewport, (std::array<GLint, 4>{4, kSize - 2 - 8, 16, 8}));
+    EXPECT_EQ(device->view_viewport_size(), (Vec2{16.0f, 8.0f}));
+    EXPECT_EQ(device->view_canvas_size(), (Vec2{320.0f, 180.0f}));
     Matrix4 projection;
     glGetFloatv(GL_PROJECTION_MATRIX, projection.elements.data());
     Matrix4 model_view;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "app/key_states.h"
@@ -143,6 +144,14 @@ TEST_F(SystemScriptTest, StringsConvertToNumbers) {
     EXPECT_EQ(evaluate_integer("return System.string_to_integer(\"42abc\");"), 42);
     EXPECT_EQ(evaluate_integer("return System.string_to_integer(\" -7\");"), -7);
     EXPECT_EQ(evaluate_integer("return System.string_to_integer(\"x\");"), 0);
+    // Beyond the script integer's range the result saturates instead of wrapping.
+    const SQInteger largest = std::numeric_limits<SQInteger>::max();
+    const SQInteger smallest = std::numeric_limits<SQInteger>::min();
+    EXPECT_EQ(evaluate_integer("return System.string_to_integer(\"99999999999999999999999\");"), largest);
+    EXPECT_EQ(evaluate_integer("return System.string_to_integer(\"-99999999999999999999999\");"), smallest);
+    EXPECT_EQ(evaluate_integer("return System.string_to_integer(\"" + std::to_string(largest) + "\");"), largest);
+    if (sizeof(SQInteger) == 4)
+        EXPECT_EQ(evaluate_integer("return System.string_to_integer(\"99999999999\");"), largest);
     EXPECT_FLOAT_EQ(evaluate_float("return System.string_to_float(\"2.5e1\");"), 25.0f);
     EXPECT_FLOAT_EQ(evaluate_float("return System.string_to_float(\"nothing\");"), 0.0f);
     EXPECT_EQ(error_of("System.string_to_integer(4)"), "Expecting string.");
