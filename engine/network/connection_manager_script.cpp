@@ -66,14 +66,18 @@ SQInteger connect(HSQUIRRELVM vm) {
     return 1;
 }
 
+// An optional third argument names the one address to listen on (for
+// example 127.0.0.1); without it every interface is used.
 SQInteger listen(HSQUIRRELVM vm) {
     NativeArguments arguments(vm);
     SQInteger node = 0;
     SQInteger port = 0;
-    if (!read_integers(arguments, {&node, &port}))
+    const SQChar* bind_host = "";
+    if (!read_integers(arguments, {&node, &port}) || (arguments.has(4) && !arguments.string(4, bind_host)))
         return arguments.fail();
     const bool started = g_connection_manager != nullptr &&
-                         g_connection_manager->start_host(static_cast<NodeId>(node), static_cast<int32_t>(port));
+                         g_connection_manager->start_host(static_cast<NodeId>(node), static_cast<int32_t>(port),
+                                                          bind_host);
     sq_pushbool(vm, started);
     return 1;
 }
