@@ -212,8 +212,12 @@ void ConnectionManager::accept_connections() {
     for (;;) {
         bool would_block = false;
         TcpSocket socket = m_listen_socket.accept_one(would_block);
-        if (!socket.valid()) {
+        if (!socket.valid())
             return;
+        if (m_connections.size() >= kMaxConnections) {
+            log_warning(format_message("Refusing the connection from %1: %2 connections are open already",
+                                       socket.peer_text(), m_connections.size()));
+            continue;
         }
         log_info(format_message("New node connected from %1, waiting for HELO request", socket.peer_text()));
         add_connection(Connection::Incoming, std::move(socket));

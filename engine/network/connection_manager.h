@@ -30,6 +30,9 @@ public:
     // Bytes read from one connection in one update, so that a flooding peer
     // cannot hold the frame.
     static constexpr size_t kMaxReceivePerUpdate = 64 * 1024;
+    // Peers at once; beyond it a new connection is closed as it is accepted,
+    // so that a flood of connects cannot use up the process's descriptors.
+    static constexpr size_t kMaxConnections = 59;
     static const uint32_t kHeloType;
     static const uint32_t kStatType;
 

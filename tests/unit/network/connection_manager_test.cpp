@@ -274,6 +274,20 @@ TEST_F(ConnectionManagerTest, ShuttingDownInsideACallbackWaitsForTheUpdateToEnd)
     EXPECT_TRUE(host.start_host(kHostNode, 0, "127.0.0.1"));
 }
 
+TEST_F(ConnectionManagerTest, ConnectionsBeyondTheLimitAreClosedAsTheyArrive) {
+    std::vector<std::unique_ptr<RawPeer>> peers;
+    for (size_t i = 0; i <= ConnectionManager::kMaxConnections; ++i) {
+        peers.push_back(std::make_unique<RawPeer>(port));
+        const size_t expected = std::min(i + 1, ConnectionManager::kMaxConnections);
+        EXPECT_TRUE(test::pump_until({&host}, [&] { return host.connection_count() == expected; }));
+    }
+    RawPeer& last = *peers.back();
+    EXPECT_TRUE(pump_raw(last, [&] { return last.closed; }));
+    EXPECT_FALSE(peers.front()->closed);
+    EXPECT_EQ(host.connection_count(), ConnectionManager::kMaxConnections);
+    EXPECT_NE(log_text().find("warning: Refusing the connection from 127.0.0.1:"), std::string::npos);
+}
+
 TEST_F(ConnectionManagerTest, APeerThatNeverSaysHeloIsDroppedAfterTwentySeconds) {
     uint32_t fake_now = 1000;
     host.set_clock([&] { return fake_now; });
