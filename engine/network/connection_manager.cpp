@@ -7,8 +7,8 @@
 #include <iterator>
 #include <utility>
 
-#include "app/clock.h"
-#include "app/log.h"
+#include "core/clock.h"
+#include "core/log.h"
 
 namespace me {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/log.h"
+#include "core/log.h"
 
 namespace me {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "network/connection_manager.h"
 #include "network/network_namespace.h"
 #include "script/bind_class.h"

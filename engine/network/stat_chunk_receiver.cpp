@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/log.h"
+#include "core/log.h"
 
 namespace me {
 

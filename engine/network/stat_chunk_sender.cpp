@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "network/connection_manager.h"
 #include "network/stat_chunk_receiver.h"
 

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <utility>
 
-#include "app/log.h"
+#include "core/log.h"
 
 namespace me {
 
