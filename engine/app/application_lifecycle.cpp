@@ -85,6 +85,8 @@ void create_components() {
     g_resource_list = new ResourceList();
     g_network_logger = new NetworkLogger();
     g_connection_manager = new ConnectionManager();
+    g_connection_manager->set_random_range(
+        [](int32_t min, int32_t max) { return g_application->random_int(min, max); });
     g_state_manager = new StateManager();
     g_replay_recorder = new ReplayRecorder();
     g_game_controllers = new GameControllers();
@@ -211,7 +213,7 @@ void teardown() {
     g_audio_system->release();
     g_render_device->release_shared_object();
     g_main_window->destroy();
-    g_connection_manager->shutdown();
+    g_connection_manager->teardown();
     if (TimerPeriod::in_force())
         TimerPeriod::end();
     if (wait_for_key)

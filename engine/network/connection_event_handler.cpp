@@ -1,0 +1,7 @@
+#include "network/connection_event_handler.h"
+
+namespace me {
+
+ConnectionEventHandler::~ConnectionEventHandler() = default;
+
+}  // namespace me
