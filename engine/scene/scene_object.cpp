@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "clip/clip_time.h"
 #include "core/application.h"
 #include "scene/scene.h"
 #include "scene/scene_callbacks.h"
@@ -12,6 +13,7 @@
 #include "resources/emitter_resource.h"
 #include "resources/sprite.h"
 #include "resources/texture.h"
+#include "script/script_host.h"
 
 namespace me {
 
@@ -59,6 +61,9 @@ void SceneObject::clear_shown() {
     m_texture.reset();
     m_texture_sprite.reset();
     m_emitter.reset();
+    m_clip.reset();
+    m_clip_stop.reset();
+    m_clip_tick_carry = 0.0;
     m_playback.reset();
 }
 
@@ -109,6 +114,29 @@ void SceneObject::show_text(std::u16string text) {
         clear_shown();
     m_text.set_text(std::move(text));
     m_type = Text;
+}
+
+bool SceneObject::show_clip(const std::string& name, bool looping, std::optional<uint64_t> stop) {
+    clear_shown();
+    m_clip = clip::instantiate_clip(name);
+    if (!m_clip)
+        return false;
+    m_type = Clip;
+    m_clip->set_looping(looping && !stop);
+    m_clip_stop = stop;
+    if (ownership().is_bound()) {
+        HSQUIRRELVM vm = g_script_host->vm();
+        ownership().push_instance(vm);
+        m_clip->set_command_handler(ScriptObject(vm, -1));
+        sq_pop(vm, 1);
+    }
+    return true;
+}
+
+bool SceneObject::is_clip_at_end() const {
+    if (!m_clip)
+        return true;
+    return m_clip->is_at_end() || (m_clip_stop && m_clip->time() >= *m_clip_stop);
 }
 
 Vec2 SceneObject::text_size() {
@@ -195,6 +223,7 @@ SceneObjectEvents SceneObject::step(float dt) {
     }
     step_playback(dt);
     step_emitter(dt);
+    step_clip(dt);
     events.out_of_area = outside_area();
     return events;
 }
@@ -216,6 +245,24 @@ void SceneObject::step_emitter(float dt) {
         if (m_scene != nullptr)
             m_scene->remove(*this);
     }
+}
+
+void SceneObject::step_clip(float dt) {
+    if (m_type != Clip || !(dt > 0.0f))
+        return;
+    // A step longer than this is a script's mistake; the clip takes it as
+    // this long.
+    constexpr double kLongestStepTicks = 2147483647.0;
+    const double ticks =
+        std::min(static_cast<double>(dt) * clip::kClipTicksPerSecond + m_clip_tick_carry, kLongestStepTicks);
+    auto whole = static_cast<int64_t>(ticks);
+    m_clip_tick_carry = ticks - static_cast<double>(whole);
+    if (m_clip_stop)
+        whole = std::min<int64_t>(whole, static_cast<int64_t>(*m_clip_stop - std::min(*m_clip_stop, m_clip->time())));
+    // Held: a command the clip fires may make this object show something
+    // else.
+    const ResourceRef<clip::Clip> playing = m_clip;
+    playing->advance_in_time(whole);
 }
 
 bool SceneObject::outside_area() {

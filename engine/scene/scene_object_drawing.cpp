@@ -61,6 +61,9 @@ void SceneObject::draw(QuadBatch& batch, const View2d& view) {
     case Text:
         draw_text(batch, color);
         return;
+    case Clip:
+        draw_clip(batch);
+        return;
     default:
         return;
     }
@@ -120,6 +123,15 @@ void SceneObject::draw_line(QuadBatch& batch, Color color) {
     if (quad.empty())
         return;
     write_quad_corners(quad, corners, quad_uv, pack_quad_color(color * line_color));
+}
+
+// The clip's tree is placed by the drawing transform and tinted by the
+// object's colour; its nodes' own colours multiply that.
+void SceneObject::draw_clip(QuadBatch& batch) {
+    if (m_alpha == 0.0f)
+        return;
+    const Matrix2d transform = drawing_transform();
+    m_clip->draw_tree(batch, &transform, {m_color[0], m_color[1], m_color[2], m_alpha * m_occlusion});
 }
 
 // The layout origin, the top-left corner of the text box, sits at the
