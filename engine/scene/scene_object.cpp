@@ -116,15 +116,15 @@ void SceneObject::show_text(std::u16string text) {
     m_type = Text;
 }
 
-bool SceneObject::show_clip(const std::string& name, bool looping, std::optional<uint64_t> stop) {
+bool SceneObject::show_clip(ResourceRef<clip::Clip> played, bool looping, std::optional<uint64_t> stop) {
     clear_shown();
-    m_clip = clip::instantiate_clip(name);
+    m_clip = std::move(played);
     if (!m_clip)
         return false;
     m_type = Clip;
     m_clip->set_looping(looping && !stop);
     m_clip_stop = stop;
-    if (ownership().is_bound()) {
+    if (ownership().is_bound() && g_script_host != nullptr) {
         HSQUIRRELVM vm = g_script_host->vm();
         ownership().push_instance(vm);
         m_clip->set_command_handler(ScriptObject(vm, -1));

@@ -75,10 +75,10 @@ public:
     void show_emitter(SceneEmitterResource* resource);
     void show_line(Vec2 end);
     void show_text(std::u16string text);
-    // Plays the clip the named clip resource's instantiator builds, from time
-    // 0, until its end or (for a stop) until that many clip ticks; false,
-    // showing nothing, when no clip was built.
-    bool show_clip(const std::string& name, bool looping, std::optional<uint64_t> stop = std::nullopt);
+    // Plays the clip from where it is until its end or (for a stop) until
+    // that many clip ticks; the object becomes its command handler. False,
+    // showing nothing, for no clip.
+    bool show_clip(ResourceRef<clip::Clip> played, bool looping, std::optional<uint64_t> stop = std::nullopt);
     clip::Clip* clip() const { return m_clip.get(); }
     // True at the clip's end tick or its stop, and when no clip is shown.
     bool is_clip_at_end() const;

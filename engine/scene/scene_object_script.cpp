@@ -289,7 +289,7 @@ SQInteger play_clip(HSQUIRRELVM vm) {
     bool looping = false;
     if (!arguments.string(2, name) || (arguments.has(3) && !read_flag(arguments, vm, 3, looping)))
         return arguments.fail();
-    sq_pushbool(vm, object->show_clip(name, looping) ? SQTrue : SQFalse);
+    sq_pushbool(vm, object->show_clip(clip::instantiate_clip(name), looping) ? SQTrue : SQFalse);
     return 1;
 }
 
@@ -302,7 +302,7 @@ SQInteger play_clip_to(HSQUIRRELVM vm) {
     if (!arguments.string(2, name) || !arguments.integer(3, milliseconds))
         return arguments.fail();
     const uint64_t stop = static_cast<uint64_t>(std::max<SQInteger>(milliseconds, 0)) * clip::kClipTicksPerMillisecond;
-    sq_pushbool(vm, object->show_clip(name, false, stop) ? SQTrue : SQFalse);
+    sq_pushbool(vm, object->show_clip(clip::instantiate_clip(name), false, stop) ? SQTrue : SQFalse);
     return 1;
 }
 
