@@ -50,6 +50,18 @@ bool Clip::init(ResourceRef<ClipResource> resource) {
     return true;
 }
 
+ScriptObject Clip::command_this(HSQUIRRELVM vm) const {
+    if (m_command_handler.type() != OT_WEAKREF)
+        return m_command_handler;
+    const SQInteger top = sq_gettop(vm);
+    m_command_handler.push(vm);
+    ScriptObject target;
+    if (SQ_SUCCEEDED(sq_getweakrefval(vm, -1)))
+        target = ScriptObject(vm, -1);
+    sq_settop(vm, top);
+    return target;
+}
+
 bool Clip::is_at_end() const { return m_resource && !m_looping && m_time >= end_tick(); }
 
 void Clip::evaluate_now() {
@@ -97,9 +109,9 @@ void Clip::advance_in_time(int64_t ticks) {
             m_current_key = 0;
             evaluate_now();
             update_controllers(kClipLoop);
-        }
-        if (taken == 0)
+        } else if (taken == 0) {
             return;
+        }
         left -= taken;
     }
 }

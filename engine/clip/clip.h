@@ -34,8 +34,11 @@ public:
     // resource is not taken (error line, false).
     bool init(ResourceRef<ClipResource> resource);
     ClipResource* resource() const { return m_resource.get(); }
+    // A handler given as a weak reference is followed at each command, so an
+    // owner of the clip can be its handler without keeping itself alive.
     void set_command_handler(ScriptObject handler) { m_command_handler = std::move(handler); }
-    const ScriptObject& command_handler() const { return m_command_handler; }
+    // What commands run with as this: the handler, or what it refers to.
+    ScriptObject command_this(HSQUIRRELVM vm) const;
     uint32_t duration() const { return m_resource ? m_resource->duration() : 0; }
 
     void set_looping(bool looping) { m_looping = looping; }

@@ -138,7 +138,8 @@ bool ClipCommandsChannelController::update(Clip& clip, int32_t code) {
             continue;
         }
         if (g_script_host != nullptr)
-            g_script_host->call(resource->commands()[static_cast<size_t>(index)], clip.command_handler());
+            g_script_host->call(resource->commands()[static_cast<size_t>(index)],
+                                clip.command_this(g_script_host->vm()));
     }
     return true;
 }

@@ -34,7 +34,10 @@ ResourceObject* resource_of_def(const std::optional<std::string>& name, const Sc
         return nullptr;
     }
     ResourceRef<ClipResource> held(resource);
-    resource->set_name_and_def(name, def);
+    // Named only: the def holds the resource, so the resource holding the
+    // def would keep both alive past the registry. A named resource finds
+    // its def by name.
+    resource->set_name(name);
     if (!resource->ensure_loaded())
         return nullptr;
     resource->acquire();

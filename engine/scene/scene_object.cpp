@@ -124,11 +124,13 @@ bool SceneObject::show_clip(ResourceRef<clip::Clip> played, bool looping, std::o
     m_type = Clip;
     m_clip->set_looping(looping && !stop);
     m_clip_stop = stop;
+    // Weakly: the object holds the clip, which must not hold the object.
     if (ownership().is_bound() && g_script_host != nullptr) {
         HSQUIRRELVM vm = g_script_host->vm();
         ownership().push_instance(vm);
+        sq_weakref(vm, -1);
         m_clip->set_command_handler(ScriptObject(vm, -1));
-        sq_pop(vm, 1);
+        sq_pop(vm, 2);
     }
     return true;
 }

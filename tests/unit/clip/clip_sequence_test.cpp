@@ -164,7 +164,7 @@ TEST_F(ClipSequenceTest, ChannelIndicesOutsideTheClipAreRefused) {
     evaluate("::small <- Clip(); return null;");
     for (const ControllerErrorCase& c : kControllerErrors)
         EXPECT_EQ(error_of(c.call), c.error) << c.call;
-    EXPECT_EQ(played.controller_count(), 5u);
+    EXPECT_EQ(played.controller_count(), 4u);
     EXPECT_EQ(native_of<clip::Clip>(evaluate("return ::small"))->controller_count(), 0u);
     evaluate("::small <- null; return null;");
 }

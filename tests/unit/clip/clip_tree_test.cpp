@@ -30,7 +30,8 @@ struct DrawOrderCase {
     const char* name;
     std::vector<NodeSpec> nodes;
     // Node indices in the order their sprites are drawn (nested clips draw
-    // no sprite of their own).
+    // no sprite of their own). Only nested clips have children with sprites
+    // besides node 0, which sits at the origin.
     std::vector<int> drawn;
 };
 
@@ -87,7 +88,10 @@ protected:
                 node = ResourceRef<ClipObject>(new ClipObject());
                 node->set_sprite(spark);
             }
-            node->set_position({10.0f * static_cast<float>(i), 0.0f});
+            // Nested clips stay at the origin so that their nodes' places
+            // are their own.
+            if (!spec.nested_clip)
+                node->set_position({10.0f * static_cast<float>(i), 0.0f});
             node->set_z_order(spec.z);
             ClipObject& parent = spec.parent < 0 ? *root.get() : *nodes[static_cast<size_t>(spec.parent)].get();
             parent.add_child(*node.get());
