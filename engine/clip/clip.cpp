@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "clip/clip_controller.h"
 #include "clip/clip_time.h"
 #include "resources/resource_registry.h"
@@ -221,7 +221,7 @@ Sprite* Clip::sprite_at(int32_t index) const {
     return (*sprites)[static_cast<size_t>(index)].get();
 }
 
-void Clip::collect(Clip& clip, const ClipColor& parent_color, int32_t parent_z) {
+void Clip::collect(Clip& clip, const Color& parent_color, int32_t parent_z) {
     if (m_render_within_parent && parent() != nullptr) {
         ClipObject::collect(clip, parent_color, parent_z);
         return;

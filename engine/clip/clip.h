@@ -7,7 +7,7 @@
 
 #include "clip/clip_object.h"
 #include "clip/clip_resource.h"
-#include "resources/resource_ref.h"
+#include "core/resource_ref.h"
 #include "script/script_object.h"
 
 namespace me::clip {
@@ -80,7 +80,7 @@ public:
 
     void add_to_draw_list(int32_t z_order, ClipObject& node) { m_draw_list.emplace_back(z_order, &node); }
     void render(QuadBatch& batch, const Matrix2d* extra) override;
-    void collect(Clip& clip, const ClipColor& parent_color, int32_t parent_z) override;
+    void collect(Clip& clip, const Color& parent_color, int32_t parent_z) override;
 
 private:
     using DrawEntry = std::pair<int32_t, ClipObject*>;

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "world/fixed.h"
+#include "core/fixed.h"
 
 namespace me::clip {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "clip/clip.h"
 #include "clip/clip_channel.h"
 #include "resources/sprite.h"
@@ -99,7 +99,7 @@ bool ClipColorChannelController::update(Clip& clip, int32_t) {
     const std::span<const uint32_t> values = clip.values();
     if (m_color >= 0)
         node->set_color({float_value(values, m_color), float_value(values, m_color + 1),
-                         float_value(values, m_color + 2), node->color()[3]});
+                         float_value(values, m_color + 2), node->color().alpha});
     if (m_alpha >= 0)
         node->set_alpha(float_value(values, m_alpha));
     return true;

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "clip/clip_controller.h"
-#include "world/fixed.h"
+#include "core/fixed.h"
 
 namespace me::clip {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "clip/clip.h"
-#include "render/quad_batch.h"
-#include "render/sprite_drawing.h"
+#include "gpu/quad_batch.h"
+#include "scene/sprite_drawing.h"
 #include "resources/sprite.h"
 
 namespace me::clip {
@@ -137,9 +137,8 @@ Matrix2d ClipObject::drawing_transform(const Matrix2d* extra) {
     return extra != nullptr ? absolute.then(*extra) : absolute;
 }
 
-void ClipObject::accumulate(const ClipColor& parent_color, int32_t parent_z) {
-    for (size_t i = 0; i < m_color.size(); ++i)
-        m_accumulated_color[i] = m_color[i] * parent_color[i];
+void ClipObject::accumulate(const Color& parent_color, int32_t parent_z) {
+    m_accumulated_color = m_color * parent_color;
     m_effective_z_order = m_z_order != kUnsetZOrder ? m_z_order : parent_z;
 }
 
@@ -148,23 +147,23 @@ void ClipObject::collect_children(Clip& clip) {
         child->collect(clip, m_accumulated_color, m_effective_z_order);
 }
 
-void ClipObject::collect(Clip& clip, const ClipColor& parent_color, int32_t parent_z) {
+void ClipObject::collect(Clip& clip, const Color& parent_color, int32_t parent_z) {
     accumulate(parent_color, parent_z);
     clip.add_to_draw_list(m_effective_z_order, *this);
     collect_children(clip);
 }
 
-void ClipObject::draw_tree(QuadBatch& batch, const Matrix2d* extra, const ClipColor& tint) {
+void ClipObject::draw_tree(QuadBatch& batch, const Matrix2d* extra, Color tint) {
     accumulate(tint, 0);
     render(batch, extra);
 }
 
 void ClipObject::render(QuadBatch& batch, const Matrix2d* extra) {
-    const float alpha = m_accumulated_color[3];
+    const float alpha = m_accumulated_color.alpha;
     if (!m_sprite || alpha == 0.0f)
         return;
-    const QuadColor color{m_accumulated_color[0] * alpha, m_accumulated_color[1] * alpha,
-                          m_accumulated_color[2] * alpha, alpha};
+    const Color color{m_accumulated_color.red * alpha, m_accumulated_color.green * alpha,
+                      m_accumulated_color.blue * alpha, alpha};
     draw_sprite(batch, *m_sprite.get(), drawing_transform(extra), color);
 }
 

@@ -1,16 +1,16 @@
 #pragma once
 
-#include <array>
 #include <climits>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "resources/resource_ref.h"
-#include "script/entity2d.h"
+#include "core/resource_ref.h"
+#include "core/color.h"
+#include "core/matrix2d.h"
 #include "script/game_object.h"
-#include "world/float_vector.h"
+#include "core/float_vector.h"
 
 namespace me {
 class QuadBatch;
@@ -20,10 +20,6 @@ class Sprite;
 namespace me::clip {
 
 class Clip;
-
-// Red, green, blue and alpha, not premultiplied.
-using ClipColor = std::array<float, 4>;
-inline constexpr ClipColor kClipWhite{1.0f, 1.0f, 1.0f, 1.0f};
 
 // A node of a clip's display tree: a transform relative to its parent, a
 // colour, a z order, an optional sprite and its children, which it holds.
@@ -64,9 +60,10 @@ public:
     float rotation() const { return m_rotation; }
     void set_scale(Vec2 scale);
     Vec2 scale() const { return m_scale; }
-    void set_color(const ClipColor& color) { m_color = color; }
-    void set_alpha(float alpha) { m_color[3] = alpha; }
-    const ClipColor& color() const { return m_color; }
+    void set_color(const Color& color) { m_color = color; }
+    void set_alpha(float alpha) { m_color.alpha = alpha; }
+    // Not premultiplied.
+    const Color& color() const { return m_color; }
     void set_z_order(int32_t z_order) { m_z_order = z_order; }
     int32_t z_order() const { return m_z_order; }
     // The first z order set on the way up from this node, stopping at a
@@ -82,20 +79,20 @@ public:
     // Draws this node and, for a clip, the nodes it orders, through the
     // batch as a root: its colour is multiplied by tint, and extra (when
     // given) places the whole tree.
-    void draw_tree(QuadBatch& batch, const Matrix2d* extra, const ClipColor& tint = kClipWhite);
+    void draw_tree(QuadBatch& batch, const Matrix2d* extra, Color tint = {});
 
     // Drawing as a clip's draw list does it: this node alone, with the
     // colour and z order its clip's collect gave it.
     virtual void render(QuadBatch& batch, const Matrix2d* extra);
     // Takes the parent's colour and z order and enters this node and its
     // children into the clip's draw list.
-    virtual void collect(Clip& clip, const ClipColor& parent_color, int32_t parent_z);
+    virtual void collect(Clip& clip, const Color& parent_color, int32_t parent_z);
 
 protected:
     explicit ClipObject(bool is_clip);
-    void accumulate(const ClipColor& parent_color, int32_t parent_z);
+    void accumulate(const Color& parent_color, int32_t parent_z);
     void collect_children(Clip& clip);
-    const ClipColor& accumulated_color() const { return m_accumulated_color; }
+    const Color& accumulated_color() const { return m_accumulated_color; }
     int32_t effective_z_order() const { return m_effective_z_order; }
     // The absolute transform followed by extra, when given.
     Matrix2d drawing_transform(const Matrix2d* extra);
@@ -115,8 +112,8 @@ private:
     Vec2 m_position;
     float m_rotation = 0.0f;
     Vec2 m_scale{1.0f, 1.0f};
-    ClipColor m_color = kClipWhite;
-    ClipColor m_accumulated_color = kClipWhite;
+    Color m_color;
+    Color m_accumulated_color;
     int32_t m_z_order = kUnsetZOrder;
     int32_t m_effective_z_order = 0;
     Matrix2d m_absolute;

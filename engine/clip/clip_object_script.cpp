@@ -1,14 +1,14 @@
 #include <array>
 #include <string_view>
 
-#include "app/components_render_device.h"
-#include "app/components_sprite_batch.h"
+#include "gpu/render_device.h"
+#include "gpu/quad_batch.h"
 #include "clip/clip_object.h"
 #include "clip/clip_script_arguments.h"
-#include "render/quad_batch.h"
-#include "render/view2d.h"
-#include "render/view2d_gl.h"
-#include "render/view2d_viewport.h"
+#include "gpu/quad_batch.h"
+#include "scene/view2d.h"
+#include "scene/view2d_gl.h"
+#include "scene/view2d_viewport.h"
 #include "script/bind_class.h"
 #include "script/bound_setters.h"
 #include "script/native_class_arguments.h"
@@ -103,23 +103,23 @@ SQInteger get_rotation(HSQUIRRELVM vm) {
 
 SQInteger set_color(HSQUIRRELVM vm) {
     CLIP_OBJECT_THIS();
-    ClipColor color{};
-    if (!arguments.vector(2, color))
+    std::array<float, 4> rgba{};
+    if (!arguments.vector(2, rgba))
         return arguments.fail();
-    object->set_color(color);
+    object->set_color({rgba[0], rgba[1], rgba[2], rgba[3]});
     return 0;
 }
 
 SQInteger get_color(HSQUIRRELVM vm) {
     CLIP_OBJECT_THIS();
-    const ClipColor& color = object->color();
-    push_float_array(vm, {color[0], color[1], color[2], color[3]});
+    const Color& color = object->color();
+    push_float_array(vm, {color.red, color.green, color.blue, color.alpha});
     return 1;
 }
 
 SQInteger get_alpha(HSQUIRRELVM vm) {
     CLIP_OBJECT_THIS();
-    sq_pushfloat(vm, object->color()[3]);
+    sq_pushfloat(vm, object->color().alpha);
     return 1;
 }
 

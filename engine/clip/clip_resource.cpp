@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "clip/clip.h"
 #include "resources/resource_class.h"
 #include "resources/resource_def_reader.h"

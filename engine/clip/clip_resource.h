@@ -7,7 +7,7 @@
 
 #include "clip/clip_channel.h"
 #include "resources/resource_object.h"
-#include "resources/resource_ref.h"
+#include "core/resource_ref.h"
 #include "script/script_object.h"
 
 namespace me {

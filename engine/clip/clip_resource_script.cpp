@@ -1,7 +1,7 @@
 #include <array>
 #include <vector>
 
-#include "app/key_codes.h"
+#include "core/key_codes.h"
 #include "clip/clip_resource.h"
 #include "clip/clip_time.h"
 #include "script/bind_class.h"

@@ -3,7 +3,7 @@
 #include <squirrel.h>
 
 #include "resources/font.h"
-#include "resources/resource_ref.h"
+#include "core/resource_ref.h"
 #include "resources/sprite.h"
 #include "script/native_class_arguments.h"
 

@@ -2,8 +2,9 @@
 
 #include <cmath>
 
-#include "render/quad_batch.h"
+#include "gpu/quad_batch.h"
 #include "resources/font.h"
+#include "scene/text_drawing.h"
 
 namespace me::clip {
 
@@ -18,14 +19,14 @@ Vec2 ClipTextObject::text_size() {
 // node is.
 void ClipTextObject::render(QuadBatch& batch, const Matrix2d* extra) {
     const Font* font = m_text.font();
-    const ClipColor& color = accumulated_color();
-    if (font == nullptr || color[3] == 0.0f)
+    const Color& color = accumulated_color();
+    if (font == nullptr || color.alpha == 0.0f)
         return;
     const TextMesh& mesh = m_text.mesh();
     const Matrix2d offset{1.0f, 0.0f, 0.0f, 1.0f, -std::floor(mesh.content_width / 2.0f),
                           -std::floor(mesh.content_height / 2.0f)};
-    font->draw(batch, mesh, offset.then(drawing_transform(extra)),
-               QuadColor{color[0] * color[3], color[1] * color[3], color[2] * color[3], color[3]});
+    draw_text(batch, *font, mesh, offset.then(drawing_transform(extra)),
+               Color{color.red * color.alpha, color.green * color.alpha, color.blue * color.alpha, color.alpha});
 }
 
 }  // namespace me::clip

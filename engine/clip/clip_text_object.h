@@ -3,7 +3,7 @@
 #include <string>
 
 #include "clip/clip_object.h"
-#include "render/scene_text.h"
+#include "scene/scene_text.h"
 
 namespace me::clip {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "../drawing_test_canvas.h"
-#include "render/scene.h"
+#include "scene/scene.h"
 
 namespace me {
 namespace {

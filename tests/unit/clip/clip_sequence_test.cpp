@@ -92,7 +92,7 @@ TEST_F(ClipSequenceTest, ControllersWriteTheValuesIntoTheirNode) {
         ASSERT_NE(body, nullptr);
         EXPECT_NEAR(body->position().x, c.x, 1e-3f) << c.time;
         EXPECT_EQ(body->position().y, 7.0f) << c.time;
-        EXPECT_EQ(body->color()[3], 0.25f) << c.time;
+        EXPECT_EQ(body->color().alpha, 0.25f) << c.time;
         EXPECT_EQ(body->sprite() != nullptr ? body->sprite()->get_name() : "", c.sprite) << c.time;
     }
 }

@@ -6,8 +6,8 @@
 
 #include "../scene_batch_reader.h"
 #include "clip_test_fixture.h"
-#include "render/quad_batch.h"
-#include "render/render_device.h"
+#include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
 #include "resources/sprite.h"
 
 namespace me {
