@@ -12,9 +12,9 @@
 #include "clip/clip_channel_controllers.h"
 #include "clip/clip_resource.h"
 #include "clip/clip_time.h"
+#include "core/resource_ref.h"
 #include "gpu/quad_batch.h"
 #include "gpu/render_device.h"
-#include "core/resource_ref.h"
 #include "resources/sprite.h"
 #include "resources/texture.h"
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "core/log.h"
 #include "clip/clip_controller.h"
 #include "clip/clip_time.h"
+#include "core/log.h"
 #include "resources/resource_registry.h"
 #include "resources/sprite.h"
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "core/log.h"
 #include "clip/clip.h"
 #include "clip/clip_channel.h"
+#include "core/log.h"
 #include "resources/sprite.h"
 #include "script/script_host.h"
 

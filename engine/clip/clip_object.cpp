@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/log.h"
 #include "clip/clip.h"
+#include "core/log.h"
 #include "gpu/quad_batch.h"
-#include "scene/sprite_drawing.h"
 #include "resources/sprite.h"
+#include "scene/sprite_drawing.h"
 
 namespace me::clip {
 

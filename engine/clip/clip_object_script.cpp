@@ -1,11 +1,11 @@
 #include <array>
 #include <string_view>
 
-#include "gpu/render_device.h"
-#include "gpu/quad_batch.h"
 #include "clip/clip_object.h"
 #include "clip/clip_script_arguments.h"
 #include "gpu/quad_batch.h"
+#include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
 #include "scene/view2d.h"
 #include "scene/view2d_gl.h"
 #include "scene/view2d_viewport.h"

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "core/log.h"
 #include "clip/clip.h"
+#include "core/log.h"
 #include "resources/resource_class.h"
 #include "resources/resource_def_reader.h"
 #include "resources/resource_registry.h"

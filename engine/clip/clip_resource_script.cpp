@@ -1,9 +1,9 @@
 #include <array>
 #include <vector>
 
-#include "core/key_codes.h"
 #include "clip/clip_resource.h"
 #include "clip/clip_time.h"
+#include "core/key_codes.h"
 #include "script/bind_class.h"
 #include "script/native_class_arguments.h"
 #include "script/native_class_binding.h"
