@@ -5,13 +5,13 @@
 // the frames and time to move a 1 MiB state, and the worst host update while
 // a peer floods it with valid frames.
 #include <benchmark/benchmark.h>
+#include <time.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
-#include <time.h>
 #include <vector>
 
 #include "../tests/unit/network/loopback_peer.h"

@@ -6,11 +6,11 @@
 #include "core/resource_ref.h"
 #include "gpu/quad_batch.h"
 #include "gpu/render_device.h"
+#include "gpu/view2d.h"
 #include "resources/sprite.h"
 #include "resources/texture.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
-#include "scene/view2d.h"
 
 namespace me {
 namespace {

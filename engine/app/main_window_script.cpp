@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+
 #include "core/application.h"
 #include "script/script_push.h"
 #include "script/system_function_table.h"

@@ -1,4 +1,5 @@
 #include "resources/sprite.h"
+
 #include "resources/sprite_script.h"
 #include "script/native_class_binding.h"
 #include "script/script_push.h"

@@ -5,9 +5,9 @@
 #include "core/log.h"
 #include "gpu/quad_batch.h"
 #include "gpu/render_device.h"
+#include "gpu/view2d.h"
+#include "gpu/view2d_gl.h"
 #include "scene/scene_callbacks.h"
-#include "scene/view2d.h"
-#include "scene/view2d_gl.h"
 
 namespace me {
 

@@ -4,19 +4,21 @@
 #include <cmath>
 #include <utility>
 
+#include "clip/clip_time.h"
 #include "core/application.h"
 #include "gpu/quad_batch.h"
+#include "gpu/view2d.h"
 #include "resources/emitter_resource.h"
 #include "resources/font.h"
 #include "resources/sprite.h"
+#include "resources/sprite_drawing.h"
+#include "resources/text_drawing.h"
 #include "resources/texture.h"
 #include "scene/scene.h"
 #include "scene/scene_callbacks.h"
 #include "scene/scene_emitter.h"
 #include "scene/scene_sprite_timeline.h"
-#include "scene/sprite_drawing.h"
-#include "scene/text_drawing.h"
-#include "scene/view2d.h"
+#include "script/script_host.h"
 
 namespace me {
 
@@ -64,6 +66,9 @@ void SceneObject::clear_shown() {
     m_texture.reset();
     m_texture_sprite.reset();
     m_emitter.reset();
+    m_clip.reset();
+    m_clip_stop.reset();
+    m_clip_tick_carry = 0.0;
     m_playback.reset();
 }
 
@@ -114,6 +119,31 @@ void SceneObject::show_text(std::u16string text) {
         clear_shown();
     m_text.set_text(std::move(text));
     m_type = Text;
+}
+
+bool SceneObject::show_clip(ResourceRef<clip::Clip> played, bool looping, std::optional<uint64_t> stop) {
+    clear_shown();
+    m_clip = std::move(played);
+    if (!m_clip)
+        return false;
+    m_type = Clip;
+    m_clip->set_looping(looping && !stop);
+    m_clip_stop = stop;
+    // Weakly: the object holds the clip, which must not hold the object.
+    if (ownership().is_bound() && g_script_host != nullptr) {
+        HSQUIRRELVM vm = g_script_host->vm();
+        ownership().push_instance(vm);
+        sq_weakref(vm, -1);
+        m_clip->set_command_handler(ScriptObject(vm, -1));
+        sq_pop(vm, 2);
+    }
+    return true;
+}
+
+bool SceneObject::is_clip_at_end() const {
+    if (!m_clip)
+        return true;
+    return m_clip->is_at_end() || (m_clip_stop && m_clip->time() >= *m_clip_stop);
 }
 
 Vec2 SceneObject::text_size() {
@@ -200,6 +230,7 @@ SceneObjectEvents SceneObject::step(float dt) {
     }
     step_playback(dt);
     step_emitter(dt);
+    step_clip(dt);
     events.out_of_area = outside_area();
     return events;
 }
@@ -221,6 +252,24 @@ void SceneObject::step_emitter(float dt) {
         if (m_scene != nullptr)
             m_scene->remove(*this);
     }
+}
+
+void SceneObject::step_clip(float dt) {
+    if (m_type != Clip || !(dt > 0.0f))
+        return;
+    // A step longer than this is a script's mistake; the clip takes it as
+    // this long.
+    constexpr double kLongestStepTicks = 2147483647.0;
+    const double ticks =
+        std::min(static_cast<double>(dt) * clip::kClipTicksPerSecond + m_clip_tick_carry, kLongestStepTicks);
+    auto whole = static_cast<int64_t>(ticks);
+    m_clip_tick_carry = ticks - static_cast<double>(whole);
+    if (m_clip_stop)
+        whole = std::min<int64_t>(whole, static_cast<int64_t>(*m_clip_stop - std::min(*m_clip_stop, m_clip->time())));
+    // Held: a command the clip fires may make this object show something
+    // else.
+    const ResourceRef<clip::Clip> playing = m_clip;
+    playing->advance_in_time(whole);
 }
 
 bool SceneObject::outside_area() {
@@ -332,6 +381,9 @@ void SceneObject::draw(QuadBatch& batch, const View2d& view) {
     case Text:
         draw_text(batch, color);
         return;
+    case Clip:
+        draw_clip(batch);
+        return;
     default:
         return;
     }
@@ -391,6 +443,15 @@ void SceneObject::draw_line(QuadBatch& batch, Color color) {
     if (quad.empty())
         return;
     write_quad_corners(quad, corners, quad_uv, pack_quad_color(color * line_color));
+}
+
+// The clip's tree is placed by the drawing transform and tinted by the
+// object's colour; its nodes' own colours multiply that.
+void SceneObject::draw_clip(QuadBatch& batch) {
+    if (m_alpha == 0.0f)
+        return;
+    const Matrix2d transform = drawing_transform();
+    m_clip->draw_tree(batch, &transform, {m_color[0], m_color[1], m_color[2], m_alpha * m_occlusion});
 }
 
 // The layout origin, the top-left corner of the text box, sits at the

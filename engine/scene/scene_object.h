@@ -2,15 +2,17 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "clip/clip.h"
 #include "core/float_vector.h"
 #include "core/resource_ref.h"
 #include "gpu/quad_batch_vertex.h"
+#include "resources/scene_text.h"
 #include "scene/entity2d.h"
 #include "scene/scene_collision.h"
 #include "scene/scene_playback.h"
-#include "scene/scene_text.h"
 #include "scene/scene_tweens.h"
 
 namespace me {
@@ -34,7 +36,7 @@ struct SceneObjectEvents {
 };
 
 // A node of a scene that shows one thing: a sprite, a whole texture, a text,
-// a line or a particle emitter. Scenes step every object (tweens, animation,
+// a line, a particle emitter or an animation clip. Scenes step every object (tweens, animation,
 // particles, area) and draw the enabled ones layer by layer.
 class SceneObject : public Entity2d {
 public:
@@ -73,6 +75,13 @@ public:
     void show_emitter(SceneEmitterResource* resource);
     void show_line(Vec2 end);
     void show_text(std::u16string text);
+    // Plays the clip from where it is until its end or (for a stop) until
+    // that many clip ticks; the object becomes its command handler. False,
+    // showing nothing, for no clip.
+    bool show_clip(ResourceRef<clip::Clip> played, bool looping, std::optional<uint64_t> stop = std::nullopt);
+    clip::Clip* clip() const { return m_clip.get(); }
+    // True at the clip's end tick or its stop, and when no clip is shown.
+    bool is_clip_at_end() const;
     // A texture object draws this frame of its texture, or the whole texture
     // for an index outside the frames.
     void set_frame(int index);
@@ -146,11 +155,13 @@ private:
     bool outside_area();
     void step_playback(float dt);
     void step_emitter(float dt);
+    void step_clip(float dt);
     // The world matrix with the local scale and shear applied.
     Matrix2d drawing_transform();
     void draw_sprite_copies(QuadBatch& batch, const View2d& view, Color color);
     void draw_line(QuadBatch& batch, Color color);
     void draw_text(QuadBatch& batch, Color color);
+    void draw_clip(QuadBatch& batch);
 
     Scene* m_scene = nullptr;
     SceneObject* m_previous = nullptr;
@@ -164,6 +175,10 @@ private:
     ResourceRef<Sprite> m_texture_sprite;
     int m_texture_frame = 0;
     ResourceRef<SceneEmitter> m_emitter;
+    ResourceRef<clip::Clip> m_clip;
+    std::optional<uint64_t> m_clip_stop;
+    // The part of a clip tick that the last step left over.
+    double m_clip_tick_carry = 0.0;
     SceneText m_text;
     Vec2 m_local_scale{1.0f, 1.0f};
     Vec2 m_shear;

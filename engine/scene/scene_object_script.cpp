@@ -3,18 +3,19 @@
 #include <string>
 #include <string_view>
 
+#include "clip/clip_time.h"
 #include "core/log.h"
 #include "core/log_format.h"
 #include "resources/emitter_resource.h"
 #include "resources/font.h"
 #include "resources/resource_registry.h"
+#include "resources/scene_text.h"
 #include "resources/sprite.h"
 #include "resources/texture.h"
 #include "scene/scene.h"
 #include "scene/scene_emitter.h"
 #include "scene/scene_object.h"
 #include "scene/scene_object_arguments.h"
-#include "scene/scene_text.h"
 #include "script/bind_class.h"
 #include "script/bound_method.h"
 #include "script/native_class_arguments.h"
@@ -305,11 +306,41 @@ SQInteger is_playing(HSQUIRRELVM vm) {
     return 1;
 }
 
-// Clip objects are not part of the engine yet; the clip methods say so and
-// change nothing.
-SQInteger clips_unavailable(HSQUIRRELVM vm) {
+SQInteger get_clip(HSQUIRRELVM vm) {
     SCENE_OBJECT_THIS();
-    return sq_throwerror(vm, "SceneObject clips are not available in this engine yet.");
+    push_object<GameObject>(vm, object->clip());
+    return 1;
+}
+
+// play_clip(name, looping = false) plays the named clip to its end, or
+// round and round; true when the clip was built.
+SQInteger play_clip(HSQUIRRELVM vm) {
+    SCENE_OBJECT_THIS();
+    const SQChar* name = nullptr;
+    bool looping = false;
+    if (!arguments.string(2, name) || (arguments.has(3) && !read_flag(arguments, vm, 3, looping)))
+        return arguments.fail();
+    sq_pushbool(vm, object->show_clip(clip::instantiate_clip(name), looping) ? SQTrue : SQFalse);
+    return 1;
+}
+
+// play_clip_to(name, milliseconds) plays the named clip until that time
+// and holds it there; true when the clip was built.
+SQInteger play_clip_to(HSQUIRRELVM vm) {
+    SCENE_OBJECT_THIS();
+    const SQChar* name = nullptr;
+    SQInteger milliseconds = 0;
+    if (!arguments.string(2, name) || !arguments.integer(3, milliseconds))
+        return arguments.fail();
+    const uint64_t stop = static_cast<uint64_t>(std::max<SQInteger>(milliseconds, 0)) * clip::kClipTicksPerMillisecond;
+    sq_pushbool(vm, object->show_clip(clip::instantiate_clip(name), false, stop) ? SQTrue : SQFalse);
+    return 1;
+}
+
+SQInteger is_clip_at_end(HSQUIRRELVM vm) {
+    SCENE_OBJECT_THIS();
+    sq_pushbool(vm, object->is_clip_at_end() ? SQTrue : SQFalse);
+    return 1;
 }
 
 SQInteger add_collision_circle(HSQUIRRELVM vm) {
@@ -407,10 +438,10 @@ constexpr MethodBinding kMethods[] = {
     {"stop", method<&Object::stop>},
     {"is_playing", is_playing},
     {"set_looping", set_flag<&Object::set_looping>},
-    {"get_clip", clips_unavailable},
-    {"play_clip", clips_unavailable},
-    {"play_clip_to", clips_unavailable},
-    {"is_clip_at_end", clips_unavailable},
+    {"get_clip", get_clip},
+    {"play_clip", play_clip},
+    {"play_clip_to", play_clip_to},
+    {"is_clip_at_end", is_clip_at_end},
     {"add_collision_circle", add_collision_circle},
     {"add_collision_rect", add_collision_rect},
     {"remove_all_collisions", remove_all_collisions},

@@ -1,12 +1,11 @@
-#include "network/connection_manager.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <numeric>
 
-#include "../spine_test_environment.h"
+#include "spine_test_environment.h"
 #include "loopback_peer.h"
+#include "network/connection_manager.h"
 #include "network/stat_chunk_sender.h"
 
 namespace me {

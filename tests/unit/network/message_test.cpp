@@ -1,11 +1,10 @@
-#include "network/message.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
 
-#include "../spine_test_environment.h"
+#include "spine_test_environment.h"
+#include "network/message.h"
 
 namespace me {
 namespace {

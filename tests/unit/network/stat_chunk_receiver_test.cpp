@@ -1,11 +1,10 @@
-#include "network/stat_chunk_receiver.h"
-
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <vector>
 
-#include "../spine_test_environment.h"
+#include "spine_test_environment.h"
+#include "network/stat_chunk_receiver.h"
 
 namespace me {
 namespace {

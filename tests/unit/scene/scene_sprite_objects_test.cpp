@@ -6,11 +6,11 @@
 #include "emitter_test_fixture.h"
 #include "gpu/quad_batch.h"
 #include "gpu/render_device.h"
+#include "gpu/view2d.h"
 #include "resources/sprite.h"
 #include "scene/scene.h"
 #include "scene/scene_emitter.h"
 #include "scene/scene_object.h"
-#include "scene/view2d.h"
 #include "scene_batch_reader.h"
 
 namespace me {

@@ -177,14 +177,6 @@ TEST_F(SceneTest, ArgumentErrorsUseTheirFixedTexts) {
     EXPECT_FALSE(evaluate_bool("return ::a.is_enabled()"));
 }
 
-TEST_F(SceneTest, ClipMethodsSayClipsAreUnavailableAndChangeNothing) {
-    evaluate("::a <- SceneObject()");
-    for (const char* call : {"get_clip()", "play_clip(\"x\")", "play_clip_to(\"x\", 1)", "is_clip_at_end()"})
-        EXPECT_EQ(error_of(std::string("::a.") + call), "SceneObject clips are not available in this engine yet.")
-            << call;
-    EXPECT_EQ(native_of<SceneObject>(evaluate("return ::a"))->type(), SceneObject::None);
-}
-
 TEST_F(SceneTest, ColourLocalScaleAndShearRoundTrip) {
     evaluate("::a <- SceneObject(); ::a.set_color([0.5, 0.25, 1, 0.75]); ::a.set_local_scale(2, 3); "
              "::a.set_shear([0.5, 0])");

@@ -150,8 +150,9 @@ TEST_F(SystemScriptTest, StringsConvertToNumbers) {
     EXPECT_EQ(evaluate_integer("return System.string_to_integer(\"99999999999999999999999\");"), largest);
     EXPECT_EQ(evaluate_integer("return System.string_to_integer(\"-99999999999999999999999\");"), smallest);
     EXPECT_EQ(evaluate_integer("return System.string_to_integer(\"" + std::to_string(largest) + "\");"), largest);
-    if (sizeof(SQInteger) == 4)
+    if (sizeof(SQInteger) == 4) {
         EXPECT_EQ(evaluate_integer("return System.string_to_integer(\"99999999999\");"), largest);
+    }
     EXPECT_FLOAT_EQ(evaluate_float("return System.string_to_float(\"2.5e1\");"), 25.0f);
     EXPECT_FLOAT_EQ(evaluate_float("return System.string_to_float(\"nothing\");"), 0.0f);
     EXPECT_EQ(error_of("System.string_to_integer(4)"), "Expecting string.");

@@ -10,11 +10,11 @@
 
 #include "gl_test_context.h"
 #include "gpu/quad_batch.h"
+#include "gpu/view2d.h"
+#include "gpu/view2d_gl.h"
 #include "image/png_decoder.h"
 #include "image/png_writer.h"
 #include "resources/resource_list.h"
-#include "scene/view2d.h"
-#include "scene/view2d_gl.h"
 
 namespace me::test {
 

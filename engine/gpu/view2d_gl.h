@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scene/view2d.h"
+#include "gpu/view2d.h"
 
 namespace me {
 

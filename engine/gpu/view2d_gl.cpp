@@ -1,4 +1,4 @@
-#include "scene/view2d_gl.h"
+#include "gpu/view2d_gl.h"
 
 #include <GL/glew.h>
 

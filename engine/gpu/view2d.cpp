@@ -1,4 +1,4 @@
-#include "scene/view2d.h"
+#include "gpu/view2d.h"
 
 namespace me {
 

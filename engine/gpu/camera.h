@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/matrix4.h"
-#include "scene/view2d_viewport.h"
+#include "gpu/view2d_viewport.h"
 #include "script/engine_object.h"
 
 namespace me {

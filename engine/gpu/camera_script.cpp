@@ -1,6 +1,6 @@
 #include <array>
 
-#include "scene/camera.h"
+#include "gpu/camera.h"
 #include "script/bind_class.h"
 #include "script/bound_method.h"
 #include "script/native_class_arguments.h"

@@ -7,11 +7,11 @@
 #include "binding_test_vm.h"
 #include "gpu/quad_batch.h"
 #include "gpu/render_device.h"
+#include "gpu/view2d.h"
 #include "resources/font.h"
 #include "resources/resource_list.h"
+#include "resources/scene_text.h"
 #include "scene/scene_object.h"
-#include "scene/scene_text.h"
-#include "scene/view2d.h"
 #include "scene_batch_reader.h"
 
 namespace me {

@@ -1,4 +1,4 @@
-#include "scene/sprite_drawing.h"
+#include "resources/sprite_drawing.h"
 
 #include <algorithm>
 #include <array>

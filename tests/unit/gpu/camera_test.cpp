@@ -4,7 +4,7 @@
 #include <numbers>
 
 #include "binding_test_vm.h"
-#include "scene/camera.h"
+#include "gpu/camera.h"
 
 namespace me {
 namespace {

@@ -1,4 +1,4 @@
-#include "scene/camera.h"
+#include "gpu/camera.h"
 
 #include <cmath>
 #include <numbers>

@@ -1,4 +1,4 @@
-#include "scene/scene_text.h"
+#include "resources/scene_text.h"
 
 #include <utility>
 

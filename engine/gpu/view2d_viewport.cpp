@@ -1,4 +1,4 @@
-#include "scene/view2d_viewport.h"
+#include "gpu/view2d_viewport.h"
 
 #include <algorithm>
 

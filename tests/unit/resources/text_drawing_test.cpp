@@ -6,7 +6,7 @@
 
 #include "drawing_test_canvas.h"
 #include "resources/font.h"
-#include "scene/text_drawing.h"
+#include "resources/text_drawing.h"
 
 namespace me {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "drawing_test_canvas.h"
 #include "resources/sprite.h"
-#include "scene/sprite_drawing.h"
+#include "resources/sprite_drawing.h"
 
 namespace me {
 namespace {

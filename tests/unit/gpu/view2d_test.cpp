@@ -4,8 +4,8 @@
 
 #include "binding_test_vm.h"
 #include "gl_test_context.h"
-#include "scene/view2d.h"
-#include "scene/view2d_gl.h"
+#include "gpu/view2d.h"
+#include "gpu/view2d_gl.h"
 
 namespace me {
 namespace {

@@ -1,4 +1,4 @@
-#include "scene/text_drawing.h"
+#include "resources/text_drawing.h"
 
 #include <algorithm>
 

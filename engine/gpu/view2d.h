@@ -3,7 +3,7 @@
 #include <array>
 
 #include "core/matrix4.h"
-#include "scene/view2d_viewport.h"
+#include "gpu/view2d_viewport.h"
 #include "script/engine_object.h"
 
 namespace me {
