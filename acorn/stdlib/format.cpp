@@ -122,7 +122,7 @@ public:
 
 private:
     std::size_t take() {
-        if (next_ >= args_.count()) throw FormatError("not enough paramters for the given format string");
+        if (next_ >= args_.count()) throw FormatError("not enough parameters for the given format string");
         return next_++;
     }
 

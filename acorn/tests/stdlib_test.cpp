@@ -244,7 +244,7 @@ TEST_F(StdlibTest, MathRejectsNonNumbers) { EXPECT_EQ(run("sqrt(\"x\");").rfind(
 
 TEST_F(StdlibTest, FormatFromScripts) {
     EXPECT_EQ(run("print(format(`%d-%s-%.1f-%x`, 12, `ab`, 0.25, 255));"), "12-ab-0.2-ff");
-    EXPECT_EQ(run("format(`%d`);"), "error: not enough paramters for the given format string");
+    EXPECT_EQ(run("format(`%d`);"), "error: not enough parameters for the given format string");
     EXPECT_EQ(run("format(`%d`, `x`);"), "error: integer expected for the specified format");
     EXPECT_EQ(run("format(`%s`, []);"), "error: string expected for the specified format");
 }
