@@ -78,7 +78,7 @@ static SQInteger string_find(HSQUIRRELVM v) {
     const std::string_view bytes = self_bytes(v);
     const SQString *needle = sq_str(sq_arg(v, 2));
     const SQInteger start = sq_gettop(v) >= 3 ? sq_arg_integer(v, 3) : 0;
-    if (start < 0 || start > static_cast<SQInteger>(bytes.size())) {
+    if (start < 0 || start >= static_cast<SQInteger>(bytes.size())) {
         sq_pushnull(v);
         return 1;
     }

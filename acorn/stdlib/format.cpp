@@ -120,6 +120,10 @@ public:
         }
     }
 
+    void require_argument() const {
+        if (next_ >= args_.count()) throw FormatError("not enough parameters for the given format string");
+    }
+
 private:
     std::size_t take() {
         if (next_ >= args_.count()) throw FormatError("not enough parameters for the given format string");
@@ -194,6 +198,7 @@ bool format_text(std::string_view format, const FormatArguments &args, std::stri
                 out += '%';
                 ++pos;
             } else {
+                formatter.require_argument();  // checked before the conversion is parsed, as the reference does
                 formatter.convert(parse_directive(format, pos));
             }
         }

@@ -183,7 +183,7 @@ TEST_F(Baselib, StringSliceAndCaseRanges) {
 TEST_F(Baselib, StringFindBoundaries) {
     EXPECT_EQ(run("local s = \"abcabc\"; P(s.find(\"c\", 3)); P(s.find(\"\", 6)); P(s.find(\"a\", 7)); "
                   "P(s.find(\"a\", -1)); P(s.find(\"abcabcd\"));"),
-              "5\n6\nnull\nnull\nnull\n");
+              "5\nnull\nnull\nnull\nnull\n");
 }
 
 TEST_F(Baselib, StringToNumberConversions) {
