@@ -228,6 +228,7 @@ private:
         Node node = make_node(Node::Kind::Balanced);
         node.ch = static_cast<unsigned char>(pattern_[pos_++]);
         node.close = static_cast<unsigned char>(pattern_[pos_++]);
+        if (node.ch == node.close) throw PatternError{"open/close char can't be the same"};
         return node;
     }
 
