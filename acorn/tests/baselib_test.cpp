@@ -6,78 +6,30 @@
 #include <cstdio>
 #include <string>
 
+#include "script_harness.h"
 #include "squirrel.h"
 
 namespace {
 
-std::string g_printed;
-std::string g_errors;
-
-void append_formatted(std::string &out, const SQChar *fmt, va_list args) {
-    char buf[4096];
-    const int n = vsnprintf(buf, sizeof buf, fmt, args);
-    if (n > 0) out.append(buf, static_cast<size_t>(n) < sizeof buf ? static_cast<size_t>(n) : sizeof buf - 1);
-}
-
-void capture_print(HSQUIRRELVM, const SQChar *fmt, ...) {
-    va_list args;
-    va_start(args, fmt);
-    append_formatted(g_printed, fmt, args);
-    va_end(args);
-}
-
-void capture_error(HSQUIRRELVM, const SQChar *fmt, ...) {
-    va_list args;
-    va_start(args, fmt);
-    append_formatted(g_errors, fmt, args);
-    va_end(args);
-}
-
 class Baselib : public ::testing::Test {
    protected:
-    HSQUIRRELVM v = nullptr;
-
-    void SetUp() override {
-        g_printed.clear();
-        g_errors.clear();
-        v = sq_open(1024);
-        sq_setprintfunc(v, capture_print, capture_error);
-    }
-    void TearDown() override { sq_close(v); }
+    acorn_test::ScriptHarness harness;
+    HSQUIRRELVM v = harness.vm();
 
     // Runs `body` after a prelude defining P(x) (print with a newline) and
     // J(a) (array as "[a,b]"). Returns what it printed, followed by
     // "error: <message>" if it failed.
     std::string run(const std::string &body) {
-        const std::string src =
+        return harness.run(
             "function P(x) { print(x + \"\\n\"); }\n"
             "function J(a) { local s = \"[\"; foreach (i, x in a) { if (i) s += \",\"; s += x; } return s + \"]\"; }\n" +
-            body;
-        g_printed.clear();
-        const SQInteger top = sq_gettop(v);
-        std::string result;
-        if (SQ_FAILED(sq_compilebuffer(v, src.c_str(), static_cast<SQInteger>(src.size()), "test", SQFalse))) {
-            result = "compile " + last_error();
-        } else {
-            sq_pushroottable(v);
-            if (SQ_FAILED(sq_call(v, 1, SQFalse, SQFalse))) result = last_error();
-        }
-        sq_settop(v, top);
-        return g_printed + result;
-    }
-
-    std::string last_error() {
-        sq_getlasterror(v);
-        const SQChar *msg = nullptr;
-        std::string text = SQ_SUCCEEDED(sq_getstring(v, -1, &msg)) ? msg : "(not a string)";
-        sq_pop(v, 1);
-        return "error: " + text;
+            body);
     }
 };
 
 TEST_F(Baselib, PrintAndErrorGoToTheirOwnHostFunctions) {
     EXPECT_EQ(run("error(\"oops \" + 2); print(1.5); print(null);"), "1.5null");
-    EXPECT_EQ(g_errors, "oops 2");
+    EXPECT_EQ(harness.errors(), "oops 2");
     EXPECT_EQ(run("print(1, 2);"), "error: wrong number of parameters");
 }
 

@@ -15,20 +15,10 @@
 #include "acompiler.h"
 #include "alexer.h"
 #include "avm.h"
+#include "script_harness.h"
 #include "squirrel.h"
 
 namespace {
-
-std::string g_printed;
-
-void capture_print(HSQUIRRELVM, const SQChar *fmt, ...) {
-    char buf[4096];
-    va_list args;
-    va_start(args, fmt);
-    std::vsnprintf(buf, sizeof buf, fmt, args);
-    va_end(args);
-    g_printed += buf;
-}
 
 struct CompileReport {
     std::string desc;
@@ -44,16 +34,13 @@ void record_compile_error(HSQUIRRELVM, const SQChar *desc, const SQChar *source,
 
 class Compiler : public ::testing::Test {
    protected:
-    HSQUIRRELVM v = nullptr;
+    acorn_test::ScriptHarness harness;
+    HSQUIRRELVM v = harness.vm();
 
     void SetUp() override {
-        g_printed.clear();
         g_report = CompileReport();
-        v = sq_open(1024);
-        sq_setprintfunc(v, capture_print, capture_print);
         sq_setcompilererrorhandler(v, record_compile_error);
     }
-    void TearDown() override { sq_close(v); }
 
     bool compiles(const std::string &src, SQValue &proto) {
         return sq_compile_source(v, src.data(), static_cast<SQInteger>(src.size()), "test.nut", true, proto);
@@ -62,14 +49,9 @@ class Compiler : public ::testing::Test {
     // Compiles and runs `src`; returns what it printed, or "error: ..." with
     // the compile or runtime error.
     std::string run(const std::string &src) {
-        g_printed.clear();
-        SQInteger top = sq_gettop(v);
-        if (SQ_FAILED(sq_compilebuffer(v, src.data(), static_cast<SQInteger>(src.size()), "test.nut", SQTrue)))
-            return "error: " + last_error();
-        sq_pushroottable(v);
-        bool ok = SQ_SUCCEEDED(sq_call(v, 1, SQFalse, SQFalse));
-        sq_settop(v, top);
-        return ok ? g_printed : "error: " + last_error();
+        std::string outcome = harness.run_or_error(src, "test.nut");
+        if (outcome.rfind("compile error: ", 0) == 0) outcome.erase(0, 8);
+        return outcome;
     }
 
     std::string last_error() {
