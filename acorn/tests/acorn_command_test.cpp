@@ -93,6 +93,26 @@ TEST_F(AcornCommandTest, RuntimeErrorExitsWithOneAndReportsTheCallStack) {
     EXPECT_NE(outcome.err.find("[n] NULL"), std::string::npos) << outcome.err;
 }
 
+// Neither a runaway recursion nor a suspended main script ends silently.
+TEST_F(AcornCommandTest, StackOverflowAndTopLevelSuspendAreReportedWithStatusOne) {
+    write("deep.nut", "function d(n) { return n == 0 ? 0 : 1 + d(n - 1); }\nprint(d(100000) + \"\\n\");\n"
+                      "function r(n) { return 1 + r(n + 1); }\nr(0);\nprint(\"not reached\");\n");
+    const Outcome overflow = run("deep.nut");
+    EXPECT_EQ(overflow.status, 1);
+    EXPECT_EQ(overflow.out, "100000\n");
+    EXPECT_EQ(overflow.err.rfind("\nAN ERROR HAS OCCURRED [stack overflow]", 0), 0u) << overflow.err.substr(0, 200);
+    EXPECT_NE(overflow.err.find("*FUNCTION [r()] deep.nut line [3]"), std::string::npos);
+    EXPECT_NE(overflow.err.find("*FUNCTION [main()] deep.nut line [4]"), std::string::npos);
+    EXPECT_NE(overflow.err.find(" more ...\n"), std::string::npos);
+    EXPECT_LT(overflow.err.size(), 20000u) << "a runaway stack is summarised, not listed frame by frame";
+
+    write("suspend.nut", "print(\"a\\n\"); suspend(1); print(\"b\\n\");\n");
+    const Outcome suspended = run("suspend.nut");
+    EXPECT_EQ(suspended.status, 1);
+    EXPECT_EQ(suspended.out, "a\n");
+    EXPECT_NE(suspended.err.find("suspend() outside a thread"), std::string::npos) << suspended.err;
+}
+
 TEST_F(AcornCommandTest, CompileErrorExitsWithOneAndNamesThePlace) {
     write("bad.nut", "local a = 1;\nlocal = ;\n");
     const Outcome outcome = run("bad.nut");
