@@ -583,8 +583,17 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart sta
                     continue;
                 }
                 SQValue key, val;
-                int r = iterate(cont, R[i.b + 2], key, val);
+                SQValue &iter = R[i.b + 2], &limit = R[i.b + 3];
+                // A table or class visits only the slots it had when the loop
+                // began: slots the body inserts come after them in insertion
+                // order, and would otherwise keep the loop going for ever.
+                const SQTable *slots = cont._type == OT_TABLE   ? sq_table(cont)
+                                       : cont._type == OT_CLASS ? sq_class(cont)->members
+                                                                : nullptr;
+                if (slots && iter.is_null()) set_integer(limit, slots->next_seq);
+                int r = iterate(cont, iter, key, val);
                 if (r < 0) goto handle_error;
+                if (r > 0 && slots && limit._type == OT_INTEGER && sq_int(iter) > sq_int(limit)) r = 0;
                 if (r == 0) {
                     ip += i.d;
                     continue;

@@ -158,8 +158,8 @@ TEST_F(Serialize, ForeignOrOtherVersionFilesAreRejected) {
     Buffer file = compiled("print(1)");
     EXPECT_FALSE(load(with_byte(file, 2, 'X')));
     EXPECT_EQ(last_error(), "the data is not an Acorn compiled script");
-    EXPECT_FALSE(load(with_byte(file, 6, 2)));
-    EXPECT_EQ(last_error(), "compiled script format version 2 is not supported (expected 1)");
+    EXPECT_FALSE(load(with_byte(file, 6, 1)));
+    EXPECT_EQ(last_error(), "compiled script format version 1 is not supported (expected 2)");
     EXPECT_FALSE(load(with_byte(file, 10, 8)));
     EXPECT_NE(last_error().find("8-byte integers"), std::string::npos);
     EXPECT_FALSE(load(with_byte(file, 11, 8)));

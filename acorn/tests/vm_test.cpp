@@ -611,6 +611,23 @@ TEST_F(Vm, BoundEnvironmentsReplaceThis) {
               "true");
 }
 
+// A loop that inserts while it iterates visits the slots that were there
+// when it began, in insertion order, and ends.
+TEST_F(Vm, ForeachOverATableOrClassThatGrowsEnds) {
+    EXPECT_EQ(run("local t = { a = 1, b = 2, c = 3 }; local seen = \"\", n = 0;"
+                  "foreach (k, v in t) { seen += k; t[\"k\" + n++] <- v; } return seen + \" \" + t.len();"),
+              "abc 6");
+    EXPECT_EQ(run("class C { x = 1; y = 2; } local seen = \"\", n = 0;"
+                  "foreach (k, v in C) { seen += k; C[\"m\" + n++] <- @() v; } return seen + \" \" + n;"),
+              "xy 2");
+    EXPECT_EQ(run("local t = { a = 1 }; local n = 0;"
+                  "foreach (k, v in t) { foreach (k2, v2 in t) { n++; } t[\"z\" + n] <- n; } return n + \" \" + t.len();"),
+              "1 2");
+    EXPECT_EQ(run("local t = { a = 1, b = 2 }; local seen = \"\";"
+                  "foreach (k, v in t) { delete t.b; seen += k; } return seen;"),
+              "a");
+}
+
 TEST_F(Vm, DefaultParametersAndVarargsDoNotMix) {
     EXPECT_EQ(run("function f(a, b = 2, ...) { return a + b + vargv.len(); }"),
               "compile error: function with default parameters cannot have variable number of parameters");
@@ -693,7 +710,7 @@ TEST_F(Vm, ForeachOverEveryIterableKind) {
               "amb");
     EXPECT_EQ(run("local t = { a = 1, b = 2 }; local s = \"\";"
                   "foreach (k, v in t) { s += k; if (k == \"a\") t.c <- 3; } return s;"),
-              "abc");
+              "ab");
 }
 
 }  // namespace
