@@ -158,10 +158,16 @@ bool SQVM::compare(const SQObject &a, const SQObject &b, SQInteger &result) {
         return true;
     }
     if (a._type == OT_STRING && b._type == OT_STRING) {
-        SQString *x = sq_str(a), *y = sq_str(b);
-        SQInteger n = x->len < y->len ? x->len : y->len;
-        int c = memcmp(x->data, y->data, static_cast<size_t>(n));
-        result = c != 0 ? (c < 0 ? -1 : 1) : (x->len < y->len ? -1 : (x->len > y->len ? 1 : 0));
+        // `<=>` answers the difference of the first differing bytes (a
+        // missing byte counting as 0), as the reference does.
+        const SQString *x = sq_str(a), *y = sq_str(b);
+        const SQInteger n = x->len < y->len ? x->len : y->len;
+        const auto *p = reinterpret_cast<const unsigned char *>(x->data);
+        const auto *q = reinterpret_cast<const unsigned char *>(y->data);
+        SQInteger i = 0;
+        while (i < n && p[i] == q[i]) ++i;
+        const SQInteger left = i < x->len ? p[i] : 0, right = i < y->len ? q[i] : 0;
+        result = left - right;
         return true;
     }
     if (a._type != b._type) {

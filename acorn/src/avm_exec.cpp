@@ -311,7 +311,7 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart sta
             case OP_CMP3: {
                 SQInteger c;
                 if (!compare(R[i.b], R[i.c], c)) goto handle_error;
-                set_integer(R[i.a], c < 0 ? -1 : (c > 0 ? 1 : 0));
+                set_integer(R[i.a], c);  // as compared: `_cmp`'s answer, a byte difference for strings
                 continue;
             }
             case OP_INSTANCEOF: {
