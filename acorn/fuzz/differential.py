@@ -91,8 +91,14 @@ class Generator:
             return f"{self.number()} % ({self.integer()} | 1)"
         return f"{self.any_value()} {self.pick(['+', '-', '*', '/'])} {self.any_value()}"
 
+    def scalar(self):
+        return self.pick([self.integer(), self.number(), self.string(), "true", "false", "null"])
+
+    # Two arrays or tables order by address: only equality is compared there.
     def compare(self):
-        return f"{self.any_value()} {self.pick(['<', '<=', '>', '>=', '==', '!=', '<=>'])} {self.any_value()}"
+        if self.rng.random() < 0.3:
+            return f"{self.any_value()} {self.pick(['==', '!='])} {self.any_value()}"
+        return f"{self.scalar()} {self.pick(['<', '<=', '>', '>=', '<=>'])} {self.any_value() if self.rng.random() < 0.3 else self.scalar()}"
 
     def string_method(self):
         s = self.string()
@@ -123,7 +129,8 @@ class Generator:
 
     def format_call(self):
         fmt = self.pick(['"%d"', '"%s|%s"', '"%5.2f"', '"%x"', '"%c"', '"%-4d|"', '"%%"', '"%"', '"%d %d"'])
-        args = ", ".join(self.pick(INTS[:5] + STRINGS[:3]) for _ in range(self.rng.randint(0, 2)))
+        # Negative numbers in hex depend on the integer width: left out.
+        args = ", ".join(self.pick(["0", "1", "2", "7", "100"] + STRINGS[:3]) for _ in range(self.rng.randint(0, 2)))
         return f"format({fmt}{', ' + args if args else ''})"
 
     def class_use(self):
@@ -189,7 +196,7 @@ def run(interpreter, source):
         with open(path, "w") as f:
             f.write(source)
         try:
-            done = subprocess.run([interpreter, "case.nut"], cwd=folder, capture_output=True, timeout=20)
+            done = subprocess.run([os.path.abspath(interpreter), "case.nut"], cwd=folder, capture_output=True, timeout=20)
         except subprocess.TimeoutExpired:
             return b"<timeout>"
         return done.stdout
