@@ -647,7 +647,10 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart sta
             error_reported = false;
             continue;
         }
-        if (raiseerror) call_errorhandler(lasterror);
+        // A trap left on this thread belongs to a script frame below the
+        // native that called this loop: the error will reach it, and an
+        // error the script catches is not reported.
+        if (raiseerror && traps.empty()) call_errorhandler(lasterror);
         SQInteger prevtop = calls[static_cast<size_t>(entry)].prevtop;
         SQInteger prevbase = calls[static_cast<size_t>(entry)].prevbase;
         unwind_to(entry);

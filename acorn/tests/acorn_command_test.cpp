@@ -113,6 +113,26 @@ TEST_F(AcornCommandTest, StackOverflowAndTopLevelSuspendAreReportedWithStatusOne
     EXPECT_NE(suspended.err.find("suspend() outside a thread"), std::string::npos) << suspended.err;
 }
 
+// Errors thrown inside callbacks that natives run are reported only when no
+// script catches them, and then from where they were thrown.
+TEST_F(AcornCommandTest, ErrorsCaughtAroundNativeCallbacksAreNotReported) {
+    write("caught.nut",
+          "try { [1, 2].map(function(x) { throw \"in map\"; }); } catch (e) print(e + \"\\n\");\n"
+          "try { [2, 1].sort(function(a, b) { throw \"in sort\"; }); } catch (e) print(e + \"\\n\");\n"
+          "try { (function() { throw \"in call\"; }).call(this); } catch (e) print(e + \"\\n\");\n");
+    const Outcome caught = run("caught.nut");
+    EXPECT_EQ(caught.status, 0);
+    EXPECT_EQ(caught.out, "in map\nin sort\nin call\n");
+    EXPECT_EQ(caught.err, "");
+
+    write("uncaught.nut", "local a = [1];\na.map(function(x) {\n  throw \"lost\";\n});\n");
+    const Outcome uncaught = run("uncaught.nut");
+    EXPECT_EQ(uncaught.status, 1);
+    EXPECT_EQ(uncaught.err.rfind("\nAN ERROR HAS OCCURRED [lost]", 0), 0u) << uncaught.err;
+    EXPECT_NE(uncaught.err.find("uncaught.nut line [3]"), std::string::npos) << uncaught.err;
+    EXPECT_EQ(uncaught.err.find("AN ERROR", 5), std::string::npos) << "reported once";
+}
+
 TEST_F(AcornCommandTest, CompileErrorExitsWithOneAndNamesThePlace) {
     write("bad.nut", "local a = 1;\nlocal = ;\n");
     const Outcome outcome = run("bad.nut");
