@@ -369,12 +369,16 @@ TEST_F(Vm, ErrorsCaughtInTheSameScriptCallDoNotReachTheHandler) {
     EXPECT_EQ(g_handler.calls, 0);
 }
 
-TEST_F(Vm, ANativeCallAskingForReportsReportsEvenInsideTry) {
+// A native that asks sq_call to report errors gets them reported only when
+// no script frame below it will catch them.
+TEST_F(Vm, ANativeCallAskingForReportsReportsOnlyUncaughtErrors) {
     install_error_handler();
     EXPECT_EQ(run("function failing() { throw \"x\"; } try { reenter(failing); } catch (e) { return e; }", true),
               "x");
+    EXPECT_EQ(g_handler.calls, 0);
+    EXPECT_EQ(run("function failing() { throw \"z\"; } reenter(failing);", true), "error: z");
     EXPECT_EQ(g_handler.calls, 1);
-    EXPECT_EQ(g_handler.error, "x");
+    EXPECT_EQ(g_handler.error, "z");
 }
 
 TEST_F(Vm, GeneratorStates) {
