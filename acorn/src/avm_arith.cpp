@@ -101,6 +101,10 @@ bool SQVM::arith(int op, const SQObject &a, const SQObject &b, SQValue &dest) {
         const char *x, *y;
         SQInteger xlen, ylen;
         if (!concat_operand(this, a, bufa, sa, x, xlen) || !concat_operand(this, b, bufb, sb, y, ylen)) return false;
+        if (xlen > SQ_MAX_STRING_LENGTH - ylen) {
+            raise_error("string too long");
+            return false;
+        }
         dest = SQValue(SQString::concat(ss, x, xlen, y, ylen));
         return true;
     }

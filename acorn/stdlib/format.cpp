@@ -186,6 +186,9 @@ private:
 
 }  // namespace
 
+// The VM's longest string (SQ_MAX_STRING_LENGTH), checked as the result grows.
+constexpr std::size_t kMaxResultLength = (std::size_t(1) << 27) - 1;
+
 bool format_text(std::string_view format, const FormatArguments &args, std::string &out, std::string &error) {
     out.clear();
     Formatter formatter(args, out);
@@ -201,6 +204,7 @@ bool format_text(std::string_view format, const FormatArguments &args, std::stri
                 formatter.require_argument();  // checked before the conversion is parsed, as the reference does
                 formatter.convert(parse_directive(format, pos));
             }
+            if (out.size() > kMaxResultLength) throw FormatError("string too long");
         }
     } catch (const FormatError &e) {
         error = e.message;

@@ -106,6 +106,12 @@ TEST_F(StdlibTest, BlobReadsPastTheEndRaiseErrors) {
     EXPECT_EQ(run("local b = blob(2); b.seek(2); b.readblob(1);"), "error: no data left to read");
 }
 
+TEST_F(StdlibTest, FormatResultsLongerThanTheStringLimitAreRefused) {
+    EXPECT_EQ(run("local s = `x`; for (local i = 0; i < 26; i++) s += s;"
+                  "try { format(`%s%s`, s, s); } catch (e) { print(e + ` ` + format(`%s`, s).len()); }"),
+              "string too long 67108864");
+}
+
 TEST_F(StdlibTest, BlobResizeShortensButNeverLengthens) {
     EXPECT_EQ(run("local b = blob(); foreach (x in [1,2,3,4]) b.writen(x, 'b');"
                   "b.resize(2); print(b.len() + ` ` + b.tell() + ` ` + b[1]);"

@@ -3,6 +3,8 @@
 // threads and suspension.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -630,6 +632,27 @@ TEST_F(Vm, ForeachOverATableOrClassThatGrowsEnds) {
     EXPECT_EQ(run("local t = { a = 1, b = 2 }; local seen = \"\";"
                   "foreach (k, v in t) { delete t.b; seen += k; } return seen;"),
               "a");
+}
+
+// Strings have a documented maximum length; concatenation raises a script
+// error beyond it instead of overflowing the length (format: StdlibTest).
+TEST_F(Vm, StringsLongerThanTheLimitAreRefused) {
+    EXPECT_EQ(run("local s = \"x\"; for (local i = 0; i < 26; i++) s += s; local n = s.len();"
+                  "try { s += s; } catch (e) { return n + \" \" + e + \" \" + s.len(); }"),
+              "67108864 string too long 67108864");
+}
+
+// Out-of-range floats read as integers through the API saturate; NaN reads as 0.
+TEST_F(Vm, FloatsReadAsIntegersSaturate) {
+    const SQFloat inputs[] = {1e30f, -1e30f, std::numeric_limits<SQFloat>::quiet_NaN(), 2.9f, -2.9f};
+    const SQInteger expected[] = {std::numeric_limits<SQInteger>::max(), std::numeric_limits<SQInteger>::min(), 0, 2, -2};
+    for (size_t k = 0; k < 5; ++k) {
+        sq_pushfloat(v, inputs[k]);
+        SQInteger got = -1;
+        ASSERT_TRUE(SQ_SUCCEEDED(sq_getinteger(v, -1, &got)));
+        EXPECT_EQ(got, expected[k]) << inputs[k];
+        sq_poptop(v);
+    }
 }
 
 TEST_F(Vm, DefaultParametersAndVarargsDoNotMix) {
