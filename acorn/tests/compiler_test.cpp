@@ -425,13 +425,25 @@ TEST_F(Compiler, RegisterLimitIsACompileError) {
 TEST_F(Compiler, DeepNestingIsRejectedNotOverflowed) {
     const int depth = 100000;
     EXPECT_EQ(compile_error(std::string(depth, '(') + "1" + std::string(depth, ')')), "script nested too deeply");
-    EXPECT_EQ(compile_error(std::string(depth, '[')), "script nested too deeply");
+    EXPECT_EQ(compile_error(std::string(depth, '[')), "too many local variables or temporaries (limit 255)");
     EXPECT_EQ(compile_error(std::string(depth, '{')), "script nested too deeply");
     EXPECT_EQ(compile_error(std::string(depth, '!') + "1"), "script nested too deeply");
     std::string fns;
-    for (int i = 0; i < 5000; ++i) fns += "local f = function(){";
+    for (int i = 0; i < 20000; ++i) fns += "local f = function(){";
     EXPECT_EQ(compile_error(fns), "script nested too deeply");
     EXPECT_EQ(run("print(" + std::string(50, '(') + "7" + std::string(50, ')') + ")"), "7");
+}
+
+// Expressions nest at least 5000 deep, as scripts written for the reference may.
+TEST_F(Compiler, ExpressionsNestFiveThousandDeep) {
+    const int depth = 5000;
+    EXPECT_EQ(run("print(" + std::string(depth, '(') + "7" + std::string(depth, ')') + ")"), "7");
+    std::string negations;
+    for (int i = 0; i < depth; ++i) negations += "-(";
+    EXPECT_EQ(run("print(" + negations + "7" + std::string(depth, ')') + ")"), "7");
+    std::string sums = "print(1";
+    for (int i = 0; i < depth; ++i) sums += " + (1";
+    EXPECT_EQ(run(sums + std::string(depth, ')') + ")"), "5001");
 }
 
 TEST_F(Compiler, LongElseIfChainsAreNotNesting) {
