@@ -1,73 +1,97 @@
 #!/bin/sh
-# Runs every benchmark script with the acorn command several times, checks
-# each output against expected/NAME.out, and prints the median wall time
-# beside the reference interpreter's time on a comparable machine
-# (AMD EPYC, 2 vCPUs) and the ratio ours / reference.
+# Runs every benchmark script several times, checks each output against
+# expected/NAME.out and prints the median wall time and the peak resident
+# memory. When a reference interpreter is given (second argument, or
+# $ACORN_REFERENCE), both run alternately on this machine, run by run, and
+# the table adds the reference's figures, the ratio acorn / reference and
+# the geometric mean of the ratios. Times measured elsewhere are no
+# comparison.
 #
-# usage: run.sh [path/to/acorn] [runs]      (defaults: build/bin/acorn, 5)
-# exit status: 0 when every output matched, 1 otherwise.
+# usage: run.sh [path/to/acorn] [path/to/reference-sq] [runs]
+#        (defaults: build/bin/acorn, $ACORN_REFERENCE or none, 7 runs)
+# exit status: 0 when every acorn output matched, 1 otherwise.
 set -u
 
 here=$(cd "$(dirname "$0")" && pwd)
 acorn=${1:-$here/../../build/bin/acorn}
-runs=${2:-5}
+reference=${2:-${ACORN_REFERENCE:-}}
+runs=${3:-7}
+
+absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 
 if [ ! -x "$acorn" ]; then
     echo "run.sh: no acorn command at $acorn (build the acorn_cmd target first)" >&2
     exit 1
 fi
-acorn=$(cd "$(dirname "$acorn")" && pwd)/$(basename "$acorn")
-
-# Median wall seconds of the reference Squirrel 3.2 interpreter.
-reference_seconds() {
-    case "$1" in
-    array_ops) echo 0.293 ;;
-    class_methods) echo 0.481 ;;
-    closures) echo 0.458 ;;
-    fib) echo 0.143 ;;
-    loop_arith) echo 0.626 ;;
-    nbody) echo 0.484 ;;
-    particles) echo 0.408 ;;
-    sort) echo 0.237 ;;
-    string_build) echo 0.244 ;;
-    table_access) echo 0.373 ;;
-    *) echo "" ;;
-    esac
-}
-
-now() { date +%s.%N; }
+acorn=$(absolute "$acorn")
+if [ -n "$reference" ]; then
+    if [ ! -x "$reference" ]; then
+        echo "run.sh: no reference interpreter at $reference" >&2
+        exit 1
+    fi
+    reference=$(absolute "$reference")
+fi
+if [ ! -x /usr/bin/time ]; then
+    echo "run.sh: /usr/bin/time is needed for the memory figures" >&2
+    exit 1
+fi
 
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+largest() { sort -n | tail -n 1; }
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failed=0
 
-printf '%-16s %10s %12s %8s  %s\n' benchmark "median s" "reference s" ratio output
+# One timed run: appends seconds and peak KiB to $2.times and $2.kib;
+# returns non-zero when the output is not the expected one.
+measure() {
+    interpreter=$1 tag=$2 script=$3 expected=$4
+    (cd "$here" && /usr/bin/time -f "%e %M" -o "$scratch/$tag.time" "$interpreter" "$script") \
+        > "$scratch/$tag.out" 2> /dev/null
+    code=$?
+    read -r seconds kib < "$scratch/$tag.time"
+    echo "$seconds" >> "$scratch/$tag.times"
+    echo "$kib" >> "$scratch/$tag.kib"
+    [ "$code" -eq 0 ] && cmp -s "$scratch/$tag.out" "$expected"
+}
+
+if [ -n "$reference" ]; then
+    printf '%-14s %8s %8s %7s %10s %10s  %s\n' benchmark "acorn s" "ref s" ratio "acorn MiB" "ref MiB" output
+else
+    printf '%-14s %8s %10s  %s\n' benchmark "acorn s" "acorn MiB" output
+fi
+product=1
+count=0
 for script in "$here"/*.nut; do
     name=$(basename "$script" .nut)
     status=ok
-    : > "$scratch/times"
+    rm -f "$scratch"/*.times "$scratch"/*.kib
     i=0
     while [ "$i" -lt "$runs" ]; do
-        start=$(now)
-        (cd "$here" && "$acorn" "$script") > "$scratch/out" 2> "$scratch/err"
-        code=$?
-        end=$(now)
-        awk -v a="$start" -v b="$end" 'BEGIN { print b - a }' >> "$scratch/times"
-        if [ "$code" -ne 0 ] || ! cmp -s "$scratch/out" "$here/expected/$name.out"; then
-            status="WRONG (exit $code)"
+        measure "$acorn" acorn "$script" "$here/expected/$name.out" || status="WRONG"
+        if [ -n "$reference" ]; then
+            measure "$reference" ref "$script" "$here/expected/$name.out" || true
         fi
         i=$((i + 1))
     done
     [ "$status" = ok ] || failed=1
-    seconds=$(median < "$scratch/times")
-    reference=$(reference_seconds "$name")
+    seconds=$(median < "$scratch/acorn.times")
+    mib=$(largest < "$scratch/acorn.kib" | awk '{ printf "%.1f", $1 / 1024 }')
     if [ -n "$reference" ]; then
-        ratio=$(awk -v a="$seconds" -v b="$reference" 'BEGIN { print a / b }')
-        printf '%-16s %10.3f %12.3f %8.2f  %s\n' "$name" "$seconds" "$reference" "$ratio" "$status"
+        ref_seconds=$(median < "$scratch/ref.times")
+        ref_mib=$(largest < "$scratch/ref.kib" | awk '{ printf "%.1f", $1 / 1024 }')
+        ratio=$(awk -v a="$seconds" -v b="$ref_seconds" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }')
+        if [ "$ratio" != "-" ]; then
+            product=$(awk -v p="$product" -v r="$ratio" 'BEGIN { print p * r }')
+            count=$((count + 1))
+        fi
+        printf '%-14s %8.3f %8.3f %7s %10s %10s  %s\n' "$name" "$seconds" "$ref_seconds" "$ratio" "$mib" "$ref_mib" "$status"
     else
-        printf '%-16s %10.3f %12s %8s  %s\n' "$name" "$seconds" - - "$status"
+        printf '%-14s %8.3f %10s  %s\n' "$name" "$seconds" "$mib" "$status"
     fi
 done
+if [ "$count" -gt 0 ]; then
+    awk -v p="$product" -v n="$count" 'BEGIN { printf "geometric mean of the ratios: %.2f\n", exp(log(p) / n) }'
+fi
 exit "$failed"

@@ -129,7 +129,15 @@ int run_script(HSQUIRRELVM v, const Options &options) {
         sq_pushstring(v, argument.c_str(), static_cast<SQInteger>(argument.size()));
     }
     const auto parameters = static_cast<SQInteger>(options.arguments.size() + 1);
-    return SQ_SUCCEEDED(sq_call(v, parameters, SQFalse, SQTrue)) ? 0 : 1;
+    if (SQ_FAILED(sq_call(v, parameters, SQFalse, SQTrue))) return 1;  // the error handler reported it
+    // Nothing outside the script could ever wake it, so the rest would be
+    // skipped without a word.
+    if (sq_getvmstate(v) == SQ_VMSTATE_SUSPENDED) {
+        std::fprintf(stderr, "acorn: %s: suspend() outside a thread stops the script for good\n",
+                     options.script.c_str());
+        return 1;
+    }
+    return 0;
 }
 
 int compile_script(HSQUIRRELVM v, const Options &options) {

@@ -1,4 +1,6 @@
 // Embedding API: the value stack, pushing and reading values.
+#include <cmath>
+#include <limits>
 #include "aapi.h"
 
 SQValue *api_slot(SQVM *v, SQInteger idx) {
@@ -75,7 +77,7 @@ void sq_settop(HSQUIRRELVM v, SQInteger newtop) {
 }
 
 SQRESULT sq_reservestack(HSQUIRRELVM v, SQInteger nsize) {
-    if (nsize < 0 || v->stack_room() < nsize) return api_error(v, "stack overflow");
+    if (nsize < 0 || v->stack_room() < nsize || !v->grow_stack(v->top + nsize)) return api_error(v, "stack overflow");
     return SQ_OK;
 }
 
@@ -115,6 +117,17 @@ SQRESULT sq_getstringandsize(HSQUIRRELVM v, SQInteger idx, const SQChar **c, SQI
 
 SQRESULT sq_getstring(HSQUIRRELVM v, SQInteger idx, const SQChar **c) { return sq_getstringandsize(v, idx, c, nullptr); }
 
+// A float outside the integer range converts to the nearest end of it and
+// NaN to 0, where a plain cast would be undefined.
+static SQInteger saturated_integer(SQFloat f) {
+    constexpr double lowest = static_cast<double>(std::numeric_limits<SQInteger>::min());
+    const double d = static_cast<double>(f);
+    if (std::isnan(d)) return 0;
+    if (d <= lowest) return std::numeric_limits<SQInteger>::min();
+    if (d >= -lowest) return std::numeric_limits<SQInteger>::max();
+    return static_cast<SQInteger>(d);
+}
+
 SQRESULT sq_getinteger(HSQUIRRELVM v, SQInteger idx, SQInteger *i) {
     const SQValue &o = api_value(v, idx);
     if (o._type == OT_INTEGER) {
@@ -122,7 +135,7 @@ SQRESULT sq_getinteger(HSQUIRRELVM v, SQInteger idx, SQInteger *i) {
         return SQ_OK;
     }
     if (o._type == OT_FLOAT) {
-        if (i) *i = static_cast<SQInteger>(sq_float(o));
+        if (i) *i = saturated_integer(sq_float(o));
         return SQ_OK;
     }
     return SQ_ERROR;

@@ -13,8 +13,7 @@ HSQUIRRELVM sq_open(SQInteger initialstacksize) {
 }
 
 HSQUIRRELVM sq_newthread(HSQUIRRELVM friendvm, SQInteger initialstacksize) {
-    SQInteger size = initialstacksize > SQ_THREAD_STACK_SIZE ? initialstacksize : SQ_THREAD_STACK_SIZE;
-    SQVM *thread = new SQVM(friendvm->ss, size);
+    SQVM *thread = new SQVM(friendvm->ss, initialstacksize);
     thread->roottable = friendvm->roottable;
     thread->errorhandler = friendvm->errorhandler;
     thread->debughook = friendvm->debughook;

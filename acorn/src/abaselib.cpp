@@ -82,7 +82,7 @@ static SQInteger base_compilestring(HSQUIRRELVM v) {
 // The new thread keeps the function at the bottom of its stack; the thread
 // delegate's call() runs it from there.
 static SQInteger base_newthread(HSQUIRRELVM v) {
-    HSQUIRRELVM thread = sq_newthread(v, SQ_THREAD_STACK_SIZE);
+    HSQUIRRELVM thread = sq_newthread(v, SQ_MIN_STACK_SIZE);
     if (!thread) return sq_throwerror(v, "cannot create a thread");
     sq_move(thread, v, 2);
     return 1;

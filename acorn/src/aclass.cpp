@@ -64,6 +64,13 @@ void SQClass::resolve_special(const SQObject &key, const SQObject &val) {
 
 bool SQClass::newslot(const SQObject &key, const SQObject &val, bool bstatic) {
     if (!members || key._type == OT_NULL) return false;
+    // A function named like a metamethod is only a metamethod, not a member:
+    // it is not enumerated, nor found by `in`, `.` or rawget.
+    SQMetaMethod mt = sq_isfunctionvalue(val) ? ss->metamethod_of(key) : MT_LAST;
+    if (mt != MT_LAST) {
+        metamethods[mt] = val;
+        return true;
+    }
     bool wants_method = bstatic || sq_isfunctionvalue(val);
     SQValue code;
     if (members->get(key, code) && is_method_code(sq_int(code)) == wants_method) {

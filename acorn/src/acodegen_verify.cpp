@@ -109,7 +109,7 @@ class Verifier {
             case OP_YIELD: require(fn_.generator, "yield outside a generator"); if (i.b) reg(i.a); break;
             case OP_POPTRAP: require(i.d >= 1, "bad handler count"); break;
             case OP_THROW: reg(i.a); break;
-            case OP_FOREACH: reg(i.a); reg(i.b + 2); jump(pc, i.d); break;
+            case OP_FOREACH: reg(i.a); reg(i.b + 3); jump(pc, i.d); break;
             case OP_CLOSE: break;
             default: fail("invalid instruction");
         }

@@ -1,5 +1,9 @@
 #include "acompiler.h"
 
+#include <pthread.h>
+
+#include <string>
+
 #include "aparser.h"
 #include "avm.h"
 
@@ -67,6 +71,34 @@ SQValue Compiler::compile() {
     return main.protoval;
 }
 
+namespace {
+
+// The parser recurses once per nesting level of the source, and expressions
+// may nest DepthGuard::kMaxDepth deep: it runs on a thread of its own with
+// a stack that takes that (address space only until used), while the caller
+// waits. Where no thread can be made it runs in place.
+constexpr size_t kCompilerStackBytes = size_t(1) << 29;
+
+template <class Work>
+void run_on_compiler_stack(Work &&work) {
+    pthread_attr_t attr;
+    pthread_t thread;
+    bool started = pthread_attr_init(&attr) == 0;
+    started = started && pthread_attr_setstacksize(&attr, kCompilerStackBytes) == 0 &&
+              pthread_create(&thread, &attr, [](void *job) -> void * {
+                  (*static_cast<Work *>(job))();
+                  return nullptr;
+              }, &work) == 0;
+    pthread_attr_destroy(&attr);
+    if (started) {
+        pthread_join(thread, nullptr);
+    } else {
+        work();
+    }
+}
+
+}  // namespace
+
 bool sq_compile_source(SQVM *v, const char *src, SQInteger len, const char *sourcename, bool debuginfo,
                        SQValue &proto_out) {
     (void)debuginfo;
@@ -74,18 +106,22 @@ bool sq_compile_source(SQVM *v, const char *src, SQInteger len, const char *sour
     Compiler compiler(v, src ? src : "", src && len > 0 ? static_cast<size_t>(len) : 0, name);
     std::string message;
     SQInteger line = 0, column = 0;
-    try {
-        proto_out = compiler.compile();
-        return true;
-    } catch (const LexError &e) {
-        message = e.what();
-        line = e.line;
-        column = e.column;
-    } catch (const CompileError &e) {
-        message = e.what();
-        line = compiler.error_line();
-        column = compiler.error_column();
-    }
+    bool compiled = false;
+    run_on_compiler_stack([&] {
+        try {
+            proto_out = compiler.compile();
+            compiled = true;
+        } catch (const LexError &e) {
+            message = e.what();
+            line = e.line;
+            column = e.column;
+        } catch (const CompileError &e) {
+            message = e.what();
+            line = compiler.error_line();
+            column = compiler.error_column();
+        }
+    });
+    if (compiled) return true;
     v->lasterror = SQValue(SQString::create(v->ss, message.c_str(), static_cast<SQInteger>(message.size())));
     if (v->ss->compilererrorhandler) v->ss->compilererrorhandler(v, message.c_str(), name, line, column);
     return false;

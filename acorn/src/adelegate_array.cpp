@@ -39,7 +39,7 @@ static SQInteger array_pop(HSQUIRRELVM v) {
 
 static SQInteger array_top(HSQUIRRELVM v) {
     const std::vector<SQValue> &items = self_items(v);
-    if (items.empty()) return sq_throwerror(v, "empty array");
+    if (items.empty()) return sq_throwerror(v, "top() on a empty array");
     return sq_return(v, items.back());
 }
 
@@ -54,7 +54,7 @@ static SQInteger array_insert(HSQUIRRELVM v) {
 static SQInteger array_remove(HSQUIRRELVM v) {
     std::vector<SQValue> &items = self_items(v);
     const SQInteger at = sq_arg_integer(v, 2);
-    if (at < 0 || at >= static_cast<SQInteger>(items.size())) return sq_throwerror(v, "index out of range");
+    if (at < 0 || at >= static_cast<SQInteger>(items.size())) return sq_throwerror(v, "idx out of range");
     const SQValue removed = std::move(items[static_cast<size_t>(at)]);
     items.erase(items.begin() + at);
     return sq_return(v, removed);
@@ -62,7 +62,9 @@ static SQInteger array_remove(HSQUIRRELVM v) {
 
 static SQInteger array_resize(HSQUIRRELVM v) {
     const SQValue fill = sq_gettop(v) >= 3 ? sq_arg(v, 3) : SQValue();
-    if (!sq_resize_values(v, self_items(v), sq_arg_integer(v, 2), fill)) return SQ_ERROR;
+    const SQInteger size = sq_arg_integer(v, 2);
+    if (size < 0) return sq_throwerror(v, "resizing to negative length");
+    if (!sq_resize_values(v, self_items(v), size, fill)) return SQ_ERROR;
     return return_self(v);
 }
 
@@ -180,52 +182,67 @@ struct SortOrder {
         }
         SQValue answer;
         if (!sq_call_with(v, fn, {sq_arg(v, 1), a, b}, answer)) return false;
-        if (answer._type == OT_INTEGER) {
-            result = sq_int(answer);
-        } else if (answer._type == OT_FLOAT) {
-            result = (sq_float(answer) > 0) - (sq_float(answer) < 0);
-        } else {
-            sq_throwerror(v, "numeric value expected as return value of the compare function");
-            return false;
+        // Any number or bool counts, converted as an integer (0.5 is "equal").
+        switch (answer._type) {
+            case OT_INTEGER: result = sq_int(answer); return true;
+            case OT_FLOAT: result = sq_float_to_integer(sq_float(answer)); return true;
+            case OT_BOOL: result = sq_int(answer); return true;
+            default:
+                sq_throwerror(v, "numeric value expected as return value of the compare function");
+                return false;
         }
-        return true;
     }
 };
 
-// Merges the sorted runs src[lo, mid) and src[mid, hi) into dst. Every index
-// stays inside its run whatever the comparator answers, so an inconsistent
-// comparator gives some order, never a fault.
-static bool merge_runs(const SortOrder &order, std::vector<SQValue> &src, std::vector<SQValue> &dst, size_t lo,
-                       size_t mid, size_t hi) {
-    size_t i = lo, j = mid, k = lo;
-    while (i < mid && j < hi) {
-        SQInteger r = 0;
-        if (!order.compare(src[i], src[j], r)) return false;
-        dst[k++] = std::move(r > 0 ? src[j++] : src[i++]);
-    }
-    while (i < mid) dst[k++] = std::move(src[i++]);
-    while (j < hi) dst[k++] = std::move(src[j++]);
-    return true;
-}
+// A heap sort whose heap gives node i the children 2i and 2i+1, as the
+// reference interpreter's does: elements the comparator calls equal (or a
+// comparator that is not an ordering, such as `a > b`) end in the same
+// order as there. Indices never leave the array whatever the comparator says.
+class HeapSort {
+   public:
+    HeapSort(const SortOrder &order, std::vector<SQValue> &items) : order_(order), items_(items) {}
 
-// Bottom-up stable merge sort.
-static bool merge_sort(const SortOrder &order, std::vector<SQValue> &items) {
-    const size_t n = items.size();
-    std::vector<SQValue> buffer(n);
-    for (size_t width = 1; width < n; width *= 2) {
-        for (size_t lo = 0; lo < n; lo += 2 * width) {
-            const size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
-            if (!merge_runs(order, items, buffer, lo, mid, hi)) return false;
+    bool run() {
+        const size_t n = items_.size();
+        if (n < 2) return true;
+        for (size_t node = n / 2 + 1; node-- > 0;) {
+            if (!sift_down(node, n - 1)) return false;
         }
-        items.swap(buffer);
+        for (size_t last = n - 1; last >= 1; --last) {
+            std::swap(items_[0], items_[last]);
+            if (!sift_down(0, last - 1)) return false;
+        }
+        return true;
     }
-    return true;
-}
+
+   private:
+    bool sift_down(size_t node, size_t last) {
+        SQInteger r = 0;
+        for (size_t child = node * 2; child <= last; child = node * 2) {
+            if (child < last) {
+                if (!order_.compare(items_[child], items_[child + 1], r)) return false;
+                if (r <= 0) ++child;
+            }
+            if (!order_.compare(items_[node], items_[child], r)) return false;
+            if (r >= 0) return true;
+            if (child == node) {
+                sq_throwerror(order_.v, "inconsistent compare function");
+                return false;
+            }
+            std::swap(items_[node], items_[child]);
+            node = child;
+        }
+        return true;
+    }
+
+    const SortOrder &order_;
+    std::vector<SQValue> &items_;
+};
 
 static SQInteger array_sort(HSQUIRRELVM v) {
     const SortOrder order{v, sq_gettop(v) >= 2 ? sq_arg(v, 2) : SQValue()};
     std::vector<SQValue> sorted = self_items(v);
-    if (!merge_sort(order, sorted)) return SQ_ERROR;
+    if (!HeapSort(order, sorted).run()) return SQ_ERROR;
     if (sorted.size() != self_items(v).size()) return sq_throwerror(v, "array resized during sort");
     self_items(v).swap(sorted);
     return return_self(v);

@@ -57,9 +57,19 @@ static SQInteger string_tointeger(HSQUIRRELVM v) {
     return 1;
 }
 
+// The same rule as tointeger: only text with a fraction or an exponent goes
+// through the float parser, so "0x1f".tofloat() is 0 as in the reference.
 static SQInteger string_tofloat(HSQUIRRELVM v) {
+    const std::string_view bytes = self_bytes(v);
     SQFloat f = 0;
-    if (!parse_float(self_bytes(v).data(), f)) return sq_throwerror(v, "cannot convert the string");
+    SQInteger n = 0;
+    if (looks_like_float(bytes, 10)) {
+        if (!parse_float(bytes.data(), f)) return sq_throwerror(v, "cannot convert the string");
+    } else if (parse_integer(bytes.data(), 10, n)) {
+        f = static_cast<SQFloat>(n);
+    } else {
+        return sq_throwerror(v, "cannot convert the string");
+    }
     sq_pushfloat(v, f);
     return 1;
 }
@@ -78,7 +88,7 @@ static SQInteger string_find(HSQUIRRELVM v) {
     const std::string_view bytes = self_bytes(v);
     const SQString *needle = sq_str(sq_arg(v, 2));
     const SQInteger start = sq_gettop(v) >= 3 ? sq_arg_integer(v, 3) : 0;
-    if (start < 0 || start > static_cast<SQInteger>(bytes.size())) {
+    if (start < 0 || start >= static_cast<SQInteger>(bytes.size())) {
         sq_pushnull(v);
         return 1;
     }

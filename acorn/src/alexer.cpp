@@ -157,10 +157,12 @@ void Lexer::read_number(Token &tok) {
         size_t start = pos_;
         while (is_digit(peek())) advance();
         bool is_float = false;
-        if (peek() == '.' && is_digit(peek(1))) {
+        // `100.` is a float, and like the reference lexer this one keeps
+        // reading digits and dots: "1..5" converts as far as it parses.
+        if (peek() == '.') {
             is_float = true;
             advance();
-            while (is_digit(peek())) advance();
+            while (is_digit(peek()) || peek() == '.') advance();
         }
         if (peek() == 'e' || peek() == 'E') {
             int sign_or_digit = peek(1);

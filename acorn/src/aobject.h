@@ -225,6 +225,10 @@ const char *sq_typename(SQObjectType t);
 // Strings: interned per shared state, immutable, hashed by content
 // ---------------------------------------------------------------------------
 
+// The longest string a script can make; producers check before allocating
+// and raise "string too long" beyond it.
+constexpr SQInteger SQ_MAX_STRING_LENGTH = (SQInteger(1) << 27) - 1;
+
 struct SQString : SQRefCounted {
     SQSharedState *ss;
     SQString *chain = nullptr;  // next string in the same intern bucket

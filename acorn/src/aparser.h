@@ -168,7 +168,7 @@ class Compiler {
 
 // Bounds the parser's recursion so hostile nesting cannot exhaust the C++ stack.
 struct DepthGuard {
-    static constexpr int kMaxDepth = 400;
+    static constexpr int kMaxDepth = 20000;
     Compiler &c;
     explicit DepthGuard(Compiler &comp);
     ~DepthGuard() { --c.depth_; }

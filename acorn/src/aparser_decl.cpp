@@ -73,6 +73,9 @@ void Compiler::parameters(FuncState &child) {
     expect('(');
     while (!accept(')')) {
         if (accept(TK_VARPARAMS)) {
+            if (!child.proto->defaultparams.empty()) {
+                error("function with default parameters cannot have variable number of parameters");
+            }
             child.proto->varparams = true;
             child.declare_local(SQValue(SQString::create(ss_, "vargv")), child.alloc_reg());
             expect(')');
@@ -101,9 +104,10 @@ void Compiler::function_body(FuncState &child, bool lambda) {
         Exp value;
         expression(value);
         child.emit(OP_RETURN, to_any_reg(value), 1);
-    } else {
-        expect('{');
+    } else if (accept('{')) {
         statements_until_brace();
+    } else {
+        statement();  // `function min(x, y) return x < y ? x : y;`
     }
     child.emit(OP_RETURN, 0, 0);
     child.finish();

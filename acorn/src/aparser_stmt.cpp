@@ -250,11 +250,13 @@ void Compiler::foreach_statement() {
     int key = fs_->alloc_reg();
     int value = fs_->alloc_reg();
     int state = fs_->alloc_reg();
-    fs_->emit(OP_LOADNULLS, key, 0, 0, 3);
+    int limit = fs_->alloc_reg();  // where a table or class iteration stops, see OP_FOREACH
+    fs_->emit(OP_LOADNULLS, key, 0, 0, 4);
     if (key_name.empty()) fs_->declare_hidden(key);
     else fs_->declare_local(make_string(key_name), key);
     fs_->declare_local(make_string(value_name), value);
     fs_->declare_hidden(state);
+    fs_->declare_hidden(limit);
     int start = fs_->label();
     int step = fs_->emit(OP_FOREACH, cont, key);
     BreakTarget target = new_target(true);

@@ -23,7 +23,7 @@ namespace {
 
 constexpr uint16_t kStreamTag = SQ_BYTECODE_STREAM_TAG;
 constexpr char kMagic[4] = {'A', 'C', 'R', 'N'};
-constexpr uint32_t kFormatVersion = 1;
+constexpr uint32_t kFormatVersion = 2;  // 2: foreach keeps a fourth register
 constexpr int kMaxFunctionDepth = 200;
 constexpr uint32_t kMaxCount = 1u << 24;
 

@@ -8,9 +8,19 @@
 
 #include "agenerator.h"
 
-SQVM::SQVM(SQSharedState *ss, SQInteger stacksize) : SQCollectable(ss) {
-    stack.resize(static_cast<size_t>(stacksize));
-    calls.reserve(static_cast<size_t>(SQ_MAX_CALL_DEPTH) + 1);
+SQVM::SQVM(SQSharedState *ss, SQInteger stacksize)
+    : SQCollectable(ss),
+      stack(static_cast<size_t>(SQ_MAX_STACK_SLOTS + SQ_ERRORHANDLER_SLOTS), static_cast<size_t>(SQ_MIN_STACK_SIZE) * 4),
+      calls(static_cast<size_t>(SQ_MAX_CALL_DEPTH + SQ_ERRORHANDLER_FRAMES), 1024) {
+    stack.grow_to(static_cast<size_t>(std::clamp(stacksize, SQ_MIN_STACK_SIZE, SQ_MAX_STACK_SLOTS)));
+}
+
+bool SQVM::grow_stack(SQInteger end) {
+    if (end <= static_cast<SQInteger>(stack.size())) return true;
+    if (end > static_cast<SQInteger>(stack.limit())) return false;
+    // Doubling keeps the construction cost per slot constant.
+    stack.grow_to(std::max(static_cast<size_t>(end), stack.size() * 2));
+    return true;
 }
 
 SQVM::~SQVM() { clear_refs(); }
@@ -69,7 +79,6 @@ void SQVM::call_errorhandler(const SQObject &error) {
     error_reported = true;
     SQObjectType t = errorhandler._type;
     if (t != OT_CLOSURE && t != OT_NATIVECLOSURE) return;
-    if (stack_room() < SQ_NATIVE_STACK_RESERVE) return;
     SQValue handler = errorhandler;
     SQValue saved = lasterror;
     SQInteger argbase = top;
@@ -139,7 +148,7 @@ void sq_object_name(const SQObject &o, std::string &out) {
 
 SQVM *sq_new_main_vm(SQInteger stacksize) {
     auto *ss = new SQSharedState();
-    auto *v = new SQVM(ss, stacksize > SQ_STACK_SIZE ? stacksize : SQ_STACK_SIZE);
+    auto *v = new SQVM(ss, stacksize);
     sq_incref(v);
     ss->main_thread = v;
     v->roottable = SQValue(SQTable::create(ss));

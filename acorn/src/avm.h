@@ -1,12 +1,12 @@
 // The virtual machine: one SQVM per thread of execution (the main VM and
 // every thread made by newthread). All threads share one SQSharedState.
 //
-// Stack layout: `stack` is allocated once at its full size and never moves,
-// so pointers and indices into it stay valid. `stackbase` is the absolute
-// index of the running frame's R[0] (`this`); `top` is one past the last
-// used slot, and every slot at or above `top` is null. API indices: positive
-// idx counts from stackbase (1 is `this` of the running native call),
-// negative from top (-1 is the top value).
+// Stack layout: `stack` reserves its whole limit as address space and grows
+// on demand, but never moves, so pointers and indices into it stay valid.
+// `stackbase` is the absolute index of the running frame's R[0] (`this`);
+// `top` is one past the last used slot, and every slot at or above `top` is
+// null. API indices: positive idx counts from stackbase (1 is `this` of the
+// running native call), negative from top (-1 is the top value).
 //
 // Script-to-script calls, generator resumes and yields run inside one
 // interpreter loop without C++ recursion; a native function calling back
@@ -18,10 +18,19 @@
 
 #include "aobject.h"
 #include "afuncproto.h"
+#include "areserved.h"
 
-constexpr SQInteger SQ_STACK_SIZE = 1 << 16;    // slots of the main thread
-constexpr SQInteger SQ_THREAD_STACK_SIZE = 1 << 14;  // slots of a thread made by newthread
-constexpr SQInteger SQ_MAX_CALL_DEPTH = 2000;   // deeper raises "stack overflow"
+// A VM or thread starts with the slots its creator asks for (at least
+// SQ_MIN_STACK_SIZE) and grows as calls need more. Only a recursion that
+// would pass SQ_MAX_STACK_SLOTS slots or SQ_MAX_CALL_DEPTH frames raises
+// "stack overflow".
+constexpr SQInteger SQ_MIN_STACK_SIZE = 1 << 10;
+constexpr SQInteger SQ_MAX_STACK_SLOTS = 1 << 22;
+constexpr SQInteger SQ_MAX_CALL_DEPTH = 1 << 20;
+// What the error handler may use beyond those limits, so that an overflow
+// can still be reported with its call stack.
+constexpr SQInteger SQ_ERRORHANDLER_SLOTS = 1 << 12;
+constexpr SQInteger SQ_ERRORHANDLER_FRAMES = 1 << 8;
 constexpr SQInteger SQ_MAX_NATIVE_DEPTH = 200;  // nested native->script re-entries
 constexpr SQInteger SQ_NATIVE_STACK_RESERVE = 64;  // free slots guaranteed to a native call
 // Returned by a native function (through sq_suspendvm) to suspend its thread.
@@ -54,10 +63,10 @@ struct SQExceptionTrap {
 };
 
 struct SQVM : SQCollectable {
-    std::vector<SQValue> stack;   // allocated once, never reallocated
+    ReservedArray<SQValue> stack;  // grows, never moves
     SQInteger top = 0;
     SQInteger stackbase = 0;
-    std::vector<SQCallInfo> calls;
+    ReservedArray<SQCallInfo> calls;
     std::vector<SQExceptionTrap> traps;
     SQOuter *open_outers = nullptr;  // sorted by stack index, highest first
 
@@ -80,18 +89,23 @@ struct SQVM : SQCollectable {
     bool in_debughook = false;    // hooks do not hear their own execution
     bool in_errorhandler = false;
 
-    explicit SQVM(SQSharedState *ss, SQInteger stacksize = SQ_STACK_SIZE);
+    explicit SQVM(SQSharedState *ss, SQInteger stacksize = SQ_MIN_STACK_SIZE);
     ~SQVM() override;
     void traverse(SQGCVisitor &v) override;
     void clear_refs() override;
 
     // --- stack helpers for the API ---
-    void push(const SQObject &o) { stack[top++] = o; }
+    void push(const SQObject &o) {
+        if (top >= static_cast<SQInteger>(stack.size())) grow_stack(top + 1);
+        stack[top++] = o;
+    }
     void pop(SQInteger n = 1);    // clears the popped slots
     SQValue &get_at(SQInteger idx) { return idx >= 0 ? stack[stackbase + idx - 1] : stack[top + idx]; }
     SQInteger abs_index(SQInteger idx) const { return idx >= 0 ? stackbase + idx - 1 : top + idx; }
-    // Free slots left above `top`.
-    SQInteger stack_room() const { return static_cast<SQInteger>(stack.size()) - top; }
+    // Free slots left above `top`, counting those the stack can still grow by.
+    SQInteger stack_room() const { return static_cast<SQInteger>(stack.limit()) - top - stack_headroom(); }
+    // Makes slots below `end` usable; false (no error raised) past the limit.
+    bool grow_stack(SQInteger end);
 
     // --- operations with full language semantics ---
     // Each returns false on error, with `lasterror` set; callers propagate.
@@ -193,6 +207,8 @@ struct SQVM : SQCollectable {
     // Drops frames above `depth`, closing their outers and clearing their registers.
     void unwind_to(SQInteger depth);
     bool check_stack(SQInteger base, SQInteger size);
+    // Slots of the reservation kept back for the error handler.
+    SQInteger stack_headroom() const { return in_errorhandler ? 0 : SQ_ERRORHANDLER_SLOTS; }
     const SQObject &closure_root(const SQClosure *c) const;
     bool get_index_error(const SQObject &key);
 };

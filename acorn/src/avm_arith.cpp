@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <string>
 
 #include "avm.h"
 #include "avm_intarith.h"
@@ -99,6 +101,10 @@ bool SQVM::arith(int op, const SQObject &a, const SQObject &b, SQValue &dest) {
         const char *x, *y;
         SQInteger xlen, ylen;
         if (!concat_operand(this, a, bufa, sa, x, xlen) || !concat_operand(this, b, bufb, sb, y, ylen)) return false;
+        if (xlen > SQ_MAX_STRING_LENGTH - ylen) {
+            raise_error("string too long");
+            return false;
+        }
         dest = SQValue(SQString::concat(ss, x, xlen, y, ylen));
         return true;
     }
@@ -132,6 +138,19 @@ bool SQVM::equal(const SQObject &a, const SQObject &b) {
     return false;
 }
 
+// How an operand appears in "comparison between" errors: numbers and
+// strings by value, anything else by type name.
+static void comparison_operand(const SQObject &o, std::string &out) {
+    char buf[64];
+    switch (o._type) {
+        case OT_STRING: out.assign(sq_str(o)->data, static_cast<size_t>(sq_str(o)->len)); return;
+        case OT_INTEGER: snprintf(buf, sizeof buf, "%lld", static_cast<long long>(sq_int(o))); break;
+        case OT_FLOAT: snprintf(buf, sizeof buf, "%.14g", static_cast<double>(sq_float(o))); break;
+        default: out = sq_typename(o._type); return;
+    }
+    out = buf;
+}
+
 bool SQVM::compare(const SQObject &a, const SQObject &b, SQInteger &result) {
     if (a._type == OT_INTEGER && b._type == OT_INTEGER) {
         result = sq_int(a) < sq_int(b) ? -1 : (sq_int(a) > sq_int(b) ? 1 : 0);
@@ -143,10 +162,32 @@ bool SQVM::compare(const SQObject &a, const SQObject &b, SQInteger &result) {
         return true;
     }
     if (a._type == OT_STRING && b._type == OT_STRING) {
-        SQString *x = sq_str(a), *y = sq_str(b);
-        SQInteger n = x->len < y->len ? x->len : y->len;
-        int c = memcmp(x->data, y->data, static_cast<size_t>(n));
-        result = c != 0 ? (c < 0 ? -1 : 1) : (x->len < y->len ? -1 : (x->len > y->len ? 1 : 0));
+        // `<=>` answers the difference of the first differing bytes (a
+        // missing byte counting as 0), as the reference does.
+        const SQString *x = sq_str(a), *y = sq_str(b);
+        const SQInteger n = x->len < y->len ? x->len : y->len;
+        const auto *p = reinterpret_cast<const unsigned char *>(x->data);
+        const auto *q = reinterpret_cast<const unsigned char *>(y->data);
+        SQInteger i = 0;
+        while (i < n && p[i] == q[i]) ++i;
+        const SQInteger left = i < x->len ? p[i] : 0, right = i < y->len ? q[i] : 0;
+        result = left - right;
+        return true;
+    }
+    if (a._type != b._type) {
+        // null orders before every other type; other mixes cannot be ordered
+        if (a._type == OT_NULL || b._type == OT_NULL) {
+            result = a._type == OT_NULL ? -1 : 1;
+            return true;
+        }
+        std::string x, y;
+        comparison_operand(a, x);
+        comparison_operand(b, y);
+        raise_error("comparison between '%s' and '%s'", x.c_str(), y.c_str());
+        return false;
+    }
+    if (a._type == OT_BOOL || a._type == OT_NULL) {
+        result = sq_int(a) < sq_int(b) ? -1 : (sq_int(a) > sq_int(b) ? 1 : 0);
         return true;
     }
     SQValue fn;
@@ -160,12 +201,11 @@ bool SQVM::compare(const SQObject &a, const SQObject &b, SQInteger &result) {
         result = sq_int(r);
         return true;
     }
-    if (a._type == b._type && (a._type == OT_BOOL || a._type == OT_NULL)) {
-        result = sq_int(a) < sq_int(b) ? -1 : (sq_int(a) > sq_int(b) ? 1 : 0);
-        return true;
-    }
-    raise_error("comparison between '%s' and '%s'", sq_typename(a._type), sq_typename(b._type));
-    return false;
+    // Two objects of one type without `_cmp` order by identity, as in the
+    // reference: consistent within a run, arbitrary across runs.
+    const SQRefCounted *p = a._unVal.pRefCounted, *q = b._unVal.pRefCounted;
+    result = p == q ? 0 : (std::less<const SQRefCounted *>()(p, q) ? -1 : 1);
+    return true;
 }
 
 bool SQVM::tostring(const SQObject &o, SQValue &dest) {

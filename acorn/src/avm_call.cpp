@@ -48,8 +48,11 @@ bool SQVM::fail_call(bool raiseerror) {
 }
 
 bool SQVM::check_stack(SQInteger base, SQInteger size) {
-    SQInteger need = std::max(size, MAX_FRAME_REGISTERS) + SQ_NATIVE_STACK_RESERVE;
-    if (base < 0 || base + need > static_cast<SQInteger>(stack.size()) || call_depth() >= SQ_MAX_CALL_DEPTH) {
+    SQInteger end = base + std::max(size, MAX_FRAME_REGISTERS) + SQ_NATIVE_STACK_RESERVE;
+    if (end <= static_cast<SQInteger>(stack.size()) && call_depth() < SQ_MAX_CALL_DEPTH) return true;
+    SQInteger slot_limit = static_cast<SQInteger>(stack.limit()) - stack_headroom();
+    SQInteger depth_limit = SQ_MAX_CALL_DEPTH + (in_errorhandler ? SQ_ERRORHANDLER_FRAMES : 0);
+    if (base < 0 || end > slot_limit || call_depth() >= depth_limit || !grow_stack(end)) {
         raise_error("stack overflow");
         return false;
     }
@@ -60,9 +63,10 @@ bool SQVM::check_arg_count(SQClosure *closure, SQInteger nargs) {
     const SQFunctionProto *fn = closure->fn();
     SQInteger nparams = fn->nparams;
     SQInteger required = nparams - static_cast<SQInteger>(closure->defaultparams.size());
+    // The count named is every parameter, defaults included, as the reference says it.
     if (nargs < required) {
         raise_error("wrong number of parameters (%d passed, %d required)", static_cast<int>(nargs),
-                    static_cast<int>(required));
+                    static_cast<int>(nparams));
         return false;
     }
     if (nargs > nparams && !fn->varparams) {

@@ -311,7 +311,7 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart sta
             case OP_CMP3: {
                 SQInteger c;
                 if (!compare(R[i.b], R[i.c], c)) goto handle_error;
-                set_integer(R[i.a], c < 0 ? -1 : (c > 0 ? 1 : 0));
+                set_integer(R[i.a], c);  // as compared: `_cmp`'s answer, a byte difference for strings
                 continue;
             }
             case OP_INSTANCEOF: {
@@ -583,8 +583,17 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart sta
                     continue;
                 }
                 SQValue key, val;
-                int r = iterate(cont, R[i.b + 2], key, val);
+                SQValue &iter = R[i.b + 2], &limit = R[i.b + 3];
+                // A table or class visits only the slots it had when the loop
+                // began: slots the body inserts come after them in insertion
+                // order, and would otherwise keep the loop going for ever.
+                const SQTable *slots = cont._type == OT_TABLE   ? sq_table(cont)
+                                       : cont._type == OT_CLASS ? sq_class(cont)->members
+                                                                : nullptr;
+                if (slots && iter.is_null()) set_integer(limit, slots->next_seq);
+                int r = iterate(cont, iter, key, val);
                 if (r < 0) goto handle_error;
+                if (r > 0 && slots && limit._type == OT_INTEGER && sq_int(iter) > sq_int(limit)) r = 0;
                 if (r == 0) {
                     ip += i.d;
                     continue;
@@ -638,7 +647,10 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart sta
             error_reported = false;
             continue;
         }
-        if (raiseerror) call_errorhandler(lasterror);
+        // A trap left on this thread belongs to a script frame below the
+        // native that called this loop: the error will reach it, and an
+        // error the script catches is not reported.
+        if (raiseerror && traps.empty()) call_errorhandler(lasterror);
         SQInteger prevtop = calls[static_cast<size_t>(entry)].prevtop;
         SQInteger prevbase = calls[static_cast<size_t>(entry)].prevbase;
         unwind_to(entry);

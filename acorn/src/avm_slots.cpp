@@ -61,7 +61,9 @@ SlotResult get_own(const SQObject &self, const SQObject &key, SQValue &dest) {
         }
         case OT_STRING: {
             SQString *s = sq_str(self);
-            if (!numeric_index(key, idx) || idx < 0 || idx >= s->len) return SLOT_MISSING;
+            if (!numeric_index(key, idx)) return SLOT_MISSING;
+            if (idx < 0) idx += s->len;  // a negative index counts from the end
+            if (idx < 0 || idx >= s->len) return SLOT_MISSING;
             dest = SQValue(static_cast<SQInteger>(static_cast<unsigned char>(s->data[idx])));
             return SLOT_FOUND;
         }

@@ -79,19 +79,37 @@ void compiler_error_handler(HSQUIRRELVM v, const SQChar *description, const SQCh
 extern "C" {
 
 // Level 0 is the native function doing the printing (the error handler), so
-// the listing starts at its caller.
+// the listing starts at its caller. A runaway recursion can leave a million
+// frames: the innermost and outermost ones are listed and the rest counted.
 void sqstd_printcallstack(HSQUIRRELVM v) {
     SQPRINTFUNCTION print = sq_geterrorfunc(v);
     if (print == nullptr) return;
     constexpr SQInteger kFirstLevel = 1;
+    constexpr SQInteger kInnermostShown = 40;
+    constexpr SQInteger kOutermostShown = 10;
+    SQInteger last = kFirstLevel;
     SQStackInfos info;
+    while (SQ_SUCCEEDED(sq_stackinfos(v, last + 1, &info))) ++last;
+    const bool elide = last - kFirstLevel + 1 > kInnermostShown + kOutermostShown;
+    const auto shown = [&](SQInteger level) {
+        return !elide || level < kFirstLevel + kInnermostShown || level > last - kOutermostShown;
+    };
+    const auto print_elision = [&](SQInteger level) {
+        if (elide && level == kFirstLevel + kInnermostShown) {
+            print(v, "... %lld more ...\n", static_cast<long long>(last - kFirstLevel + 1 - kInnermostShown - kOutermostShown));
+        }
+    };
     print(v, "\nCALLSTACK\n");
     for (SQInteger level = kFirstLevel; SQ_SUCCEEDED(sq_stackinfos(v, level, &info)); ++level) {
+        print_elision(level);
+        if (!shown(level)) continue;
         print(v, "*FUNCTION [%s()] %s line [%lld]\n", info.funcname != nullptr ? info.funcname : "unknown",
               info.source != nullptr ? info.source : "unknown", static_cast<long long>(info.line));
     }
     print(v, "\nLOCALS\n");
     for (SQInteger level = kFirstLevel; SQ_SUCCEEDED(sq_stackinfos(v, level, &info)); ++level) {
+        print_elision(level);
+        if (!shown(level)) continue;
         SQUnsignedInteger seq = 0;
         while (const SQChar *name = sq_getlocal(v, static_cast<SQUnsignedInteger>(level), seq++)) {
             print_local(v, print, name);

@@ -68,6 +68,9 @@ SQInteger blob_resize(HSQUIRRELVM v, MemoryStream &blob) {
     SQInteger size = 0;
     sq_getinteger(v, 2, &size);
     if (size < 0) return sq_throwerror(v, "negative size");
+    // As in the reference library, resize only ever shortens the contents:
+    // a larger size reserves room, and len() stays what was written.
+    if (static_cast<std::size_t>(size) >= blob.size()) return 0;
     try {
         blob.resize(static_cast<std::size_t>(size));
     } catch (const std::exception &) {

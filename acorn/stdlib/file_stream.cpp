@@ -27,7 +27,12 @@ std::int64_t FileStream::length() {
     return end;
 }
 
-bool FileStream::at_end() { return std::feof(file_) != 0; }
+// By position, as the reference library answers: a file read or written up
+// to its last byte is at its end before any read runs into it.
+bool FileStream::at_end() {
+    const std::int64_t here = tell();
+    return here >= 0 && here >= length();
+}
 
 bool FileStream::flush() { return std::fflush(file_) == 0; }
 

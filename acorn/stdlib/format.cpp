@@ -120,9 +120,13 @@ public:
         }
     }
 
+    void require_argument() const {
+        if (next_ >= args_.count()) throw FormatError("not enough parameters for the given format string");
+    }
+
 private:
     std::size_t take() {
-        if (next_ >= args_.count()) throw FormatError("not enough paramters for the given format string");
+        if (next_ >= args_.count()) throw FormatError("not enough parameters for the given format string");
         return next_++;
     }
 
@@ -182,6 +186,9 @@ private:
 
 }  // namespace
 
+// The VM's longest string (SQ_MAX_STRING_LENGTH), checked as the result grows.
+constexpr std::size_t kMaxResultLength = (std::size_t(1) << 27) - 1;
+
 bool format_text(std::string_view format, const FormatArguments &args, std::string &out, std::string &error) {
     out.clear();
     Formatter formatter(args, out);
@@ -194,8 +201,10 @@ bool format_text(std::string_view format, const FormatArguments &args, std::stri
                 out += '%';
                 ++pos;
             } else {
+                formatter.require_argument();  // checked before the conversion is parsed, as the reference does
                 formatter.convert(parse_directive(format, pos));
             }
+            if (out.size() > kMaxResultLength) throw FormatError("string too long");
         }
     } catch (const FormatError &e) {
         error = e.message;

@@ -47,7 +47,7 @@ std::FILE *open_argument(HSQUIRRELVM v, bool &owned, SQRESULT &result) {
     std::string path;
     const std::string mode(sq_gettop(v) >= 3 ? string_argument(v, 3) : std::string_view("r"));
     if (sq_gettype(v, 2) != OT_STRING || !is_valid_mode(mode)) {
-        result = sq_throwerror(v, "invalid file name or mode");
+        result = sq_throwerror(v, "cannot open file");
         return nullptr;
     }
     result = c_string_argument(v, 2, path);
@@ -83,9 +83,15 @@ SQInteger file_close(HSQUIRRELVM v) {
     return 0;
 }
 
+SQInteger file_typeof(HSQUIRRELVM v) {
+    sq_pushstring(v, "file", -1);
+    return 1;
+}
+
 const SQRegFunction kFileMethods[] = {
     {"constructor", file_constructor, -2, "x.s"},
     {"close", file_close, 1, "x"},
+    {"_typeof", file_typeof, 1, "x"},
     {nullptr, nullptr, 0, nullptr},
 };
 

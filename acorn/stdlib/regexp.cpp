@@ -66,7 +66,8 @@ public:
                 add_thread(current_, 0, pos);
             }
             if (steps_ > kMaxSteps) return RegexOutcome::TooComplex;
-            if (current_.size() == 0) break;
+            wake_deferred(pos);
+            if (current_.size() == 0 && deferred_.empty()) break;
             matched = step(pos, whole, best) || matched;
             if (steps_ > kMaxSteps) return RegexOutcome::TooComplex;
             if (pos >= text_.size()) break;
@@ -76,6 +77,14 @@ public:
     }
 
 private:
+    // A thread that matched a balanced run waits until the text reaches
+    // the run's end, then continues at `pc` with its own slots.
+    struct Deferred {
+        std::size_t resume;
+        int pc;
+        std::vector<std::ptrdiff_t> slots;
+    };
+
     struct Frame {
         int pc;
         int restore_slot;  // >= 0: restore this slot instead of visiting pc
@@ -93,12 +102,48 @@ private:
                 best.assign(current_.slots(i), current_.slots(i) + slot_count_);
                 return true;
             }
+            if (in.op == RegexOp::Balanced) {
+                defer_balanced(in, current_.pc(i) + 1, pos, current_.slots(i));
+                continue;
+            }
             if (pos < text_.size() && consumes(in, static_cast<unsigned char>(text_[pos]))) {
                 scratch_.assign(current_.slots(i), current_.slots(i) + slot_count_);
                 add_thread(next_, current_.pc(i) + 1, pos + 1);
             }
         }
         return false;
+    }
+
+    // The run must start with the opening character; nested opens count
+    // up, closes count down (a close is tested first, as when both are alike).
+    void defer_balanced(const RegexInstruction &in, int resume_pc, std::size_t pos, const std::ptrdiff_t *slots) {
+        if (pos >= text_.size() || static_cast<unsigned char>(text_[pos]) != in.ch) return;
+        const auto close = static_cast<unsigned char>(in.a);
+        std::size_t open = 1;
+        for (std::size_t at = pos + 1; at < text_.size(); ++at) {
+            if (++steps_ > kMaxSteps) return;
+            const auto c = static_cast<unsigned char>(text_[at]);
+            if (c == close) {
+                if (--open == 0) {
+                    deferred_.push_back({at + 1, resume_pc, std::vector<std::ptrdiff_t>(slots, slots + slot_count_)});
+                    return;
+                }
+            } else if (c == in.ch) {
+                ++open;
+            }
+        }
+    }
+
+    void wake_deferred(std::size_t pos) {
+        for (std::size_t i = 0; i < deferred_.size();) {
+            if (deferred_[i].resume != pos) {
+                ++i;
+                continue;
+            }
+            scratch_ = std::move(deferred_[i].slots);
+            add_thread(current_, deferred_[i].pc, pos);
+            deferred_.erase(deferred_.begin() + static_cast<std::ptrdiff_t>(i));
+        }
     }
 
     bool consumes(const RegexInstruction &in, unsigned char c) const {
@@ -174,6 +219,7 @@ private:
     RegexThreadList current_;
     RegexThreadList next_;
     std::vector<Frame> stack_;
+    std::vector<Deferred> deferred_;
     std::size_t steps_ = 0;
 };
 

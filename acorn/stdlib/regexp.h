@@ -34,6 +34,7 @@ enum class RegexOp : std::uint8_t {
     TextEnd,
     WordBoundary,
     NotWordBoundary,
+    Balanced,  // ch opens, a closes; consumes up to the matching close
     Match
 };
 

@@ -1,7 +1,7 @@
 // Pattern syntax: . [] [^] ^ $ | () (?:) * + ? {n} {n,} {n,m} and the
 // escapes \t \n \r \f \v, the classes \w \W \s \S \d \D \x \X \l \u \a \A
-// \c \C \p \P and the word-boundary assertions \b \B. Any other escaped
-// character stands for itself.
+// \c \C \p \P, the word-boundary assertions \b \B and \mXY, a balanced
+// run from X to its matching Y. Any other escaped character stands for itself.
 #include "regexp.h"
 
 #include <ctype.h>
@@ -25,9 +25,12 @@ struct PatternError {
 using CharSet = std::bitset<256>;
 
 struct Node {
-    enum class Kind { Char, Set, Any, TextStart, TextEnd, WordBoundary, NotWordBoundary, Group, Concat, Alternation, Repeat };
+    enum class Kind {
+        Char, Set, Any, TextStart, TextEnd, WordBoundary, NotWordBoundary, Balanced, Group, Concat, Alternation, Repeat
+    };
     Kind kind = Kind::Concat;
     unsigned char ch = 0;
+    unsigned char close = 0;  // Balanced: the closing character (`ch` opens)
     int set = -1;
     int capture = -1;  // group number, or -1 for (?:)
     int min = 0;
@@ -214,9 +217,19 @@ private:
         const char c = pattern_[pos_++];
         if (c == 'b') return make_node(Node::Kind::WordBoundary);
         if (c == 'B') return make_node(Node::Kind::NotWordBoundary);
+        if (c == 'm') return balanced();
         CharSet set;
         if (class_escape(c, set)) return set_node(set);
         return literal(escaped_char(c));
+    }
+
+    Node balanced() {
+        if (pos_ + 2 > pattern_.size()) throw PatternError{"balanced escape needs two characters"};
+        Node node = make_node(Node::Kind::Balanced);
+        node.ch = static_cast<unsigned char>(pattern_[pos_++]);
+        node.close = static_cast<unsigned char>(pattern_[pos_++]);
+        if (node.ch == node.close) throw PatternError{"open/close char can't be the same"};
+        return node;
     }
 
     // One member of a bracket: returns the character, or adds a class escape
@@ -274,6 +287,7 @@ public:
         case Node::Kind::TextEnd: add({RegexOp::TextEnd}); break;
         case Node::Kind::WordBoundary: add({RegexOp::WordBoundary}); break;
         case Node::Kind::NotWordBoundary: add({RegexOp::NotWordBoundary}); break;
+        case Node::Kind::Balanced: add({RegexOp::Balanced, node.ch, node.close, 0}); break;
         case Node::Kind::Group: emit_group(node); break;
         case Node::Kind::Concat:
             for (const Node &child : node.children) emit(child);

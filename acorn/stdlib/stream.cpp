@@ -126,7 +126,8 @@ SQInteger stream_writeblob(HSQUIRRELVM v, Stream &stream) {
     if (SQ_FAILED(sqstd_getblob(v, 2, &data))) return sq_throwerror(v, "blob expected");
     const std::size_t size = static_cast<std::size_t>(sqstd_getblobsize(v, 2));
     if (size > 0 && stream.write(data, size) != size) return sq_throwerror(v, "io error");
-    return 0;
+    sq_pushinteger(v, static_cast<SQInteger>(size));
+    return 1;
 }
 
 SQInteger stream_seek(HSQUIRRELVM v, Stream &stream) {
@@ -155,13 +156,17 @@ SQInteger stream_len(HSQUIRRELVM v, Stream &stream) {
     return 1;
 }
 
+// As in the reference library: 1 at the end of the stream, else null.
 SQInteger stream_eos(HSQUIRRELVM v, Stream &stream) {
-    sq_pushbool(v, stream.at_end() ? SQTrue : SQFalse);
+    if (!stream.at_end()) return 0;
+    sq_pushinteger(v, 1);
     return 1;
 }
 
+// 1 when flushed, else null.
 SQInteger stream_flush(HSQUIRRELVM v, Stream &stream) {
-    sq_pushinteger(v, stream.flush() ? 0 : -1);
+    if (!stream.flush()) return 0;
+    sq_pushinteger(v, 1);
     return 1;
 }
 
@@ -192,7 +197,7 @@ SQRESULT get_stream(HSQUIRRELVM v, SQInteger idx, Stream *&stream) {
         return sq_throwerror(v, "invalid type tag");
     }
     stream = static_cast<Stream *>(up);
-    if (stream == nullptr || !stream->is_open()) return sq_throwerror(v, "invalid stream");
+    if (stream == nullptr || !stream->is_open()) return sq_throwerror(v, "the stream is invalid");
     return SQ_OK;
 }
 

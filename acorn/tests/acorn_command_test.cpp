@@ -93,6 +93,46 @@ TEST_F(AcornCommandTest, RuntimeErrorExitsWithOneAndReportsTheCallStack) {
     EXPECT_NE(outcome.err.find("[n] NULL"), std::string::npos) << outcome.err;
 }
 
+// Neither a runaway recursion nor a suspended main script ends silently.
+TEST_F(AcornCommandTest, StackOverflowAndTopLevelSuspendAreReportedWithStatusOne) {
+    write("deep.nut", "function d(n) { return n == 0 ? 0 : 1 + d(n - 1); }\nprint(d(100000) + \"\\n\");\n"
+                      "function r(n) { return 1 + r(n + 1); }\nr(0);\nprint(\"not reached\");\n");
+    const Outcome overflow = run("deep.nut");
+    EXPECT_EQ(overflow.status, 1);
+    EXPECT_EQ(overflow.out, "100000\n");
+    EXPECT_EQ(overflow.err.rfind("\nAN ERROR HAS OCCURRED [stack overflow]", 0), 0u) << overflow.err.substr(0, 200);
+    EXPECT_NE(overflow.err.find("*FUNCTION [r()] deep.nut line [3]"), std::string::npos);
+    EXPECT_NE(overflow.err.find("*FUNCTION [main()] deep.nut line [4]"), std::string::npos);
+    EXPECT_NE(overflow.err.find(" more ...\n"), std::string::npos);
+    EXPECT_LT(overflow.err.size(), 20000u) << "a runaway stack is summarised, not listed frame by frame";
+
+    write("suspend.nut", "print(\"a\\n\"); suspend(1); print(\"b\\n\");\n");
+    const Outcome suspended = run("suspend.nut");
+    EXPECT_EQ(suspended.status, 1);
+    EXPECT_EQ(suspended.out, "a\n");
+    EXPECT_NE(suspended.err.find("suspend() outside a thread"), std::string::npos) << suspended.err;
+}
+
+// Errors thrown inside callbacks that natives run are reported only when no
+// script catches them, and then from where they were thrown.
+TEST_F(AcornCommandTest, ErrorsCaughtAroundNativeCallbacksAreNotReported) {
+    write("caught.nut",
+          "try { [1, 2].map(function(x) { throw \"in map\"; }); } catch (e) print(e + \"\\n\");\n"
+          "try { [2, 1].sort(function(a, b) { throw \"in sort\"; }); } catch (e) print(e + \"\\n\");\n"
+          "try { (function() { throw \"in call\"; }).call(this); } catch (e) print(e + \"\\n\");\n");
+    const Outcome caught = run("caught.nut");
+    EXPECT_EQ(caught.status, 0);
+    EXPECT_EQ(caught.out, "in map\nin sort\nin call\n");
+    EXPECT_EQ(caught.err, "");
+
+    write("uncaught.nut", "local a = [1];\na.map(function(x) {\n  throw \"lost\";\n});\n");
+    const Outcome uncaught = run("uncaught.nut");
+    EXPECT_EQ(uncaught.status, 1);
+    EXPECT_EQ(uncaught.err.rfind("\nAN ERROR HAS OCCURRED [lost]", 0), 0u) << uncaught.err;
+    EXPECT_NE(uncaught.err.find("uncaught.nut line [3]"), std::string::npos) << uncaught.err;
+    EXPECT_EQ(uncaught.err.find("AN ERROR", 5), std::string::npos) << "reported once";
+}
+
 TEST_F(AcornCommandTest, CompileErrorExitsWithOneAndNamesThePlace) {
     write("bad.nut", "local a = 1;\nlocal = ;\n");
     const Outcome outcome = run("bad.nut");

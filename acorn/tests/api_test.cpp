@@ -9,36 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "script_harness.h"
 #include "squirrel.h"
 
 namespace {
 
-std::string g_printed;
-void capture_print(HSQUIRRELVM, const SQChar *fmt, ...) {
-    char buf[1024];
-    va_list args;
-    va_start(args, fmt);
-    vsnprintf(buf, sizeof buf, fmt, args);
-    va_end(args);
-    g_printed += buf;
-}
-
 class ApiTest : public ::testing::Test {
    protected:
-    HSQUIRRELVM v = nullptr;
-    SQInteger top_at_start = 0;
+    acorn_test::ScriptHarness harness;
+    HSQUIRRELVM v = harness.vm();
+    SQInteger top_at_start = sq_gettop(v);
 
-    void SetUp() override {
-        v = sq_open(1024);
-        ASSERT_NE(v, nullptr);
-        g_printed.clear();
-        sq_setprintfunc(v, capture_print, capture_print);
-        top_at_start = sq_gettop(v);
-    }
-    void TearDown() override {
-        EXPECT_EQ(sq_gettop(v), top_at_start) << "the stack is unbalanced";
-        sq_close(v);
-    }
+    void TearDown() override { EXPECT_EQ(sq_gettop(v), top_at_start) << "the stack is unbalanced"; }
 
     std::string last_error() {
         sq_getlasterror(v);
@@ -722,9 +704,10 @@ TEST_F(ApiTest, CloseFreesCyclesLeftBehind) {
     ASSERT_TRUE(SQ_SUCCEEDED(sq_newslot(v, -3, SQFalse)));
     sq_pop(v, 2);
     EXPECT_TRUE(g_released.empty());
-    sq_close(v);
+    harness.close();
     EXPECT_EQ(g_released.size(), 1u);
-    v = sq_open(1024);
+    harness.reopen();
+    v = harness.vm();
     top_at_start = sq_gettop(v);
 }
 

@@ -15,20 +15,10 @@
 #include "acompiler.h"
 #include "alexer.h"
 #include "avm.h"
+#include "script_harness.h"
 #include "squirrel.h"
 
 namespace {
-
-std::string g_printed;
-
-void capture_print(HSQUIRRELVM, const SQChar *fmt, ...) {
-    char buf[4096];
-    va_list args;
-    va_start(args, fmt);
-    std::vsnprintf(buf, sizeof buf, fmt, args);
-    va_end(args);
-    g_printed += buf;
-}
 
 struct CompileReport {
     std::string desc;
@@ -44,16 +34,13 @@ void record_compile_error(HSQUIRRELVM, const SQChar *desc, const SQChar *source,
 
 class Compiler : public ::testing::Test {
    protected:
-    HSQUIRRELVM v = nullptr;
+    acorn_test::ScriptHarness harness;
+    HSQUIRRELVM v = harness.vm();
 
     void SetUp() override {
-        g_printed.clear();
         g_report = CompileReport();
-        v = sq_open(1024);
-        sq_setprintfunc(v, capture_print, capture_print);
         sq_setcompilererrorhandler(v, record_compile_error);
     }
-    void TearDown() override { sq_close(v); }
 
     bool compiles(const std::string &src, SQValue &proto) {
         return sq_compile_source(v, src.data(), static_cast<SQInteger>(src.size()), "test.nut", true, proto);
@@ -62,14 +49,9 @@ class Compiler : public ::testing::Test {
     // Compiles and runs `src`; returns what it printed, or "error: ..." with
     // the compile or runtime error.
     std::string run(const std::string &src) {
-        g_printed.clear();
-        SQInteger top = sq_gettop(v);
-        if (SQ_FAILED(sq_compilebuffer(v, src.data(), static_cast<SQInteger>(src.size()), "test.nut", SQTrue)))
-            return "error: " + last_error();
-        sq_pushroottable(v);
-        bool ok = SQ_SUCCEEDED(sq_call(v, 1, SQFalse, SQFalse));
-        sq_settop(v, top);
-        return ok ? g_printed : "error: " + last_error();
+        std::string outcome = harness.run_or_error(src, "test.nut");
+        if (outcome.rfind("compile error: ", 0) == 0) outcome.erase(0, 8);
+        return outcome;
     }
 
     std::string last_error() {
@@ -443,13 +425,25 @@ TEST_F(Compiler, RegisterLimitIsACompileError) {
 TEST_F(Compiler, DeepNestingIsRejectedNotOverflowed) {
     const int depth = 100000;
     EXPECT_EQ(compile_error(std::string(depth, '(') + "1" + std::string(depth, ')')), "script nested too deeply");
-    EXPECT_EQ(compile_error(std::string(depth, '[')), "script nested too deeply");
+    EXPECT_EQ(compile_error(std::string(depth, '[')), "too many local variables or temporaries (limit 255)");
     EXPECT_EQ(compile_error(std::string(depth, '{')), "script nested too deeply");
     EXPECT_EQ(compile_error(std::string(depth, '!') + "1"), "script nested too deeply");
     std::string fns;
-    for (int i = 0; i < 5000; ++i) fns += "local f = function(){";
+    for (int i = 0; i < 20000; ++i) fns += "local f = function(){";
     EXPECT_EQ(compile_error(fns), "script nested too deeply");
     EXPECT_EQ(run("print(" + std::string(50, '(') + "7" + std::string(50, ')') + ")"), "7");
+}
+
+// Expressions nest at least 5000 deep, as scripts written for the reference may.
+TEST_F(Compiler, ExpressionsNestFiveThousandDeep) {
+    const int depth = 5000;
+    EXPECT_EQ(run("print(" + std::string(depth, '(') + "7" + std::string(depth, ')') + ")"), "7");
+    std::string negations;
+    for (int i = 0; i < depth; ++i) negations += "-(";
+    EXPECT_EQ(run("print(" + negations + "7" + std::string(depth, ')') + ")"), "7");
+    std::string sums = "print(1";
+    for (int i = 0; i < depth; ++i) sums += " + (1";
+    EXPECT_EQ(run(sums + std::string(depth, ')') + ")"), "5001");
 }
 
 TEST_F(Compiler, LongElseIfChainsAreNotNesting) {

@@ -100,8 +100,8 @@ TEST(FormatText, PercentSignsAndPlainText) {
 TEST(FormatText, ExtraArgumentsAreIgnored) { EXPECT_EQ(formatted("%d", {SQInteger(1), SQInteger(2)}), "1"); }
 
 TEST(FormatErrors, TooFewArguments) {
-    EXPECT_EQ(formatted("%d %d", {SQInteger(1)}), "error: not enough paramters for the given format string");
-    EXPECT_EQ(formatted("%s"), "error: not enough paramters for the given format string");
+    EXPECT_EQ(formatted("%d %d", {SQInteger(1)}), "error: not enough parameters for the given format string");
+    EXPECT_EQ(formatted("%s"), "error: not enough parameters for the given format string");
 }
 
 TEST(FormatErrors, WrongArgumentTypes) {

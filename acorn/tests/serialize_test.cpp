@@ -13,20 +13,10 @@
 #include <vector>
 
 #include "avm.h"
+#include "script_harness.h"
 #include "squirrel.h"
 
 namespace {
-
-std::string g_printed;
-
-void capture_print(HSQUIRRELVM, const SQChar *fmt, ...) {
-    char buf[1024];
-    va_list args;
-    va_start(args, fmt);
-    std::vsnprintf(buf, sizeof buf, fmt, args);
-    va_end(args);
-    g_printed += buf;
-}
 
 struct Buffer {
     std::vector<unsigned char> bytes;
@@ -64,14 +54,8 @@ const char kScript[] =
 
 class Serialize : public ::testing::Test {
    protected:
-    HSQUIRRELVM v = nullptr;
-
-    void SetUp() override {
-        g_printed.clear();
-        v = sq_open(1024);
-        sq_setprintfunc(v, capture_print, capture_print);
-    }
-    void TearDown() override { sq_close(v); }
+    acorn_test::ScriptHarness harness;
+    HSQUIRRELVM v = harness.vm();
 
     Buffer compiled(const char *src) {
         Buffer b;
@@ -91,11 +75,11 @@ class Serialize : public ::testing::Test {
 
     // Runs the closure on top of the stack, pops it, returns its output.
     std::string run_top() {
-        g_printed.clear();
+        harness.printed().clear();
         sq_pushroottable(v);
         bool ok = SQ_SUCCEEDED(sq_call(v, 1, SQFalse, SQFalse));
         sq_pop(v, 1);
-        return ok ? g_printed : "error";
+        return ok ? harness.printed() : "error";
     }
 
     std::string last_error() {
@@ -174,8 +158,8 @@ TEST_F(Serialize, ForeignOrOtherVersionFilesAreRejected) {
     Buffer file = compiled("print(1)");
     EXPECT_FALSE(load(with_byte(file, 2, 'X')));
     EXPECT_EQ(last_error(), "the data is not an Acorn compiled script");
-    EXPECT_FALSE(load(with_byte(file, 6, 2)));
-    EXPECT_EQ(last_error(), "compiled script format version 2 is not supported (expected 1)");
+    EXPECT_FALSE(load(with_byte(file, 6, 1)));
+    EXPECT_EQ(last_error(), "compiled script format version 1 is not supported (expected 2)");
     EXPECT_FALSE(load(with_byte(file, 10, 8)));
     EXPECT_NE(last_error().find("8-byte integers"), std::string::npos);
     EXPECT_FALSE(load(with_byte(file, 11, 8)));

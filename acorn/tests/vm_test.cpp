@@ -3,6 +3,8 @@
 // threads and suspension.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -209,9 +211,19 @@ std::string run_counting_loop(HSQUIRRELVM v, bool tail, SQInteger n) {
 
 TEST_F(Vm, TailCallsDoNotGrowTheCallStack) {
     EXPECT_EQ(run_counting_loop(v, true, 100000), "100000");
-    EXPECT_EQ(run_counting_loop(v, false, 100), "100");
-    EXPECT_EQ(run_counting_loop(v, false, 100000), "error: stack overflow");
     EXPECT_EQ(run("return loop(7, 1);"), "8");
+}
+
+// The stacks grow on demand: deep recursion works, only a runaway one ends
+// in "stack overflow", and the VM is usable afterwards.
+TEST_F(Vm, DeepRecursionGrowsTheStackUntilTheLimit) {
+    EXPECT_EQ(run_counting_loop(v, false, 100), "100");
+    EXPECT_EQ(run_counting_loop(v, false, 100000), "100000");
+    EXPECT_EQ(run("function r(n) { return 1 + r(n + 1); } return r(0);"), "error: stack overflow");
+    EXPECT_EQ(run("function r(n) { return n == 0 ? 0 : 1 + r(n - 1); } return r(300000);"), "300000");
+    EXPECT_EQ(run("local t = newthread(function(n) { local f; f = @(k) k == 0 ? 0 : 1 + f(k - 1); return f(n); });"
+                  "return t.call(100000);"),
+              "100000");
 }
 
 TEST_F(Vm, IntegerDivisionAndModuloByZeroRaise) {
@@ -250,7 +262,15 @@ TEST_F(Vm, FloatDivisionByZeroIsNotAnError) {
 TEST_F(Vm, MixedComparisonsAndTheirErrors) {
     EXPECT_EQ(run("return (1 < 1.5) + \" \" + (2.0 == 2) + \" \" + (\"abc\" < \"abd\") + \" \" + (\"ab\" < \"abc\");"),
               "true true true true");
-    EXPECT_EQ(run("local s = \"a\"; return 1 < s;"), "error: comparison between 'integer' and 'string'");
+    EXPECT_EQ(run("local s = \"a\"; return 1 < s;"), "error: comparison between '1' and 'a'");
+    EXPECT_EQ(run("local f = 1.5; return [] < f;"), "error: comparison between 'array' and '1.5'");
+    EXPECT_EQ(run("local b = true; return b < 1;"), "error: comparison between 'bool' and '1'");
+    EXPECT_EQ(run("local n = null; return (n < 1) + \" \" + (\"a\" < n) + \" \" + (n <=> n) + \" \" + (n < []);"),
+              "true false 0 true");
+    EXPECT_EQ(run("class A { function _cmp(o) { return 0; } } return A() < 1;"),
+              "error: comparison between 'instance' and '1'");
+    EXPECT_EQ(run("class A { function _cmp(o) { return 0.5; } } return A() < A();"),
+              "error: _cmp must return an integer");
     EXPECT_EQ(run("local t = {}; return t == t && !({} == {});"), "true");
     EXPECT_EQ(run("class V { n = 0; constructor(x) { n = x; } function _cmp(o) { return n - o.n; } }"
                   "return (V(1) < V(2)) + \" \" + (V(3) <=> V(2)) + \" \" + (V(1) == V(1));"),
@@ -351,12 +371,16 @@ TEST_F(Vm, ErrorsCaughtInTheSameScriptCallDoNotReachTheHandler) {
     EXPECT_EQ(g_handler.calls, 0);
 }
 
-TEST_F(Vm, ANativeCallAskingForReportsReportsEvenInsideTry) {
+// A native that asks sq_call to report errors gets them reported only when
+// no script frame below it will catch them.
+TEST_F(Vm, ANativeCallAskingForReportsReportsOnlyUncaughtErrors) {
     install_error_handler();
     EXPECT_EQ(run("function failing() { throw \"x\"; } try { reenter(failing); } catch (e) { return e; }", true),
               "x");
+    EXPECT_EQ(g_handler.calls, 0);
+    EXPECT_EQ(run("function failing() { throw \"z\"; } reenter(failing);", true), "error: z");
     EXPECT_EQ(g_handler.calls, 1);
-    EXPECT_EQ(g_handler.error, "x");
+    EXPECT_EQ(g_handler.error, "z");
 }
 
 TEST_F(Vm, GeneratorStates) {
@@ -593,10 +617,48 @@ TEST_F(Vm, BoundEnvironmentsReplaceThis) {
               "true");
 }
 
-TEST_F(Vm, DefaultParametersAndVarargsTogether) {
-    EXPECT_EQ(run("function f(a, b = 2, ...) { return a + b + vargv.len(); }"
-                  "return f(1) + \" \" + f(1, 5) + \" \" + f(1, 5, 0, 0, 0);"),
-              "3 6 9");
+// A loop that inserts while it iterates visits the slots that were there
+// when it began, in insertion order, and ends.
+TEST_F(Vm, ForeachOverATableOrClassThatGrowsEnds) {
+    EXPECT_EQ(run("local t = { a = 1, b = 2, c = 3 }; local seen = \"\", n = 0;"
+                  "foreach (k, v in t) { seen += k; t[\"k\" + n++] <- v; } return seen + \" \" + t.len();"),
+              "abc 6");
+    EXPECT_EQ(run("class C { x = 1; y = 2; } local seen = \"\", n = 0;"
+                  "foreach (k, v in C) { seen += k; C[\"m\" + n++] <- @() v; } return seen + \" \" + n;"),
+              "xy 2");
+    EXPECT_EQ(run("local t = { a = 1 }; local n = 0;"
+                  "foreach (k, v in t) { foreach (k2, v2 in t) { n++; } t[\"z\" + n] <- n; } return n + \" \" + t.len();"),
+              "1 2");
+    EXPECT_EQ(run("local t = { a = 1, b = 2 }; local seen = \"\";"
+                  "foreach (k, v in t) { delete t.b; seen += k; } return seen;"),
+              "a");
+}
+
+// Strings have a documented maximum length; concatenation raises a script
+// error beyond it instead of overflowing the length (format: StdlibTest).
+TEST_F(Vm, StringsLongerThanTheLimitAreRefused) {
+    EXPECT_EQ(run("local s = \"x\"; for (local i = 0; i < 26; i++) s += s; local n = s.len();"
+                  "try { s += s; } catch (e) { return n + \" \" + e + \" \" + s.len(); }"),
+              "67108864 string too long 67108864");
+}
+
+// Out-of-range floats read as integers through the API saturate; NaN reads as 0.
+TEST_F(Vm, FloatsReadAsIntegersSaturate) {
+    const SQFloat inputs[] = {1e30f, -1e30f, std::numeric_limits<SQFloat>::quiet_NaN(), 2.9f, -2.9f};
+    const SQInteger expected[] = {std::numeric_limits<SQInteger>::max(), std::numeric_limits<SQInteger>::min(), 0, 2, -2};
+    for (size_t k = 0; k < 5; ++k) {
+        sq_pushfloat(v, inputs[k]);
+        SQInteger got = -1;
+        ASSERT_TRUE(SQ_SUCCEEDED(sq_getinteger(v, -1, &got)));
+        EXPECT_EQ(got, expected[k]) << inputs[k];
+        sq_poptop(v);
+    }
+}
+
+TEST_F(Vm, DefaultParametersAndVarargsDoNotMix) {
+    EXPECT_EQ(run("function f(a, b = 2, ...) { return a + b + vargv.len(); }"),
+              "compile error: function with default parameters cannot have variable number of parameters");
+    EXPECT_EQ(run("function f(a, b = 2) { return a + b; } return f(1) + \" \" + f(1, 5);"), "3 6");
     EXPECT_EQ(run("function g(a, ...) { yield a; foreach (x in vargv) yield x; }"
                   "local s = \"\"; foreach (v in g(1, 2, 3)) s += v; return s;"),
               "123");
@@ -614,7 +676,8 @@ TEST_F(Vm, IncrementWorksOnFloatsAndThroughMetamethods) {
 TEST_F(Vm, IndexingWithFloatsAndOutOfRangeCharacters) {
     EXPECT_EQ(run("local a = [10, 20, 30]; return a[1.0] + a[2.9];"), "50");
     EXPECT_EQ(run("local s = \"abc\"; return s[3];"), "error: the index '3' does not exist");
-    EXPECT_EQ(run("local s = \"abc\"; return s[-1];"), "error: the index '-1' does not exist");
+    EXPECT_EQ(run("local s = \"abc\"; return s[-1] + \" \" + s[-3];"), "99 97");
+    EXPECT_EQ(run("local s = \"abc\"; return s[-4];"), "error: the index '-4' does not exist");
     EXPECT_EQ(run("local a = []; return a[\"x\"];"), "error: the index 'x' does not exist");
 }
 
@@ -674,7 +737,7 @@ TEST_F(Vm, ForeachOverEveryIterableKind) {
               "amb");
     EXPECT_EQ(run("local t = { a = 1, b = 2 }; local s = \"\";"
                   "foreach (k, v in t) { s += k; if (k == \"a\") t.c <- 3; } return s;"),
-              "abc");
+              "ab");
 }
 
 }  // namespace

@@ -1,0 +1,39 @@
+
+function J(a) { local s = "["; foreach (i, x in a) s += (i ? "," : "") + x; return s + "]"; }
+function show(v) {
+    local t = typeof v;
+    if (t == "array") print("array " + J(v) + "\n");
+    else if (t == "table" || t == "instance" || t == "class" || t == "closure" || t == "nativeclosure") print(t + "\n");
+    else print(t + " " + v + "\n");
+}
+class V {
+    n = 0;
+    constructor(x) { n = x; }
+    function _add(o) { return V(n + o.n).n; }
+    function _sub(o) { return n - o; }
+    function _cmp(o) { return n <=> o.n; }
+    function _tostring() { return "V" + n; }
+}
+class W extends V { function twice() { return n * 2; } }
+function G(n) { local g = (function(k) { for (local i = 0; i < k; i++) yield i * i; return -1; })(n);
+    local s = ""; foreach (x in g) s += x + ";"; return s; }
+function T(n) { local t = newthread(function(k) { for (local i = 0; i < k; i++) suspend(i); return "end"; });
+    local s = "" + t.call(n); while (t.getstatus() == "suspended") s += "," + t.wakeup(); return s; }
+function D(a, b = 5) { return a * 10 + b; }
+function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
+
+try { show(format("%%", 100, "abc")); } catch (e) { print("E: " + e + "\n"); }
+try { show([-1, 2, 0].top()); } catch (e) { print("E: " + e + "\n"); }
+try { show([0].slice(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
+try { show(D(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(true <= (((((1 / (255 == 0 ? 1 : 255))) << (7)) & 0xffff) & (((255 & 0xffff) - (0 & 0xffff)) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
+try { show(D(0, 2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([-1, -13].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([2, 1, -1, 1].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }
+try { show("12".toupper().tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show(W(3) instanceof V); } catch (e) { print("E: " + e + "\n"); }
+try { show((((((65535 % (0 == 0 ? 1 : 0))) >> (0))) >> (7)) < (3.75 * 2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(D(1, -1)); } catch (e) { print("E: " + e + "\n"); }
+try { show((("-7" + "3.5")).len()); } catch (e) { print("E: " + e + "\n"); }

@@ -1,0 +1,41 @@
+
+function J(a) { local s = "["; foreach (i, x in a) s += (i ? "," : "") + x; return s + "]"; }
+function show(v) {
+    local t = typeof v;
+    if (t == "array") print("array " + J(v) + "\n");
+    else if (t == "table" || t == "instance" || t == "class" || t == "closure" || t == "nativeclosure") print(t + "\n");
+    else print(t + " " + v + "\n");
+}
+class V {
+    n = 0;
+    constructor(x) { n = x; }
+    function _add(o) { return V(n + o.n).n; }
+    function _sub(o) { return n - o; }
+    function _cmp(o) { return n <=> o.n; }
+    function _tostring() { return "V" + n; }
+}
+class W extends V { function twice() { return n * 2; } }
+function G(n) { local g = (function(k) { for (local i = 0; i < k; i++) yield i * i; return -1; })(n);
+    local s = ""; foreach (x in g) s += x + ";"; return s; }
+function T(n) { local t = newthread(function(k) { for (local i = 0; i < k; i++) suspend(i); return "end"; });
+    local s = "" + t.call(n); while (t.getstatus() == "suspended") s += "," + t.wakeup(); return s; }
+function D(a, b = 5) { return a * 10 + b; }
+function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
+
+try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show("  pad  "[-1]); } catch (e) { print("E: " + e + "\n"); }
+try { show([255].find(7)); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 2, 3][1]); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1 }["abc"]); } catch (e) { print("E: " + e + "\n"); }
+try { show("0x1f" / [2, -13, 7]); } catch (e) { print("E: " + e + "\n"); }
+try { show(typeof W(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show("12".slice(-2).slice(7)); } catch (e) { print("E: " + e + "\n"); }
+try { show((((7) << (5))).tofloat()); } catch (e) { print("E: " + e + "\n"); }
+try { show((((-13) << (5))).tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show(("Hello".tolower()).tofloat()); } catch (e) { print("E: " + e + "\n"); }
+try { show("hello"[7]); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%c", 100, "abc")); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([100, 100, 0, 100].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
+try { show(("Hello" + 2).toupper()); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1 }["a"]); } catch (e) { print("E: " + e + "\n"); }
+try { show([].len()); } catch (e) { print("E: " + e + "\n"); }
