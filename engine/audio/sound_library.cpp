@@ -187,9 +187,15 @@ bool SoundLibrary::channel_set_loop(VoiceHandle channel, bool loop) {
     if (!is_initialised() || !m_mixer->set_loop(channel, loop))
         return fail(AudioError::Handle);
     const std::lock_guard lock(m_streams_lock);
-    for (const std::unique_ptr<Stream>& stream : m_streams)
-        if (stream->voice == channel)
-            stream->loop = loop;
+    for (const std::unique_ptr<Stream>& stream : m_streams) {
+        if (stream->voice != channel)
+            continue;
+        stream->loop = loop;
+        // A short file may have been read to its end before looping was
+        // asked for; while the voice lives, the feeder can still rewind it.
+        if (loop)
+            stream->ended = false;
+    }
     m_error = AudioError::Ok;
     return true;
 }
