@@ -153,15 +153,15 @@ class Demo {
         }
     }
 
-    // A footstep every 0.3 s while the sprout walks or flies.
+    // A footstep every 0.3 s while the sprout walks or flies. The time keeps
+    // running while it stands, so that stopping and starting again never
+    // steps sooner than the footstep's mingap allows (a refused play is
+    // logged as an error).
     function step_sounds(dt) {
+        step_seconds = step_seconds > dt ? step_seconds - dt : 0.0;
         local direction = controls.direction();
-        if (direction[0] == 0 && direction[1] == 0 && !player.flying) {
-            step_seconds = 0.0;
-            return;
-        }
-        step_seconds -= dt;
-        if (step_seconds <= 0) {
+        local moving = direction[0] != 0 || direction[1] != 0 || player.flying;
+        if (moving && step_seconds == 0.0) {
             play_sound("footstep", panning_at(player.get_position()));
             step_seconds = 0.3;
         }
