@@ -83,6 +83,8 @@ public:
     void feed_streams();
     // Mixes frames stereo frames (offline only).
     void render(float* out, size_t frames);
+    // Frames the mixer has produced so far, by the device or by render().
+    uint64_t frames_mixed() const { return is_initialised() ? m_mixer->frames_mixed() : 0; }
 
 private:
     struct Sample {
