@@ -15,8 +15,9 @@ namespace me {
 // converts them to whatever the hardware wants.
 class AudioDevice {
 public:
-    // The buffer SDL is asked for, in frames: about 23 ms at 22050 Hz.
-    static constexpr uint16_t kBufferFrames = 512;
+    // The buffer SDL is asked for, in frames: about 12 ms at 22050 Hz, so
+    // that a sound starts within two buffers (under 25 ms) of its play call.
+    static constexpr uint16_t kBufferFrames = 256;
 
     AudioDevice() = default;
     ~AudioDevice() { close(); }

@@ -28,10 +28,10 @@ TEST_F(AudioStartTest, TheDefaultDeviceOpensAndTheSettingsAreLoggedInOrder) {
     const std::vector<std::string> lines{
         "Sound device 0: No sound",
         "Sound device count: " + std::to_string(SoundLibrary::device_names().size()),
-        "..playback buffer length: 23",
-        "..playback update period: 23",
+        "..playback buffer length: 11",
+        "..playback update period: 11",
         "..playback threads: 1",
-        "..playback minimum buffer length: 23",
+        "..playback minimum buffer length: 11",
         "..using linear volume curve",
         "Bass audio successfully opened.",
         "..mixing frequency 22050",
