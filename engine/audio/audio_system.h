@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/random.h"
+#include "core/random.h"
 #include "audio/playing_channel.h"
 #include "audio/sound_library.h"
 

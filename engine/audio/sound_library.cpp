@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/clock.h"
+#include "core/clock.h"
 #include "audio/sound_decoder.h"
 
 namespace me {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <span>
 
-#include "app/log.h"
-#include "app/paths.h"
-#include "app/std_file.h"
+#include "core/log.h"
+#include "core/paths.h"
+#include "core/std_file.h"
 #include "audio/audio_system.h"
 #include "resources/resource_class.h"
 #include "resources/resource_def_reader.h"

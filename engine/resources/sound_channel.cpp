@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/log.h"
-#include "app/paths.h"
+#include "core/log.h"
+#include "core/paths.h"
 #include "audio/audio_system.h"
 
 namespace me {

@@ -4,7 +4,7 @@
 
 #include "audio/playing_channel.h"
 #include "audio/sound_library.h"
-#include "resources/resource_ref.h"
+#include "core/resource_ref.h"
 #include "resources/sound.h"
 #include "script/engine_object.h"
 

@@ -62,8 +62,9 @@ TEST_F(AudioStartTest, DeviceZeroLeavesAudioOffAndAMissingDeviceIsAnError) {
         AudioSystem audio;
         audio.start();
         EXPECT_EQ(audio.is_initialised(), c.initialised) << c.device;
-        if (c.line != nullptr)
+        if (c.line != nullptr) {
             EXPECT_TRUE(logged(c.line)) << c.device;
+        }
     }
     EXPECT_EQ(log_text().find("Sound device 0"), std::string::npos) << "no device was opened";
 }

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/components_audio_system.h"
-#include "app/components_resource_list.h"
+#include "audio/audio_system.h"
+#include "resources/resource_list.h"
 #include "audio/test_sounds.h"
 #include "binding_test_vm.h"
 #include "resources/resource_registry.h"
