@@ -31,6 +31,11 @@ bool SoundLibrary::fail(AudioError error) {
     return false;
 }
 
+uint32_t SoundLibrary::fail_with_none(AudioError error) {
+    m_error = error;
+    return 0;
+}
+
 bool SoundLibrary::check_voice(bool found) {
     m_error = found ? AudioError::Ok : AudioError::Handle;
     return found;
@@ -94,14 +99,14 @@ uint32_t SoundLibrary::buffer_milliseconds() const {
 
 SampleId SoundLibrary::sample_load(std::span<const uint8_t> file, uint32_t max_playbacks, std::string* detail) {
     if (!is_initialised())
-        return fail(AudioError::Init), 0;
+        return fail_with_none(AudioError::Init);
     if (max_playbacks == 0)
-        return fail(AudioError::IllegalParam), 0;
+        return fail_with_none(AudioError::IllegalParam);
     DecodedSound decoded = decode_sound(file);
     if (detail != nullptr)
         *detail = decoded.detail;
     if (!decoded.ok())
-        return fail(decoded.error), 0;
+        return fail_with_none(decoded.error);
     const SampleId id = m_next_owner++;
     Sample& sample = m_samples[id];
     sample.sound = std::make_unique<PcmSound>(std::move(decoded.sound));
@@ -127,12 +132,12 @@ std::optional<uint32_t> SoundLibrary::sample_min_gap(SampleId id) const {
 VoiceHandle SoundLibrary::sample_get_channel(SampleId id) {
     const auto found = m_samples.find(id);
     if (found == m_samples.end() || !is_initialised())
-        return fail(AudioError::Handle), 0;
+        return fail_with_none(AudioError::Handle);
     Sample& sample = found->second;
     const uint32_t now = m_clock();
     const bool too_soon = sample.min_gap > 0 && sample.last_channel_at && now - *sample.last_channel_at < sample.min_gap;
     if (too_soon || m_mixer->count_owned(id) >= sample.max_playbacks)
-        return fail(AudioError::NoChannel), 0;
+        return fail_with_none(AudioError::NoChannel);
     VoiceSource source;
     source.samples = sample.sound->samples.data();
     source.frames = sample.sound->frame_count();
@@ -141,7 +146,7 @@ VoiceHandle SoundLibrary::sample_get_channel(SampleId id) {
     source.owner = id;
     const VoiceHandle voice = m_mixer->allocate(source);
     if (voice == 0)
-        return fail(AudioError::NoChannel), 0;
+        return fail_with_none(AudioError::NoChannel);
     sample.last_channel_at = now;
     m_error = AudioError::Ok;
     return voice;
@@ -159,12 +164,12 @@ bool SoundLibrary::sample_free(SampleId id) {
 
 VoiceHandle SoundLibrary::stream_create_file(const std::string& path) {
     if (!is_initialised())
-        return fail(AudioError::Init), 0;
+        return fail_with_none(AudioError::Init);
     AudioError error = AudioError::Ok;
     auto stream = std::make_unique<Stream>();
     stream->decoder = open_stream_decoder(path, error);
     if (stream->decoder == nullptr)
-        return fail(error), 0;
+        return fail_with_none(error);
     stream->ring = std::make_unique<SampleRing>(ring_capacity(*stream->decoder));
     VoiceSource source;
     source.ring = stream->ring.get();
@@ -177,7 +182,7 @@ VoiceHandle SoundLibrary::stream_create_file(const std::string& path) {
     fill(*stream);
     stream->voice = m_mixer->allocate(source);
     if (stream->voice == 0)
-        return fail(AudioError::NoChannel), 0;
+        return fail_with_none(AudioError::NoChannel);
     m_streams.push_back(std::move(stream));
     m_error = AudioError::Ok;
     return m_streams.back()->voice;

@@ -102,6 +102,8 @@ private:
     };
 
     bool fail(AudioError error);
+    // The failed call's answer when it hands out samples or voices.
+    uint32_t fail_with_none(AudioError error);
     bool check_voice(bool found);
     void fill(Stream& stream);
     void free_stream(VoiceHandle voice);
