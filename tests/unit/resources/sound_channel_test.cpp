@@ -6,11 +6,11 @@
 
 #include "audio/audio_system.h"
 #include "resources/resource_list.h"
-#include "audio/test_sounds.h"
 #include "binding_test_vm.h"
 #include "resources/resource_registry.h"
 #include "resources/sound.h"
 #include "resources/sound_channel.h"
+#include "test_sounds.h"
 
 namespace me {
 namespace {
