@@ -162,6 +162,7 @@ void start_devices() {
     on_resolution_changed(*g_application, true);
     g_connection_manager->set_mode(ConnectionManager::None);
     g_connection_manager->start();
+    g_audio_system->set_random(g_application->rng);
     g_audio_system->start();
     g_render_device->start();
     load_builtin_resources(*g_render_device);

@@ -1,9 +1,11 @@
 #include "audio/audio_system.h"
 
 #include <algorithm>
+#include <string>
 
 #include "core/builtin_cvars.h"
 #include "core/cvar_registry.h"
+#include "core/log.h"
 
 namespace me {
 
@@ -23,6 +25,33 @@ AudioSystem::AudioSystem() { m_channels.reserve(kInitialChannelCapacity); }
 
 AudioSystem::~AudioSystem() { release(); }
 
+void AudioSystem::start() {
+    const int32_t device = cvars::sound_device.int_value();
+    if (device == 0)
+        return;
+    if (!m_library.init(device)) {
+        log_error(format_message("Unable to initialize Bass audio (error code %1)",
+                                 audio_error_code(m_library.last_error())));
+        return;
+    }
+    log_opened_device();
+}
+
+void AudioSystem::log_opened_device() const {
+    const std::vector<std::string> names = SoundLibrary::device_names();
+    for (size_t index = 0; index < names.size(); ++index)
+        log_info(format_message("Sound device %1: %2", index, names[index]));
+    log_info(format_message("Sound device count: %1", names.size()));
+    const uint32_t buffer = m_library.buffer_milliseconds();
+    log_info(format_message("..playback buffer length: %1", buffer));
+    log_info(format_message("..playback update period: %1", buffer));
+    log_info(format_message("..playback threads: %1", 1));
+    log_info(format_message("..playback minimum buffer length: %1", buffer));
+    log_info(format_message("..using %1 volume curve", "linear"));
+    log_info("Bass audio successfully opened.");
+    log_info(format_message("..mixing frequency %1", SoundLibrary::kMixFrequency));
+}
+
 void AudioSystem::update() {
     std::vector<PlayingChannel*> finished;
     std::erase_if(m_channels, [&finished](PlayingChannel* channel) {
@@ -35,6 +64,7 @@ void AudioSystem::update() {
     // release may run script code that starts another sound.
     for (PlayingChannel* channel : finished)
         channel->release();
+    m_library.update();
 }
 
 void AudioSystem::release() {
@@ -42,6 +72,7 @@ void AudioSystem::release() {
     m_channels.clear();
     for (PlayingChannel* channel : channels)
         channel->release();
+    m_library.free();
 }
 
 void AudioSystem::set_category_volume(int32_t category, float volume) {
@@ -67,8 +98,13 @@ bool AudioSystem::is_music_playing() const {
 }
 
 void AudioSystem::stop_music() {
+    if (m_music_category != kNoMusicCategory)
+        fade_out_category(m_music_category);
+}
+
+void AudioSystem::fade_out_category(int32_t category) {
     for (PlayingChannel* channel : m_channels)
-        if (is_music(*channel) && channel->is_playing())
+        if (channel->category() == category && channel->is_playing())
             channel->fade_out();
 }
 

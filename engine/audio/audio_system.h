@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/random.h"
 #include "audio/playing_channel.h"
+#include "audio/sound_library.h"
 
 namespace me {
 
@@ -24,13 +26,21 @@ public:
     AudioSystem(const AudioSystem&) = delete;
     AudioSystem& operator=(const AudioSystem&) = delete;
 
-    // Start-up: the output device is opened by the mixer, which is not built
-    // yet, so audio stays uninitialised and every sound is silent.
-    void start() {}
+    // Start-up: opens the output device that sound_device names, unless it
+    // is 0, and logs the devices and the buffer settings.
+    void start();
     // Once per frame: lets every channel advance and drops the finished ones.
     void update();
-    // Teardown: stops and lets go of every channel.
+    // Teardown: stops and lets go of every channel, frees every sample and
+    // closes the device.
     void release();
+
+    bool is_initialised() const { return m_library.is_initialised(); }
+    SoundLibrary& library() { return m_library; }
+    // Random choices of files and pitches; the application's generator once
+    // start-up has wired it, a private one before.
+    Xorshift128& random() { return *m_random; }
+    void set_random(Xorshift128& random) { m_random = &random; }
 
     // Categories outside 0-7 are ignored.
     void set_category_volume(int32_t category, float volume);
@@ -44,6 +54,9 @@ public:
     bool is_music_playing() const;
     // Fades out every playing channel of the music category.
     void stop_music();
+    // Fades out every playing channel of the category, as a new music
+    // channel of it starts.
+    void fade_out_category(int32_t category);
     bool is_music_muted() const;
 
     // A channel that started playing; the list keeps it alive until it ends.
@@ -53,6 +66,11 @@ public:
 private:
     bool is_music(const PlayingChannel& channel) const;
 
+    void log_opened_device() const;
+
+    SoundLibrary m_library;
+    Xorshift128 m_own_random;
+    Xorshift128* m_random = &m_own_random;
     std::vector<PlayingChannel*> m_channels;
     int32_t m_music_category = kNoMusicCategory;
 };

@@ -29,6 +29,14 @@ void NativeClassOwnership::bind(HSQUIRRELVM vm, SQInteger idx) {
         sq_addref(m_vm, &m_instance);
 }
 
+bool NativeClassOwnership::instance_referenced_elsewhere() const {
+    if (!is_bound())
+        return false;
+    HSQOBJECT instance = m_instance;
+    const SQUnsignedInteger pins = m_count > 0 ? 1 : 0;
+    return sq_getrefcount(m_vm, &instance) > pins;
+}
+
 void NativeClassOwnership::unbind() {
     m_vm = nullptr;
     sq_resetobject(&m_instance);

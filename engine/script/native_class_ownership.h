@@ -29,6 +29,9 @@ public:
     // Called by the release hook: the instance is being freed.
     void unbind();
     bool is_bound() const { return m_vm != nullptr; }
+    // Whether something besides this record's own pin refers to the script
+    // instance: false once every script variable has let go of it.
+    bool instance_referenced_elsewhere() const;
     void push_instance(HSQUIRRELVM vm) const { sq_pushobject(vm, m_instance); }
     int32_t count() const { return m_count; }
 

@@ -90,3 +90,13 @@ g_emitter_defs.fireflies <- {
         scale_run = [[1.4, 1.4], [0.6, 0.6]]
     }
 };
+
+// Sounds: effects are decoded into memory when first named; the music is
+// streamed from its file while it plays. Categories are the volume groups the
+// player could set: 0 effects, 1 music (made the music category in init).
+// pitch_variation plays each footstep up to 6 % higher or lower; mingap keeps
+// two footsteps from starting closer than 0.15 s.
+g_sound_defs.pickup <- { files = ["sounds/pickup.wav"], category = 0, volume = 0.8 };
+g_sound_defs.hit <- { files = ["sounds/hit.wav"], category = 0, volume = 0.9 };
+g_sound_defs.footstep <- { files = ["sounds/footstep.wav"], category = 0, volume = 0.5, pitch_variation = 12, mingap = 0.15 };
+g_sound_defs.music <- { files = ["sounds/music.wav"], streaming = true, category = 1, volume = 0.6 };

@@ -27,6 +27,8 @@ class Demo {
     glooms = null;
     click_marker = null;
     autopilot = null;
+    music = null;
+    step_seconds = 0.0;
     score = 0;
     frames = 0;
     quit_after_frames = 0;
@@ -64,11 +66,35 @@ class Demo {
         for (local i = 0; i < GLOOM_COUNT; i += 1)
             glooms.append(Gloom(scene));
         hud = Hud(scene);
+        start_music();
 
         if (::System.get_cvar_integer(CVAR_AUTOPILOT) != 0)
             autopilot = Autopilot();
         quit_after_frames = ::System.get_cvar_integer(CVAR_QUIT_AFTER_FRAMES);
         print(DEMO_NAME + ": init; press Esc to quit");
+    }
+
+    // The channel is kept so that the music could be stopped or changed;
+    // music dropped by the script would play on, a looping effect would fade.
+    function start_music() {
+        ::System.set_music_sound_category(1);
+        music = SoundChannel();
+        music.set_sound("music");
+        music.set_looping(1);
+        music.play();
+    }
+
+    // A one-shot effect: the channel is dropped at once and plays to its end.
+    function play_sound(name, panning) {
+        local channel = SoundChannel();
+        channel.set_sound(name);
+        channel.set_panning(panning);
+        channel.play();
+    }
+
+    // Pans a sound with the x of where it happens on the canvas.
+    function panning_at(position) {
+        return (position[0] / CANVAS_WIDTH.tofloat()) * 1.2 - 0.6;
     }
 
     function build_meadow() {
@@ -114,6 +140,7 @@ class Demo {
         if (autopilot != null)
             autopilot.update(dt);
         player.update(dt, controls.direction());
+        step_sounds(dt);
         hud.update(dt);
         // Steps every object (tweens, animations, particles), calls their
         // callbacks, then tests collisions and calls on_collision.
@@ -123,6 +150,20 @@ class Demo {
         if (quit_after_frames > 0 && frames >= quit_after_frames) {
             print(DEMO_NAME + ": quitting after " + frames + " frames");
             ::System.request_quit();
+        }
+    }
+
+    // A footstep every 0.3 s while the sprout walks or flies. The time keeps
+    // running while it stands, so that stopping and starting again never
+    // steps sooner than the footstep's mingap allows (a refused play is
+    // logged as an error).
+    function step_sounds(dt) {
+        step_seconds = step_seconds > dt ? step_seconds - dt : 0.0;
+        local direction = controls.direction();
+        local moving = direction[0] != 0 || direction[1] != 0 || player.flying;
+        if (moving && step_seconds == 0.0) {
+            play_sound("footstep", panning_at(player.get_position()));
+            step_seconds = 0.3;
         }
     }
 
@@ -159,12 +200,14 @@ class Demo {
         score += pickup.value;
         hud.show_score(score);
         local position = pickup.get_position();
+        play_sound("pickup", panning_at(position));
         hud.popup([position[0], position[1] - 12], "+" + pickup.value);
         print(format("Collected a %s: score %d", pickup.value > 1 ? "gem" : "star", score));
     }
 
     function player_hurt() {
         local position = player.get_position();
+        play_sound("hit", panning_at(position));
         hud.popup([position[0], position[1] - 36], "Ouch!");
         print("A bat caught the sprout");
     }
