@@ -11,10 +11,10 @@
 #include <new>
 #include <string>
 
-#include "app/application.h"
-#include "app/key_codes.h"
-#include "render/quad_batch.h"
-#include "render/render_device.h"
+#include "core/application.h"
+#include "core/key_codes.h"
+#include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
 #include "resources/sprite.h"
 #include "resources/texture.h"
 #include "script/interned_name.h"

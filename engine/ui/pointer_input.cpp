@@ -1,18 +1,23 @@
 #include "ui/pointer_input.h"
 
-#include "app/key_codes.h"
+#include "core/application.h"
+#include "core/key_codes.h"
 
 namespace me::simpleui {
 
-namespace {
-
-constinit PointerReader g_reader = nullptr;
-
-}  // namespace
-
-PointerReaderRegistration::PointerReaderRegistration(PointerReader reader) { g_reader = reader; }
-
-PointerState read_pointers() { return g_reader != nullptr ? g_reader() : PointerState{}; }
+PointerState read_pointers() {
+    PointerState state;
+    if (g_application == nullptr)
+        return state;
+    state.mouse = {g_application->mouse_xf, g_application->mouse_yf};
+    for (size_t touch = 0; touch < kTouchCount; ++touch) {
+        const auto& position = g_application->touch_positions[touch];
+        state.touches[touch] = {position[0], position[1]};
+        const uint8_t key = g_application->key_states[static_cast<size_t>(kTouch0) + touch];
+        state.touch_down[touch] = (key & Application::kKeyDown) != 0;
+    }
+    return state;
+}
 
 int pointer_from_key(int key) {
     if (key == kMouseLeft)

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "world/float_vector.h"
+#include "core/float_vector.h"
 
 namespace me::simpleui {
 
@@ -20,17 +20,9 @@ struct PointerState {
     std::array<bool, kTouchCount> touch_down{};
 };
 
-// The input state lives in the application shell above this layer, so the
-// shell hands SimpleUI a reader for it. Without one every pointer reads as
-// (0, 0) and no touch is down.
-using PointerReader = PointerState (*)();
-
-// Installs the reader from a static object of the shell.
-class PointerReaderRegistration {
-public:
-    explicit PointerReaderRegistration(PointerReader reader);
-};
-
+// The pointers as the application's input state has them now (the event
+// pump moves the mouse before it reports a click's key); all at (0, 0) and
+// no touch down without an application.
 PointerState read_pointers();
 
 // The pointer a key code stands for: MOUSE_LEFT 0, MOUSE_RIGHT 1,

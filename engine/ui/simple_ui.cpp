@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/log.h"
-#include "render/view2d_gl.h"
+#include "core/log.h"
+#include "scene/view2d_gl.h"
 
 namespace me::simpleui {
 

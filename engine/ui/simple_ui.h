@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "render/quad_batch.h"
-#include "render/render_device.h"
-#include "resources/resource_ref.h"
+#include "core/resource_ref.h"
+#include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
 #include "script/game_object.h"
 #include "script/weak_slot.h"
 #include "ui/pointer_input.h"

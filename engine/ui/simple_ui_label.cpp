@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/scene_text.h"
+#include "scene/scene_text.h"
+#include "scene/text_drawing.h"
 
 namespace me::simpleui {
 
@@ -96,12 +97,11 @@ void SimpleUILabel::draw_content(QuadBatch& batch, const Matrix2d& transform, fl
                      align_start(room.y, used.y * scale, vertical_sign(m_vertical)) + m_offset.y};
     if (m_shadow) {
         const Vec2 at{start.x + m_shadow_offset.x * scale, start.y + m_shadow_offset.y * scale};
-        m_font->draw(batch, text, Matrix2d{scale, 0.0f, 0.0f, scale, at.x, at.y}.then(transform),
-                     QuadColor{0.0f, 0.0f, 0.0f, alpha});
+        draw_text(batch, *m_font.get(), text, Matrix2d{scale, 0.0f, 0.0f, scale, at.x, at.y}.then(transform),
+                  Color{0.0f, 0.0f, 0.0f, alpha});
     }
-    const std::array<float, 4>& own = color();
-    m_font->draw(batch, text, Matrix2d{scale, 0.0f, 0.0f, scale, start.x, start.y}.then(transform),
-                 QuadColor{own[0] * alpha, own[1] * alpha, own[2] * alpha, alpha});
+    draw_text(batch, *m_font.get(), text, Matrix2d{scale, 0.0f, 0.0f, scale, start.x, start.y}.then(transform),
+              premultiplied_color(alpha));
 }
 
 }  // namespace me::simpleui

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "render/text_layout.h"
-#include "render/text_layout_mesh.h"
+#include "core/resource_ref.h"
 #include "resources/font.h"
-#include "resources/resource_ref.h"
+#include "resources/text_layout.h"
+#include "resources/text_layout_mesh.h"
 #include "ui/simple_ui_widget.h"
 
 namespace me::simpleui {

@@ -1,6 +1,6 @@
 #include <array>
 
-#include "render/scene_object_arguments.h"
+#include "scene/scene_object_arguments.h"
 #include "script/bind_class.h"
 #include "script/bound_setters.h"
 #include "script/native_class_arguments.h"

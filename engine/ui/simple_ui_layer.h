@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "render/view2d.h"
-#include "resources/resource_ref.h"
+#include "core/resource_ref.h"
+#include "scene/view2d.h"
 #include "script/game_object.h"
 #include "script/weak_slot.h"
 #include "ui/simple_ui_widget.h"

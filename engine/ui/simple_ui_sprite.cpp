@@ -4,8 +4,8 @@
 #include <cmath>
 #include <utility>
 
-#include "render/scene_sprite_timeline.h"
-#include "render/sprite_drawing.h"
+#include "scene/scene_sprite_timeline.h"
+#include "scene/sprite_drawing.h"
 
 namespace me::simpleui {
 
@@ -42,8 +42,7 @@ void SimpleUISprite::draw_content(QuadBatch& batch, const Matrix2d& transform, f
     const Sprite* shown = shown_sprite();
     if (shown == nullptr)
         return;
-    const std::array<float, 4>& own = color();
-    const QuadColor tint{own[0] * alpha, own[1] * alpha, own[2] * alpha, alpha};
+    const Color tint = premultiplied_color(alpha);
     if (m_mode == Mode::Centre) {
         draw_centred(batch, *shown, transform, tint);
         return;
@@ -55,7 +54,7 @@ void SimpleUISprite::draw_content(QuadBatch& batch, const Matrix2d& transform, f
 // Placed by the whole sprite's box and pivot, so that the frames of an
 // animation stay where their def puts them.
 void SimpleUISprite::draw_centred(QuadBatch& batch, const Sprite& shown, const Matrix2d& transform,
-                                  QuadColor color) const {
+                                  Color color) const {
     const Vec2 room = frame_size();
     const Vec2 size = m_sprite->size();
     const Vec2 pivot = m_sprite->pivot();

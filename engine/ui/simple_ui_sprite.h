@@ -1,8 +1,8 @@
 #pragma once
 
-#include "render/scene_playback.h"
-#include "resources/resource_ref.h"
+#include "core/resource_ref.h"
 #include "resources/sprite.h"
+#include "scene/scene_playback.h"
 #include "ui/simple_ui_widget.h"
 
 namespace me::simpleui {
@@ -37,7 +37,7 @@ protected:
     void draw_content(QuadBatch& batch, const Matrix2d& transform, float alpha) override;
 
 private:
-    void draw_centred(QuadBatch& batch, const Sprite& shown, const Matrix2d& transform, QuadColor color) const;
+    void draw_centred(QuadBatch& batch, const Sprite& shown, const Matrix2d& transform, Color color) const;
 
     ResourceRef<Sprite> m_sprite;
     Vec2 m_offset;

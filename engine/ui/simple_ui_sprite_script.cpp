@@ -1,7 +1,7 @@
 #include <utility>
 
-#include "render/scene_object_arguments.h"
 #include "resources/resource_type.h"
+#include "scene/scene_object_arguments.h"
 #include "script/bind_class.h"
 #include "script/bound_setters.h"
 #include "script/native_class_arguments.h"

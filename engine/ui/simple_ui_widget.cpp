@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "ui/pointer_input.h"
 #include "ui/simple_ui.h"
 #include "ui/simple_ui_layer.h"
@@ -163,7 +163,7 @@ void SimpleUIWidget::draw(QuadBatch& batch, const Matrix2d& transform, float alp
         return;
     const Vec2 shift = m_frame_position - m_local_frame_position;
     const Matrix2d content = Matrix2d{1.0f, 0.0f, 0.0f, 1.0f, shift.x, shift.y}.then(transform);
-    const float content_alpha = alpha * m_color[3];
+    const float content_alpha = alpha * m_color.alpha;
     draw_content(batch, content, content_alpha);
     for (const ResourceRef<SimpleUIWidget>& child : m_children)
         child->draw(batch, content, content_alpha);

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <array>
 #include <vector>
 
-#include "render/quad_batch.h"
-#include "resources/resource_ref.h"
-#include "script/entity2d.h"
+#include "core/color.h"
+#include "core/float_vector.h"
+#include "core/matrix2d.h"
+#include "core/resource_ref.h"
+#include "gpu/quad_batch.h"
 #include "script/game_object.h"
 #include "script/weak_slot.h"
-#include "world/float_vector.h"
 
 namespace me::simpleui {
 
@@ -59,9 +59,14 @@ public:
     Vec2 local_frame_position() const { return m_local_frame_position; }
     void set_local_frame_position(Vec2 position) { m_local_frame_position = position; }
 
-    // Red, green, blue, alpha in 0 ... 1, not premultiplied.
-    const std::array<float, 4>& color() const { return m_color; }
-    void set_color(const std::array<float, 4>& color) { m_color = color; }
+    // Not premultiplied; its alpha fades the whole subtree.
+    Color color() const { return m_color; }
+    void set_color(Color color) { m_color = color; }
+    // The widget's colour as drawing takes it: red, green and blue times
+    // alpha, where alpha is the given accumulated alpha.
+    Color premultiplied_color(float alpha) const {
+        return {m_color.red * alpha, m_color.green * alpha, m_color.blue * alpha, alpha};
+    }
 
     bool hidden() const { return m_hidden; }
     void set_hidden(bool hidden) { m_hidden = hidden; }
@@ -115,7 +120,7 @@ private:
     Vec2 m_frame_position;
     Vec2 m_frame_size;
     Vec2 m_local_frame_position;
-    std::array<float, 4> m_color{1.0f, 1.0f, 1.0f, 1.0f};
+    Color m_color;
     bool m_hidden = false;
     bool m_disabled = false;
     bool m_void = false;

@@ -1,7 +1,7 @@
 #include <array>
 
-#include "app/log_format.h"
-#include "render/scene_object_arguments.h"
+#include "core/log_format.h"
+#include "scene/scene_object_arguments.h"
 #include "script/bind_class.h"
 #include "script/bound_setters.h"
 #include "script/native_class_arguments.h"
@@ -103,8 +103,8 @@ SQInteger get_color(HSQUIRRELVM vm) {
     Widget* widget = nullptr;
     if (!arguments.instance(1, widget))
         return arguments.fail();
-    const std::array<float, 4>& color = widget->color();
-    push_float_array(vm, {color[0], color[1], color[2], color[3]});
+    const Color color = widget->color();
+    push_float_array(vm, {color.red, color.green, color.blue, color.alpha});
     return 1;
 }
 
@@ -114,7 +114,7 @@ SQInteger set_color(HSQUIRRELVM vm) {
     std::array<float, 4> color{};
     if (!arguments.instance(1, widget) || !arguments.vector(2, color))
         return arguments.fail();
-    widget->set_color(color);
+    widget->set_color({color[0], color[1], color[2], color[3]});
     return 0;
 }
 

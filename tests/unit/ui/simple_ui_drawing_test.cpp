@@ -8,6 +8,7 @@
 #include "../drawing_test_canvas.h"
 #include "ui/simple_ui.h"
 #include "ui/simple_ui_label.h"
+#include "ui/simple_ui_sprite.h"
 
 namespace me {
 namespace {
@@ -174,6 +175,44 @@ TEST_F(SimpleUIDrawingTest, ALabelTwiceAsWideAsItsFrameIsDrawnAtHalfSize) {
     render();
     const int half = inked_width();
     EXPECT_NEAR(half, full / 2.0, 1.5) << full;
+}
+
+TEST_F(SimpleUIDrawingTest, AnAnimatedSpriteShowsItsCurrentFrameAndInitRestartsIt) {
+    evaluate(R"(
+        g_sprite_defs.blink <- { frames = [["icon", 0.1], ["plain", 0.1]], loop = true };
+        ::blink <- sprite("blink", 10, 10, 40, 40);
+        ::ui.add_widget_to_layer("menu", ::blink);
+        return null;)");
+    auto* widget = native_of<simpleui::SimpleUISprite>(evaluate("return ::blink;"));
+    const ResourceRef<Sprite> icon_ref = load_sprite("icon");
+    const ResourceRef<Sprite> plain_ref = load_sprite("plain");
+    const Sprite* icon = icon_ref.get();
+    const Sprite* plain = plain_ref.get();
+    ASSERT_NE(widget->sprite(), nullptr) << log_text();
+    struct Step {
+        const char* script;
+        const Sprite* shown;
+    };
+    const std::vector<Step> steps = {
+        {"return null;", icon},
+        {"::ui.update(0.06); return null;", icon},
+        {"::ui.update(0.06); return null;", plain},
+        {"::ui.update(0.1); return null;", icon},  // looped
+        {"::ui.update(0.1); ::blink.init(); return null;", icon},
+    };
+    for (const Step& step : steps) {
+        evaluate(step.script);
+        EXPECT_EQ(widget->shown_sprite(), step.shown) << step.script;
+    }
+    // What is drawn is the frame shown, placed by the animation's box (16
+    // wide, pivot 4 in): the plain frame's corner, then the icon's red
+    // quadrant, just inside the top-left of each.
+    evaluate("::ui.update(0.12); return null;");
+    render();
+    EXPECT_EQ(pixel(read_canvas(), 27, 27), (Rgba{90, 40, 20, 255}));
+    evaluate("::blink.init(); return null;");
+    render();
+    EXPECT_EQ(pixel(read_canvas(), 23, 23), (Rgba{255, 0, 0, 255}));
 }
 
 }  // namespace

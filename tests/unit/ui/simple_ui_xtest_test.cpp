@@ -41,7 +41,7 @@ protected:
         // Start-up takes the window's size into the application; this
         // fixture starts no application, so it is done here, and the
         // canvases are sized again, keeping their widgets.
-        application().on_resolution_changed(true);
+        on_resolution_changed(application(), true);
         ASSERT_EQ(application().screen_width, 640);
         evaluate("::menu.init_screen_canvas(); ::overlay.init_screen_canvas(); return null;");
         // From wherever the pointer was to a place without widgets.
