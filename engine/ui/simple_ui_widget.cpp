@@ -7,7 +7,6 @@
 #include "ui/pointer_input.h"
 #include "ui/simple_ui.h"
 #include "ui/simple_ui_layer.h"
-#include "ui/widget_callbacks.h"
 
 namespace me::simpleui {
 
@@ -139,17 +138,17 @@ Vec2 SimpleUIWidget::pointer_to_content(int pointer) const {
 }
 
 void SimpleUIWidget::key_down(int key) {
-    call_widget_callback(*this, widget_callbacks::on_key_down, {SQInteger{key}});
+    m_callbacks.call(*this, WidgetCallback::KeyDown, {SQInteger{key}});
 }
 
-void SimpleUIWidget::key_up(int key) { call_widget_callback(*this, widget_callbacks::on_key_up, {SQInteger{key}}); }
+void SimpleUIWidget::key_up(int key) { m_callbacks.call(*this, WidgetCallback::KeyUp, {SQInteger{key}}); }
 
 void SimpleUIWidget::hovered(int pointer, bool on) {
-    call_widget_callback(*this, widget_callbacks::on_hovered, {SQInteger{pointer}, on});
+    m_callbacks.call(*this, WidgetCallback::Hovered, {SQInteger{pointer}, on});
 }
 
 void SimpleUIWidget::update(float seconds) {
-    call_widget_callback(*this, widget_callbacks::on_update, {SQFloat{seconds}});
+    m_callbacks.call(*this, WidgetCallback::Update, {SQFloat{seconds}});
     // By index, and each child held while it runs: a callback may add,
     // remove or destroy widgets of this list.
     for (size_t i = 0; i < m_children.size(); ++i) {

@@ -9,6 +9,7 @@
 #include "gpu/quad_batch.h"
 #include "script/game_object.h"
 #include "script/weak_slot.h"
+#include "ui/widget_callbacks.h"
 
 namespace me::simpleui {
 
@@ -114,6 +115,7 @@ protected:
     virtual void draw_content(QuadBatch&, const Matrix2d&, float) {}
 
 private:
+    WidgetCallbacks m_callbacks;
     WeakPointer<SimpleUILayer> m_layer;
     WeakPointer<SimpleUIWidget> m_parent;
     std::vector<ResourceRef<SimpleUIWidget>> m_children;

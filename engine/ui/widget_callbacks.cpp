@@ -1,17 +1,20 @@
 #include "ui/widget_callbacks.h"
 
+#include <array>
+
 #include "script/script_host.h"
 
 namespace me::simpleui {
 
-namespace widget_callbacks {
-InternedName on_key_down("on_key_down", 100);
-InternedName on_key_up("on_key_up", 101);
-InternedName on_hovered("on_hovered", 102);
-InternedName on_update("on_update", 103);
-}  // namespace widget_callbacks
-
 namespace {
+
+InternedName g_on_key_down("on_key_down", 100);
+InternedName g_on_key_up("on_key_up", 101);
+InternedName g_on_hovered("on_hovered", 102);
+InternedName g_on_update("on_update", 103);
+
+// In the order of WidgetCallback.
+const std::array<const InternedName*, 4> kNames{&g_on_key_down, &g_on_key_up, &g_on_hovered, &g_on_update};
 
 void push_name(HSQUIRRELVM vm, const InternedName& name) {
     if (g_name_table != nullptr && name.index() >= 0)
@@ -24,15 +27,20 @@ bool is_callable(SQObjectType type) { return type == OT_CLOSURE || type == OT_NA
 
 }  // namespace
 
-bool call_widget_callback(GameObject& object, const InternedName& name,
-                          std::initializer_list<ScriptArgument> arguments) {
-    if (g_script_host == nullptr || !object.ownership().is_bound())
+bool WidgetCallbacks::call(GameObject& object, WidgetCallback which,
+                           std::initializer_list<ScriptArgument> arguments) {
+    if (g_script_host == nullptr || !object.ownership().is_bound() || (m_absent & bit(which)) != 0)
         return false;
     HSQUIRRELVM vm = g_script_host->vm();
     const SQInteger top = sq_gettop(vm);
     object.ownership().push_instance(vm);
-    push_name(vm, name);
-    if (SQ_FAILED(sq_get(vm, -2)) || !is_callable(sq_gettype(vm, -1))) {
+    push_name(vm, *kNames[static_cast<size_t>(which)]);
+    if (SQ_FAILED(sq_get(vm, -2))) {
+        m_absent |= bit(which);
+        sq_settop(vm, top);
+        return false;
+    }
+    if (!is_callable(sq_gettype(vm, -1))) {
         sq_settop(vm, top);
         return false;
     }
