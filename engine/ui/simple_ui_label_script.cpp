@@ -2,7 +2,7 @@
 
 #include "scene/scene_object_arguments.h"
 #include "script/bind_class.h"
-#include "script/bound_setters.h"
+#include "script/bound_method.h"
 #include "script/native_class_arguments.h"
 #include "script/native_class_binding.h"
 #include "ui/simple_ui_label.h"
@@ -18,27 +18,6 @@ SQInteger set_text(HSQUIRRELVM vm) {
     if (!arguments.instance(1, label) || !arguments.string(2, text))
         return arguments.fail();
     label->set_text(text);
-    return 0;
-}
-
-SQInteger set_alignment(HSQUIRRELVM vm) {
-    NativeArguments arguments(vm);
-    SimpleUILabel* label = nullptr;
-    SQInteger horizontal = 0;
-    SQInteger vertical = 0;
-    if (!arguments.instance(1, label) || !arguments.integer(2, horizontal) || !arguments.integer(3, vertical))
-        return arguments.fail();
-    label->set_alignment(static_cast<int>(horizontal), static_cast<int>(vertical));
-    return 0;
-}
-
-SQInteger set_wrap(HSQUIRRELVM vm) {
-    NativeArguments arguments(vm);
-    SimpleUILabel* label = nullptr;
-    bool wrap = false;
-    if (!arguments.instance(1, label) || !read_flag(arguments, vm, 2, wrap))
-        return arguments.fail();
-    label->set_wrap(wrap);
     return 0;
 }
 
@@ -59,9 +38,9 @@ SQInteger set_shadow(HSQUIRRELVM vm) {
 constexpr MethodBinding kMethods[] = {
     {"constructor", construct_bound_object<SimpleUILabel>, 1, "x"},
     {"set_text", set_text},
-    {"set_offset", set_vec2_method<SimpleUILabel, &SimpleUILabel::set_offset>},
-    {"set_alignment", set_alignment},
-    {"set_wrap", set_wrap},
+    {"set_offset", method<&SimpleUILabel::set_offset>},
+    {"set_alignment", method<&SimpleUILabel::set_alignment>},
+    {"set_wrap", method<&SimpleUILabel::set_wrap>},
     {"set_shadow", set_shadow},
 };
 

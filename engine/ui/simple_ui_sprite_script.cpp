@@ -3,7 +3,7 @@
 #include "resources/resource_type.h"
 #include "scene/scene_object_arguments.h"
 #include "script/bind_class.h"
-#include "script/bound_setters.h"
+#include "script/bound_method.h"
 #include "script/native_class_arguments.h"
 #include "script/native_class_binding.h"
 #include "ui/simple_ui_sprite.h"
@@ -35,7 +35,7 @@ SQInteger set_mode(HSQUIRRELVM vm) {
 constexpr MethodBinding kMethods[] = {
     {"constructor", construct_bound_object<SimpleUISprite>, 1, "x"},
     {"set_sprite", set_sprite},
-    {"set_offset", set_vec2_method<SimpleUISprite, &SimpleUISprite::set_offset>},
+    {"set_offset", method<&SimpleUISprite::set_offset>},
     {"set_sprite_mode_center", set_mode<SimpleUISprite::Mode::Centre>},
     {"set_sprite_mode_scale_to_fill", set_mode<SimpleUISprite::Mode::ScaleToFill>},
 };

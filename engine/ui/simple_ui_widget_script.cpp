@@ -1,9 +1,8 @@
 #include <array>
 
 #include "core/log_format.h"
-#include "scene/scene_object_arguments.h"
 #include "script/bind_class.h"
-#include "script/bound_setters.h"
+#include "script/bound_method.h"
 #include "script/native_class_arguments.h"
 #include "script/native_class_binding.h"
 #include "script/script_push.h"
@@ -53,48 +52,6 @@ SQInteger remove_from_parent_widget(HSQUIRRELVM vm) {
     if (!arguments.instance(1, widget))
         return arguments.fail();
     widget->remove_from_parent();
-    return 0;
-}
-
-template <Vec2 (Widget::*Get)() const>
-SQInteger get_vec2(HSQUIRRELVM vm) {
-    NativeArguments arguments(vm);
-    Widget* widget = nullptr;
-    if (!arguments.instance(1, widget))
-        return arguments.fail();
-    const Vec2 value = (widget->*Get)();
-    push_float_array(vm, {value.x, value.y});
-    return 1;
-}
-
-template <float (Widget::*Get)() const>
-SQInteger get_float(HSQUIRRELVM vm) {
-    NativeArguments arguments(vm);
-    Widget* widget = nullptr;
-    if (!arguments.instance(1, widget))
-        return arguments.fail();
-    sq_pushfloat(vm, (widget->*Get)());
-    return 1;
-}
-
-template <bool (Widget::*Get)() const>
-SQInteger get_flag(HSQUIRRELVM vm) {
-    NativeArguments arguments(vm);
-    Widget* widget = nullptr;
-    if (!arguments.instance(1, widget))
-        return arguments.fail();
-    sq_pushbool(vm, (widget->*Get)() ? SQTrue : SQFalse);
-    return 1;
-}
-
-template <void (Widget::*Set)(bool)>
-SQInteger set_flag(HSQUIRRELVM vm) {
-    NativeArguments arguments(vm);
-    Widget* widget = nullptr;
-    bool value = false;
-    if (!arguments.instance(1, widget) || !read_flag(arguments, vm, 2, value))
-        return arguments.fail();
-    (widget->*Set)(value);
     return 0;
 }
 
@@ -165,22 +122,22 @@ constexpr MethodBinding kMethods[] = {
     {"init", init},
     {"add_child_widget", add_child_widget},
     {"remove_from_parent_widget", remove_from_parent_widget},
-    {"get_frame_position", get_vec2<&Widget::frame_position>},
-    {"set_frame_position", set_vec2_method<Widget, &Widget::set_frame_position>},
-    {"get_frame_size", get_vec2<&Widget::frame_size>},
-    {"set_frame_size", set_vec2_method<Widget, &Widget::set_frame_size>},
-    {"get_frame_width", get_float<&Widget::frame_width>},
-    {"set_frame_width", set_float_method<Widget, &Widget::set_frame_width>},
-    {"get_frame_height", get_float<&Widget::frame_height>},
-    {"set_frame_height", set_float_method<Widget, &Widget::set_frame_height>},
-    {"get_local_frame_position", get_vec2<&Widget::local_frame_position>},
-    {"set_local_frame_position", set_vec2_method<Widget, &Widget::set_local_frame_position>},
-    {"is_hidden", get_flag<&Widget::hidden>},
-    {"set_hidden", set_flag<&Widget::set_hidden>},
-    {"is_disabled", get_flag<&Widget::disabled>},
-    {"set_disabled", set_flag<&Widget::set_disabled>},
-    {"is_void", get_flag<&Widget::is_void>},
-    {"set_void", set_flag<&Widget::set_void>},
+    {"get_frame_position", method<&Widget::frame_position>},
+    {"set_frame_position", method<&Widget::set_frame_position>},
+    {"get_frame_size", method<&Widget::frame_size>},
+    {"set_frame_size", method<&Widget::set_frame_size>},
+    {"get_frame_width", method<&Widget::frame_width>},
+    {"set_frame_width", method<&Widget::set_frame_width>},
+    {"get_frame_height", method<&Widget::frame_height>},
+    {"set_frame_height", method<&Widget::set_frame_height>},
+    {"get_local_frame_position", method<&Widget::local_frame_position>},
+    {"set_local_frame_position", method<&Widget::set_local_frame_position>},
+    {"is_hidden", method<&Widget::hidden>},
+    {"set_hidden", method<&Widget::set_hidden>},
+    {"is_disabled", method<&Widget::disabled>},
+    {"set_disabled", method<&Widget::set_disabled>},
+    {"is_void", method<&Widget::is_void>},
+    {"set_void", method<&Widget::set_void>},
     {"get_color", get_color},
     {"set_color", set_color},
     {"mouse_index_from_key", mouse_index_from_key},

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../drawing_test_canvas.h"
+#include "drawing_test_canvas.h"
 #include "ui/simple_ui.h"
 #include "ui/simple_ui_label.h"
 #include "ui/simple_ui_sprite.h"

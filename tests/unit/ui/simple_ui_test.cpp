@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "../binding_test_vm.h"
+#include "binding_test_vm.h"
 #include "simple_ui_test_screen.h"
 #include "ui/simple_ui.h"
 

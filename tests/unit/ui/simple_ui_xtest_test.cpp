@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "../real_input_test.h"
+#include "real_input_test.h"
 #include "simple_ui_test_screen.h"
 
 namespace me {
