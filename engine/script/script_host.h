@@ -48,6 +48,11 @@ public:
     // Calls closure with self as this. A failing call ends the process.
     void call(const ScriptObject& closure, const ScriptObject& self,
               std::initializer_list<ScriptArgument> arguments = {}, ScriptObject* result = nullptr);
+    // Calls the closure pushed last but argument_count + 1 (this and the
+    // arguments follow it), for callers that call often and must not take
+    // handles on what they call. A failing call ends the process. Pops
+    // nothing; the result, when asked for, is stored.
+    void call_pushed(SQInteger argument_count, ScriptObject* result = nullptr);
 
     // Leaves the compiled closure of the file at path (or of path + ".bin")
     // on the stack, or raises a script error.
@@ -74,7 +79,6 @@ private:
     void register_libraries();
     void capture_error_location();
     bool push_root_member(const InternedName& name);
-    void call_pushed(SQInteger argument_count, ScriptObject* result);
     SQRESULT compile_file_text(std::string_view path, const std::string& text);
     SQRESULT read_compiled_closure(std::string_view path);
     [[noreturn]] void fail_callback();

@@ -455,7 +455,8 @@ case_demo_plays_itself() {
     log="$XDG_DOCUMENTS_DIR/Quillmoor Demo/game_log.txt"
     run_in "$demo"
     expect_status 0
-    expect_before "$log" "Quillmoor Demo: init" "Collected a "
+    expect_before "$log" "Quillmoor Demo: init" "Quillmoor Demo: start"
+    expect_before "$log" "Quillmoor Demo: start" "Collected a "
     expect_before "$log" "Collected a " "autopilot: collected, score "
     expect_before "$log" "autopilot: collected, score " "Quillmoor Demo: saved screenshot.png"
     expect_before "$log" "Quillmoor Demo: saved screenshot.png" "autopilot: done"

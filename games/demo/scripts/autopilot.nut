@@ -12,6 +12,8 @@ class Autopilot {
 
     constructor() {
         steps = [
+            // Through the title screen by its Start button, as a click would.
+            { wait = 0.3, run = function() { ::demo.title.buttons.start.click(); } },
             { wait = 0.3, run = function() { press(KEY_RIGHT); } },
             { wait = 0.6, run = function() { release(KEY_RIGHT); press(KEY_S); } },
             { wait = 0.4, run = function() { release(KEY_S); click_nearest_pickup(); } },

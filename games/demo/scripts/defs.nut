@@ -16,6 +16,8 @@ g_texture_defs.effects <- { file = "data/sprites/effects.png", mipmaps = false }
 g_texture_defs["data/fonts/dejavu_sans_18.png"] <- { mipmaps = false };
 
 g_font_defs.text <- { file = "data/fonts/dejavu_sans_18.fnt" };
+// SimpleUI labels write in the font named "system".
+g_font_defs.system <- { file = "data/fonts/dejavu_sans_18.fnt" };
 
 // Animated sprites: texture frames played in order over "duration" seconds.
 g_sprite_defs.player_walk <- { texture = "player", frames = [0, 1, 2, 3], duration = 0.48, loop = true };

@@ -7,6 +7,7 @@
 ::System.run_script("scripts/actors.nut");
 ::System.run_script("scripts/hud.nut");
 ::System.run_script("scripts/autopilot.nut");
+::System.run_script("scripts/title.nut");
 
 class Demo {
     // Where the props stand (sprite, x, y): fixed, so that the meadow looks
@@ -29,6 +30,8 @@ class Demo {
     autopilot = null;
     music = null;
     step_seconds = 0.0;
+    // The title screen while it is up; the meadow waits behind it.
+    title = null;
     score = 0;
     frames = 0;
     quit_after_frames = 0;
@@ -67,6 +70,7 @@ class Demo {
             glooms.append(Gloom(scene));
         hud = Hud(scene);
         start_music();
+        title = TitleScreen(start_game.bindenv(this));
 
         if (::System.get_cvar_integer(CVAR_AUTOPILOT) != 0)
             autopilot = Autopilot();
@@ -135,18 +139,27 @@ class Demo {
         fit_view();
     }
 
+    function start_game() {
+        print(DEMO_NAME + ": start");
+        title = null;
+    }
+
     function update(dt) {
         frames += 1;
         if (autopilot != null)
             autopilot.update(dt);
-        player.update(dt, controls.direction());
-        step_sounds(dt);
-        hud.update(dt);
-        // Steps every object (tweens, animations, particles), calls their
-        // callbacks, then tests collisions and calls on_collision.
-        scene.update(dt);
-        // Things lower on the screen stand in front: sort by the feet's y.
-        scene.sort_layer(LAYER_ACTORS);
+        if (title != null) {
+            title.update(dt);
+        } else {
+            player.update(dt, controls.direction());
+            step_sounds(dt);
+            hud.update(dt);
+            // Steps every object (tweens, animations, particles), calls their
+            // callbacks, then tests collisions and calls on_collision.
+            scene.update(dt);
+            // Things lower on the screen stand in front: sort by the feet's y.
+            scene.sort_layer(LAYER_ACTORS);
+        }
         if (quit_after_frames > 0 && frames >= quit_after_frames) {
             print(DEMO_NAME + ": quitting after " + frames + " frames");
             ::System.request_quit();
@@ -169,11 +182,15 @@ class Demo {
 
     function render() {
         scene.render_2d();
+        if (title != null)
+            title.render();
     }
 
     function key_down(key) {
         if (key == KEY_ESC)
             ::System.request_quit();
+        else if (title != null)
+            title.key_down(key);
         else if (key == KEY_P || key == KEY_F12)
             save_screenshot();
         else if (key == MOUSE_LEFT)
@@ -183,7 +200,10 @@ class Demo {
     }
 
     function key_up(key) {
-        controls.release(key);
+        if (title != null)
+            title.key_up(key);
+        else
+            controls.release(key);
     }
 
     // A click (or the autopilot) at a canvas point: sparks there, and the
