@@ -7,8 +7,10 @@
 
 #include "gl_test_context.h"
 #include "image_test_files.h"
+#include "resources/builtin_resources.h"
 #include "resources/resource_list.h"
 #include "resources/resource_registry.h"
+#include "resources/sprite.h"
 #include "resources/texture.h"
 
 namespace me {
@@ -310,6 +312,21 @@ TEST_F(TextureGlTest, BuiltInsAreResourcesFoundByName) {
     EXPECT_EQ(none->gl_name(), 0u);
     EXPECT_EQ(evaluate_string("return g_sprite_defs._white_.texture;"), "_white_");
     EXPECT_EQ(evaluate_string("return g_sprite_defs._null_.texture;"), "_null_");
+
+    // The sprites are loaded at start-up too, and the device holds all four:
+    // each has a reference beyond the registry's and this test's.
+    for (const char* name : {"_white_", "_null_"}) {
+        auto sprite = load_sprite(name);
+        ASSERT_TRUE(sprite) << name;
+        EXPECT_TRUE(sprite->has_state(ResourceObject::Loaded)) << name;
+        const int32_t with_device = sprite->ownership().count();
+        auto texture = load_texture(name);
+        const int32_t texture_with_device = texture->ownership().count();
+        device->release_shared_object();
+        EXPECT_EQ(sprite->ownership().count(), with_device - 1) << name;
+        EXPECT_EQ(texture->ownership().count(), texture_with_device - 1) << name;
+        load_builtin_resources(*device);
+    }
 }
 
 }  // namespace
