@@ -42,7 +42,6 @@ Matrix4 camera_view_matrix(const Camera& camera) {
 }
 
 void ModelDrawer::begin(const Camera& camera, float window_height) {
-    m_device.begin_view();
     const Viewport& viewport = camera.viewport();
     m_device.set_viewport(static_cast<int>(std::lround(viewport.position.x)),
                           static_cast<int>(std::lround(window_height - viewport.position.y - viewport.size.y)),

@@ -19,7 +19,8 @@ public:
 
     // World space; need not be of unit length.
     void set_light_direction(Vec3 toward_light) { m_light = toward_light; }
-    // Starts a view on the camera's viewport (window pixels, y down).
+    // Draws into the bound frame buffer from now on, on the camera's
+    // viewport (window pixels, y down).
     void begin(const Camera& camera, float window_height);
     // False when the model's parts cannot be laid out for its shaders.
     bool draw(ModelResource& model, const Matrix4& world);

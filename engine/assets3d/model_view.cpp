@@ -1,6 +1,7 @@
 #include "assets3d/model_view.h"
 
 #include "assets3d/model_drawer.h"
+#include "render/render_device.h"
 
 namespace me {
 
@@ -21,10 +22,12 @@ Matrix4 ModelView::world_transform() const { return Matrix4::translation(m_posit
 bool ModelView::render(RenderDevice& device, const Camera& camera, float window_height) {
     if (!m_model)
         return false;
+    // The frame's first view clears the screen when clearing is on.
+    device.begin_view();
     ModelDrawer drawer(device);
     drawer.set_light_direction(m_light);
     drawer.begin(camera, window_height);
-    return drawer.draw(*m_model, world_transform());
+    return drawer.draw(*m_model.get(), world_transform());
 }
 
 }  // namespace me

@@ -15,7 +15,7 @@ g_shader_defs["lit"] <- {
     pixel_shader = "data/shaders/lit.ps"
 };
 
-g_texture_defs["bricks"] <- { file = "data/textures/bricks.png" };
+g_texture_defs["bricks"] <- { file = "data/textures/bricks.png", mipmaps = false };
 
 g_material_defs["bricks"] <- { shader = "lit", diffuse = "bricks", color = [1.0, 1.0, 1.0, 1.0] };
 // No texture: the white built-in one stands in, so the colour alone shows.

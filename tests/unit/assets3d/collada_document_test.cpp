@@ -165,7 +165,7 @@ TEST(ColladaMeshTest, DocumentsOutsideTheSubsetAreRefusedWithTheirReason) {
          "<skew> and <lookat> transformations not supported."},
         {replaced(quad, "<translate sid=\"location\">1 2 3</translate>", "<lookat>0 0 1 0 0 0 0 1 0</lookat>"),
          "<skew> and <lookat> transformations not supported."},
-        {replaced(quad, "<input semantic=\"TEXCOORD\" source=\"#quad-uvs\" offset=\"2\" set=\"0\"/>", ""),
+        {replaced(quad, "semantic=\"TEXCOORD\"", "semantic=\"COLOR\""),
          "Can't generate tangents and binormals because the mesh doesn't have normals and/or texture coordinates."},
     };
     for (const char* refused : {"lines", "linestrips", "polylist", "trifans", "tristrips"})
@@ -220,7 +220,7 @@ TEST(ColladaMeshTest, DoubtfulDocumentsLoadWithAWarning) {
     const MeshLoad unnamed = load_mesh(cases[2].document);
     EXPECT_EQ(unnamed.mesh->parts().at(0).material_symbol, "");
     const MeshLoad without_uvs =
-        load_mesh(replaced(quad, "<input semantic=\"TEXCOORD\" source=\"#quad-uvs\" offset=\"2\" set=\"0\"/>", ""),
+        load_mesh(replaced(quad, "semantic=\"TEXCOORD\"", "semantic=\"COLOR\""),
                   false);
     EXPECT_TRUE(without_uvs.loaded) << "no tangents asked for, none needed";
     EXPECT_TRUE(without_uvs.mesh->parts().at(0).tangents.empty());
@@ -298,8 +298,9 @@ TEST(ColladaLimitsTest, PlacementsVerticesAndTracksStopAtTheirLimits) {
                 AnimLoad load = load_anim(document);
                 loaded = load.loaded;
                 report = load.report;
-                if (loaded)
+                if (loaded) {
                     EXPECT_EQ(load.anim->tracks().size(), static_cast<size_t>(count) + 1) << "plus the box";
+                }
             }
             const bool over = count > c.at_limit;
             EXPECT_EQ(loaded, !over) << count << ": " << all_messages(report);
