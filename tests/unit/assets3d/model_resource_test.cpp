@@ -8,6 +8,7 @@
 #include "assets3d/anim_resource.h"
 #include "assets3d/collada_node_transform.h"
 #include "assets3d/model_drawer.h"
+#include "assets3d/model_view.h"
 #include "collada_test_documents.h"
 #include "../drawing_test_canvas.h"
 
@@ -215,6 +216,30 @@ TEST_F(ModelResourceTest, DrawsTheHouseLitAndTexturedThroughACamera) {
     ASSERT_TRUE(drawer.draw(*house.get(), rotation_matrix(Vec3{0, 0, 1}, 30.0f)));
     EXPECT_EQ(device->triangles_this_frame(), 16u) << "10 wall and 6 roof triangles";
     expect_canvas_matches("model_house");
+}
+
+TEST_F(ModelResourceTest, ScriptsPlaceTurnAndDrawAModelView) {
+    evaluate(R"(g_model_defs["shown"] <- { mesh = "house", material = "red" }; return null;)");
+    EXPECT_FALSE(evaluate_bool(R"(return ModelView().set_model("absent");)"));
+    EXPECT_TRUE(logged("error: Can't load model 'absent', def not found."));
+    const ScriptObject view = evaluate(R"(
+        ::view <- ModelView();
+        ::view.set_position([1, 2, 3]);
+        ::view.set_rotation(0.25, 0, 0);
+        return ::view;)");
+    ModelView* native = native_of<ModelView>(view);
+    ASSERT_NE(native, nullptr);
+    // A quarter turn of yaw takes x to y, then the position is added.
+    const Vec3 moved = transform_point(native->world_transform(), {1, 0, 0});
+    EXPECT_NEAR(moved.x, 1.0f, 1e-5f);
+    EXPECT_NEAR(moved.y, 3.0f, 1e-5f);
+    EXPECT_NEAR(moved.z, 3.0f, 1e-5f);
+    EXPECT_FALSE(evaluate_bool("local camera = Camera(); return ::view.render(camera);")) << "no model yet";
+    EXPECT_TRUE(evaluate_bool(R"(return ::view.set_model("shown");)")) << log_text();
+    EXPECT_TRUE(evaluate_bool("local camera = Camera(); camera.set_viewport_size(32, 32); return ::view.render(camera);"));
+    EXPECT_EQ(device->triangles_this_frame(), 16u);
+    EXPECT_NE(error_of(R"(::view.set_rotation("up"))"), "no error");
+    EXPECT_NE(error_of("::view.render(3)"), "no error");
 }
 
 }  // namespace
