@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "app/log.h"
-#include "app/std_file.h"
 #include "assets3d/collada_document.h"
 #include "assets3d/collada_report.h"
+#include "core/log.h"
+#include "core/std_file.h"
 #include "resources/resource_class.h"
 #include "resources/resource_def_reader.h"
 #include "resources/resource_registry.h"

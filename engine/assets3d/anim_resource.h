@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "assets3d/anim_track.h"
+#include "core/resource_ref.h"
 #include "resources/resource_object.h"
-#include "resources/resource_ref.h"
 
 namespace me {
 

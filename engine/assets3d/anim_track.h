@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "world/float_vector.h"
+#include "core/float_vector.h"
 
 namespace me {
 

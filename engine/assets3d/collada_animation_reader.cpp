@@ -7,12 +7,12 @@
 #include <optional>
 #include <string>
 
-#include "app/log_format.h"
 #include "assets3d/collada_node_transform.h"
 #include "assets3d/collada_report.h"
 #include "assets3d/collada_scene_reader.h"
 #include "assets3d/collada_source.h"
 #include "assets3d/collada_text.h"
+#include "core/log_format.h"
 
 namespace me {
 

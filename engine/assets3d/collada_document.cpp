@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "app/log_format.h"
 #include "assets3d/collada_animation_reader.h"
 #include "assets3d/collada_geometry_reader.h"
 #include "assets3d/collada_node_transform.h"
 #include "assets3d/collada_report.h"
 #include "assets3d/collada_text.h"
+#include "core/log_format.h"
 
 namespace me {
 

@@ -10,10 +10,10 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "app/log_format.h"
 #include "assets3d/collada_report.h"
 #include "assets3d/collada_source.h"
 #include "assets3d/collada_text.h"
+#include "core/log_format.h"
 
 namespace me {
 

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "app/log_format.h"
 #include "assets3d/collada_report.h"
 #include "assets3d/collada_text.h"
+#include "core/log_format.h"
 
 namespace me {
 

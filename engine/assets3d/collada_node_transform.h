@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "render/matrix4.h"
-#include "world/float_vector.h"
+#include "core/float_vector.h"
+#include "core/matrix4.h"
 
 class TiXmlElement;
 

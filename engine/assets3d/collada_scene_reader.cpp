@@ -6,10 +6,10 @@
 #include <optional>
 #include <unordered_set>
 
-#include "app/log_format.h"
 #include "assets3d/collada_node_transform.h"
 #include "assets3d/collada_report.h"
 #include "assets3d/collada_text.h"
+#include "core/log_format.h"
 
 namespace me {
 

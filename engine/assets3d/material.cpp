@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "render/render_device.h"
+#include "gpu/render_device.h"
 #include "resources/resource_class.h"
 #include "resources/resource_registry.h"
 

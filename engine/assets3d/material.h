@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "render/shader_resource.h"
+#include "core/resource_ref.h"
 #include "resources/resource_object.h"
-#include "resources/resource_ref.h"
+#include "resources/shader_resource.h"
 #include "resources/texture.h"
 
 namespace me {

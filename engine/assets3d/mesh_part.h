@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "render/matrix4.h"
-#include "world/float_vector.h"
+#include "core/float_vector.h"
+#include "core/matrix4.h"
 
 namespace me {
 

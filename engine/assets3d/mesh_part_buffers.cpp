@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "assets3d/mesh_part.h"
-#include "render/render_device.h"
+#include "gpu/render_device.h"
 
 namespace me {
 

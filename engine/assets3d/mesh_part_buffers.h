@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "render/index_buffer.h"
-#include "render/vertex_buffer.h"
+#include "gpu/index_buffer.h"
+#include "gpu/vertex_buffer.h"
 
 namespace me {
 

@@ -1,10 +1,10 @@
 #include "assets3d/mesh_resource.h"
 
-#include "app/log.h"
-#include "app/std_file.h"
 #include "assets3d/collada_document.h"
 #include "assets3d/collada_report.h"
 #include "assets3d/tangent_generator.h"
+#include "core/log.h"
+#include "core/std_file.h"
 #include "resources/resource_class.h"
 #include "resources/resource_def_reader.h"
 #include "resources/resource_registry.h"

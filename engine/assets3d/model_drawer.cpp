@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "assets3d/model_resource.h"
-#include "render/render_device.h"
+#include "gpu/render_device.h"
 
 namespace me {
 

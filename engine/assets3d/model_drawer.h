@@ -1,7 +1,7 @@
 #pragma once
 
-#include "render/camera.h"
-#include "render/matrix4.h"
+#include "core/matrix4.h"
+#include "scene/camera.h"
 
 namespace me {
 

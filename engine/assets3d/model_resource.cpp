@@ -3,9 +3,9 @@
 #include <optional>
 #include <utility>
 
-#include "app/log.h"
 #include "assets3d/mesh_part_buffers.h"
-#include "render/render_device.h"
+#include "core/log.h"
+#include "gpu/render_device.h"
 #include "resources/resource_class.h"
 #include "resources/resource_def_reader.h"
 #include "resources/resource_registry.h"

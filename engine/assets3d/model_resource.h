@@ -6,9 +6,9 @@
 
 #include "assets3d/material.h"
 #include "assets3d/mesh_resource.h"
-#include "render/vertex_array_geometry.h"
+#include "core/resource_ref.h"
+#include "gpu/vertex_array_geometry.h"
 #include "resources/resource_object.h"
-#include "resources/resource_ref.h"
 
 namespace me {
 

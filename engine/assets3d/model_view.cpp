@@ -1,7 +1,7 @@
 #include "assets3d/model_view.h"
 
 #include "assets3d/model_drawer.h"
-#include "render/render_device.h"
+#include "gpu/render_device.h"
 
 namespace me {
 

@@ -1,8 +1,8 @@
 #include <array>
 
-#include "app/components_render_device.h"
 #include "assets3d/model_view.h"
-#include "render/view2d_viewport.h"
+#include "gpu/render_device.h"
+#include "scene/view2d_viewport.h"
 #include "script/bind_class.h"
 #include "script/native_class_arguments.h"
 

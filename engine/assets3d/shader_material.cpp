@@ -1,6 +1,6 @@
 #include "assets3d/shader_material.h"
 
-#include "app/log.h"
+#include "core/log.h"
 #include "resources/resource_class.h"
 #include "resources/resource_def_reader.h"
 #include "resources/resource_registry.h"

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/log_format.h"
 #include "assets3d/collada_report.h"
 #include "assets3d/mesh_part.h"
+#include "core/log_format.h"
 
 namespace me {
 
