@@ -1,9 +1,14 @@
 // Loading cost of COLLADA meshes on generated documents: seconds per
-// megabyte of document and per 100 000 triangles, and the peak of memory
-// the load adds, in megabytes and as a multiple of the document's size.
+// megabyte of document and per 100 000 triangles (processor time), and the
+// peak of heap memory the load holds above what was live before it, in
+// megabytes and as a multiple of the document's size.
 #include <benchmark/benchmark.h>
 
-#include <fstream>
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
 #include <string>
 
 #include "assets3d/collada_report.h"
@@ -58,28 +63,26 @@ std::string grid_document(int parts) {
            "<scene><instance_visual_scene url=\"#s\"/></scene></COLLADA>";
 }
 
-// Resident memory figures of the process from /proc, in kilobytes.
-long status_kilobytes(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long value = 0;
-    while (status >> key)
-        if (key == field && status >> value)
-            return value;
-    return 0;
-}
+// Live heap bytes, counted by the replaced global allocation functions
+// below, and the highest count since the last reset.
+std::atomic<int64_t> g_live_bytes{0};
+std::atomic<int64_t> g_peak_bytes{0};
 
-// Starts a new peak of resident memory from the current size.
-void reset_peak_memory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+void count_allocation(void* pointer) {
+    const int64_t live = g_live_bytes += static_cast<int64_t>(malloc_usable_size(pointer));
+    int64_t peak = g_peak_bytes.load();
+    while (live > peak && !g_peak_bytes.compare_exchange_weak(peak, live)) {
+    }
+}
 
 void load_grid_mesh(benchmark::State& state) {
     const std::string document = grid_document(static_cast<int>(state.range(0)));
     const double megabytes = static_cast<double>(document.size()) / (1024.0 * 1024.0);
     const double triangles = static_cast<double>(state.range(0)) * kGridSide * kGridSide * 2;
-    long peak_kilobytes = 0;
+    int64_t peak_bytes = 0;
     for (auto _ : state) {
-        reset_peak_memory();
-        const long before = status_kilobytes("VmRSS:");
+        const int64_t before = g_live_bytes.load();
+        g_peak_bytes = before;
         me::ResourceRef<me::MeshResource> mesh(new me::MeshResource());
         me::ColladaReport report;
         if (!mesh->load_document(document, true, report)) {
@@ -87,18 +90,36 @@ void load_grid_mesh(benchmark::State& state) {
             return;
         }
         benchmark::DoNotOptimize(mesh->parts().data());
-        peak_kilobytes = std::max(peak_kilobytes, status_kilobytes("VmHWM:") - before);
+        peak_bytes = std::max(peak_bytes, g_peak_bytes.load() - before);
     }
     using benchmark::Counter;
     state.counters["document_MB"] = megabytes;
     state.counters["s_per_MB"] = Counter(megabytes, Counter::kIsIterationInvariantRate | Counter::kInvert);
     state.counters["s_per_100k_triangles"] =
         Counter(triangles / 100000.0, Counter::kIsIterationInvariantRate | Counter::kInvert);
-    state.counters["peak_added_MB"] = static_cast<double>(peak_kilobytes) / 1024.0;
-    state.counters["peak_per_document_MB"] = static_cast<double>(peak_kilobytes) / 1024.0 / megabytes;
+    const double peak_megabytes = static_cast<double>(peak_bytes) / (1024.0 * 1024.0);
+    state.counters["peak_heap_MB"] = peak_megabytes;
+    state.counters["peak_heap_per_document_MB"] = peak_megabytes / megabytes;
 }
 
 }  // namespace
+
+void* operator new(size_t size) {
+    void* pointer = std::malloc(size == 0 ? 1 : size);
+    if (pointer == nullptr)
+        throw std::bad_alloc();
+    count_allocation(pointer);
+    return pointer;
+}
+
+void operator delete(void* pointer) noexcept {
+    if (pointer == nullptr)
+        return;
+    g_live_bytes -= static_cast<int64_t>(malloc_usable_size(pointer));
+    std::free(pointer);
+}
+
+void operator delete(void* pointer, size_t) noexcept { operator delete(pointer); }
 
 BENCHMARK(load_grid_mesh)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 
