@@ -24,7 +24,7 @@ class Viewer {
         // the model and pitched 15 degrees down (a rotation about x).
         camera = Camera();
         fit_camera();
-        camera.set_position([0.0, -5.0, 1.6]);
+        camera.set_position([0.0, -4.6, 1.5]);
         camera.set_orientation([-0.130526, 0.0, 0.0, 0.991445]);
 
         model = ModelView();
@@ -36,9 +36,10 @@ class Viewer {
         local size = ::System.get_screen_size();
         camera.set_viewport_position([0, 0]);
         camera.set_viewport_size(size);
-        // Keep 60 degrees across and derive the vertical angle from the
-        // window's shape.
-        camera.set_fov_angles([1.0 / 6.0, 0.0]);
+        // Keep 60 degrees from top to bottom and derive the horizontal
+        // angle from the window's shape, so that a wide window shows more
+        // at the sides rather than less above and below.
+        camera.set_fov_angles([0.0, 1.0 / 6.0]);
     }
 
     function screen_resolution_changed() {
