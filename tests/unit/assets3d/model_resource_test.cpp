@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "../drawing_test_canvas.h"
 #include "assets3d/anim_resource.h"
 #include "assets3d/collada_node_transform.h"
 #include "assets3d/model_drawer.h"
 #include "assets3d/model_view.h"
 #include "collada_test_documents.h"
+#include "drawing_test_canvas.h"
 
 namespace me {
 namespace {
