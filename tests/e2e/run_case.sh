@@ -466,6 +466,25 @@ case_demo_plays_itself() {
     expect_screenshot_shows_a_scene "$XDG_DOCUMENTS_DIR/Quillmoor Demo/screenshot.png"
 }
 
+# The model viewer draws its house: after a few frames its screenshot shows
+# something other than the clear colour in the middle, and the clear colour
+# in a corner.
+case_model_viewer_shows_its_model() {
+    viewer="$work/model_viewer"
+    cp -R "$QUILLMOOR_VIEWER_DIR" "$viewer"
+    printf '\nsystem::video_mode = "320 240 0"\nviewer::quit_after_frames = 20\n' >> "$viewer/boot.config"
+    log="$XDG_DOCUMENTS_DIR/Quillmoor Model Viewer/game_log.txt"
+    shot="$XDG_DOCUMENTS_DIR/Quillmoor Model Viewer/screenshot.png"
+    run_in "$viewer"
+    expect_status 0
+    expect_in_file "$log" "Quillmoor Model Viewer: saved screenshot.png"
+    expect_not_in_file "$log" "error: "
+    expect_not_in_file "$log" "warning: "
+    corner=$("$QUILLMOOR_PNG_PIXEL" "$shot" 2 2 | cut -d' ' -f3-) || { fail "no readable screenshot $shot"; return; }
+    middle=$("$QUILLMOOR_PNG_PIXEL" "$shot" 160 120 | cut -d' ' -f3-)
+    [ "$corner" != "$middle" ] || fail "the middle of the screenshot is the clear colour ($corner): no model drawn"
+}
+
 # A drawn scene differs from place to place; a blank frame is one colour.
 # Samples a 5 x 3 grid over the middle of the picture and wants at least 8
 # different pixels.
