@@ -55,8 +55,10 @@ std::string utc_time_text() {
 }
 
 void write_save_file(const std::string& name, std::span<const uint8_t> bytes) {
+    const std::string path = paths::save_file(name);
+    paths::create_directories(path);
     StdFile file;
-    if (!file.open(paths::save_file(name), StdFile::Write))
+    if (!file.open(path, StdFile::Write))
         return;
     file.write(bytes.data(), bytes.size());
     if (!file.close())

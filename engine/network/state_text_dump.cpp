@@ -57,7 +57,7 @@ private:
             return;
         }
         if (sq_gettype(m_vm, value) != OT_ARRAY) {
-            m_writer.value(member.name, "?");
+            m_writer.value(member.name, sq_gettype(m_vm, value) == OT_NULL ? "null" : "?");
             return;
         }
         const SQInteger size = sq_getsize(m_vm, value);
