@@ -17,15 +17,24 @@ uint32_t state_crc(std::span<const uint8_t> bytes) {
 
 StateBuffer::StateBuffer(std::span<const uint8_t> bytes) : m_bytes(bytes.begin(), bytes.end()) {}
 
+uint8_t* StateBuffer::grow(size_t count) {
+    const size_t end = m_bytes.size();
+    m_bytes.resize(end + count);
+    return m_bytes.data() + end;
+}
+
 void StateBuffer::write_u16(uint16_t value) {
-    const uint8_t bytes[2] = {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
-    m_bytes.insert(m_bytes.end(), bytes, bytes + 2);
+    uint8_t* bytes = grow(2);
+    bytes[0] = static_cast<uint8_t>(value >> 8);
+    bytes[1] = static_cast<uint8_t>(value);
 }
 
 void StateBuffer::write_u32(uint32_t value) {
-    const uint8_t bytes[4] = {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
-                              static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
-    m_bytes.insert(m_bytes.end(), bytes, bytes + 4);
+    uint8_t* bytes = grow(4);
+    bytes[0] = static_cast<uint8_t>(value >> 24);
+    bytes[1] = static_cast<uint8_t>(value >> 16);
+    bytes[2] = static_cast<uint8_t>(value >> 8);
+    bytes[3] = static_cast<uint8_t>(value);
 }
 
 bool StateBuffer::write_compact_length(uint32_t value) {

@@ -72,6 +72,8 @@ public:
     void reserve(size_t capacity) { m_bytes.reserve(capacity); }
 
 private:
+    // Room for count more bytes at the end.
+    uint8_t* grow(size_t count);
     // Pointer to count readable bytes at the position, advancing it, or
     // null (error flag set, position unchanged).
     const uint8_t* take(int32_t count);

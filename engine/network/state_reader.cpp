@@ -126,20 +126,17 @@ bool StateReader::push_string() {
         log_warning("Stream error while reading string index");
         return false;
     }
-    if (index == m_strings.size()) {
-        std::string text;
-        if (!m_buffer.read_string(text)) {
-            log_warning("Stream error while reading string data");
-            return false;
-        }
-        m_strings.push_back(std::move(text));
-    }
-    if (index == 0) {
-        sq_pushnull(m_vm);
+    if (index < m_strings.size()) {
+        m_strings[index].push(m_vm);
         return true;
     }
-    const std::string& text = m_strings[index];
+    std::string text;
+    if (!m_buffer.read_string(text)) {
+        log_warning("Stream error while reading string data");
+        return false;
+    }
     sq_pushstring(m_vm, text.data(), static_cast<SQInteger>(text.size()));
+    m_strings.emplace_back(m_vm, -1);
     return true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "network/state_buffer.h"
 #include "network/state_class_info.h"
+#include "script/script_object.h"
 
 namespace me {
 
@@ -37,8 +38,9 @@ private:
     HSQUIRRELVM m_vm;
     StateBuffer& m_buffer;
     std::span<StateObject* const> m_objects;
-    // Index 0 stands for null.
-    std::vector<std::string> m_strings;
+    // The script strings read so far, so that each is made once; index 0
+    // is null.
+    std::vector<ScriptObject> m_strings;
 };
 
 }  // namespace me
