@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
-#include "app/log.h"
+#include "core/application.h"
+#include "core/log.h"
 #include "network/state_manager.h"
 #include "script/script_host.h"
 #include "script/script_root.h"

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "app/cvar_registry.h"
-#include "app/log.h"
-#include "app/log_format.h"
-#include "app/paths.h"
+#include "core/cvar_registry.h"
+#include "core/log.h"
+#include "core/log_format.h"
+#include "core/paths.h"
 
 namespace me {
 

@@ -1,9 +1,9 @@
 #include "network/replay_recorder.h"
 
-#include "app/log.h"
-#include "app/log_format.h"
-#include "app/paths.h"
-#include "app/std_file.h"
+#include "core/log.h"
+#include "core/log_format.h"
+#include "core/paths.h"
+#include "core/std_file.h"
 #include "network/state_manager.h"
 
 namespace me {

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "app/log.h"
-#include "app/log_format.h"
+#include "core/log.h"
+#include "core/log_format.h"
 #include "network/state_object.h"
 
 namespace me {

@@ -1,7 +1,7 @@
 #include "network/state_buffer_check.h"
 
-#include "app/log.h"
-#include "app/log_format.h"
+#include "core/log.h"
+#include "core/log_format.h"
 #include "network/state_object.h"
 
 namespace me {

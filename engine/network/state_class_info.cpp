@@ -1,6 +1,6 @@
 #include "network/state_class_info.h"
 
-#include "app/log_format.h"
+#include "core/log_format.h"
 #include "network/state_failure.h"
 
 namespace me {

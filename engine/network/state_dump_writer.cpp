@@ -1,6 +1,6 @@
 #include "network/state_dump_writer.h"
 
-#include "app/log_format.h"
+#include "core/log_format.h"
 
 namespace me {
 

@@ -1,7 +1,7 @@
 #include "network/state_failure.h"
 
-#include "app/fatal_error.h"
-#include "app/log.h"
+#include "core/fatal_error.h"
+#include "core/log.h"
 
 namespace me {
 

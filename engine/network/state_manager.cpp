@@ -2,10 +2,10 @@
 
 #include <ctime>
 
-#include "app/log.h"
-#include "app/log_format.h"
-#include "app/paths.h"
-#include "app/std_file.h"
+#include "core/log.h"
+#include "core/log_format.h"
+#include "core/paths.h"
+#include "core/std_file.h"
 #include "network/state_buffer_check.h"
 #include "network/state_failure.h"
 #include "network/state_object.h"

@@ -1,7 +1,7 @@
 #include "network/state_reader.h"
 
-#include "app/log.h"
-#include "app/log_format.h"
+#include "core/log.h"
+#include "core/log_format.h"
 #include "network/state_failure.h"
 #include "network/state_object.h"
 

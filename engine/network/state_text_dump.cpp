@@ -1,6 +1,6 @@
 #include "network/state_text_dump.h"
 
-#include "app/log_format.h"
+#include "core/log_format.h"
 #include "network/state_dump_writer.h"
 #include "network/state_manager.h"
 #include "network/state_object.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/log_format.h"
+#include "core/log_format.h"
 #include "network/state_failure.h"
 #include "network/state_object.h"
 

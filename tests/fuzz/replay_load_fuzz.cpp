@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "network/replay_recorder.h"
 #include "network/state_manager.h"
 

@@ -10,8 +10,8 @@
 #include <span>
 #include <vector>
 
-#include "app/application.h"
-#include "app/log.h"
+#include "core/application.h"
+#include "core/log.h"
 #include "network/state_manager.h"
 #include "script/script_host.h"
 #include "script/script_root.h"

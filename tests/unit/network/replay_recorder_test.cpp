@@ -2,7 +2,7 @@
 // warnings that change nothing.
 #include <filesystem>
 
-#include "app/paths.h"
+#include "core/paths.h"
 #include "state_test_fixture.h"
 
 namespace me::test {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/paths.h"
+#include "core/paths.h"
 #include "state_test_fixture.h"
 
 namespace me::test {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/log_format.h"
-#include "app/paths.h"
+#include "core/log_format.h"
+#include "core/paths.h"
 #include "network/state_object.h"
 #include "state_test_fixture.h"
 
