@@ -113,10 +113,11 @@ void StateWriter::write_value(MemberType type, SQInteger value_index, const Plac
         return write_integer(type, value_index, place);
     switch (type) {
     case MemberType::Bool: {
-        SQBool value = SQFalse;
-        if (sq_gettype(m_vm, value_index) != OT_BOOL || SQ_FAILED(sq_getbool(m_vm, value_index, &value)))
+        HSQOBJECT object;
+        sq_getstackobj(m_vm, value_index, &object);
+        if (object._type != OT_BOOL)
             fail_state(format_message("Failed to get boolean %1 of class %2", place.what(), place.info.name));
-        m_buffer.write_u8(value != SQFalse ? 1 : 0);
+        m_buffer.write_u8(sq_objtobool(&object) != SQFalse ? 1 : 0);
         return;
     }
     case MemberType::String:
@@ -133,16 +134,14 @@ void StateWriter::write_value(MemberType type, SQInteger value_index, const Plac
 }
 
 void StateWriter::write_integer(MemberType type, SQInteger value_index, const Place& place) {
+    // Read straight from the handle: this runs for most members of every save.
+    HSQOBJECT object;
+    sq_getstackobj(m_vm, value_index, &object);
     int64_t value = 0;
-    const SQObjectType kind = sq_gettype(m_vm, value_index);
-    if (kind == OT_INTEGER) {
-        SQInteger integer = 0;
-        sq_getinteger(m_vm, value_index, &integer);
-        value = integer;
-    } else if (kind == OT_FLOAT) {
-        SQFloat number = 0;
-        sq_getfloat(m_vm, value_index, &number);
-        const double truncated = std::trunc(static_cast<double>(number));
+    if (object._type == OT_INTEGER) {
+        value = sq_objtointeger(&object);
+    } else if (object._type == OT_FLOAT) {
+        const double truncated = std::trunc(static_cast<double>(sq_objtofloat(&object)));
         // Beyond every range; kept finite so that the conversion is defined.
         value = std::isfinite(truncated) && std::fabs(truncated) < 1e18 ? static_cast<int64_t>(truncated)
                                                                         : std::numeric_limits<int64_t>::max();
