@@ -23,9 +23,7 @@ bool push_root_value(HSQUIRRELVM vm, const std::string& name) {
 // (nothing pushed) when the table lacks it.
 bool push_table_value(HSQUIRRELVM vm, SQInteger table_index, const char* key) {
     sq_pushstring(vm, key, -1);
-    if (SQ_FAILED(sq_rawget(vm, table_index))) 
-        return false;
-    return true;
+    return SQ_SUCCEEDED(sq_rawget(vm, table_index));
 }
 
 bool table_flag(HSQUIRRELVM vm, SQInteger table_index, const char* key) {
