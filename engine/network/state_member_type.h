@@ -41,11 +41,36 @@ std::optional<MemberType> parse_member_type(std::string_view text);
 const char* member_type_name(int code);
 inline const char* member_type_name(MemberType type) { return member_type_name(static_cast<int>(type)); }
 
-bool is_array_type(MemberType type);
+// Inline: every saved member asks these.
+constexpr bool is_array_type(MemberType type) { return type >= MemberType::Uint8Array; }
+
 // The element type of an array type; a scalar type is its own element.
-MemberType element_type(MemberType type);
-bool is_integer_type(MemberType type);
+constexpr MemberType element_type(MemberType type) {
+    if (!is_array_type(type))
+        return type;
+    return static_cast<MemberType>(static_cast<int>(type) - static_cast<int>(MemberType::Uint8Array) +
+                                   static_cast<int>(MemberType::Uint8));
+}
+
+constexpr bool is_integer_type(MemberType type) { return type >= MemberType::Uint8 && type <= MemberType::Fixed; }
+
 // Bytes an integer, fixed or bool value takes in a buffer; 0 for the others.
-int32_t scalar_size(MemberType type);
+constexpr int32_t scalar_size(MemberType type) {
+    switch (type) {
+    case MemberType::Uint8:
+    case MemberType::Sint8:
+    case MemberType::Bool:
+        return 1;
+    case MemberType::Uint16:
+    case MemberType::Sint16:
+        return 2;
+    case MemberType::Uint32:
+    case MemberType::Sint32:
+    case MemberType::Fixed:
+        return 4;
+    default:
+        return 0;
+    }
+}
 
 }  // namespace me

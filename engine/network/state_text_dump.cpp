@@ -118,21 +118,24 @@ private:
             sq_getweakrefval(m_vm, value);
             value = sq_gettop(m_vm);
         }
-        SQUserPointer pointer = nullptr;
-        std::string text = "null";
-        if (sq_gettype(m_vm, value) == OT_INSTANCE &&
-            SQ_SUCCEEDED(sq_getinstanceup(m_vm, value, &pointer, StateObject::kClassRecord.type_tag())) &&
-            pointer != nullptr) {
-            const auto* object = static_cast<const StateObject*>(static_cast<GameObject*>(pointer));
-            text = object->is_registered() ? StateDumpWriter::ref_text(
-                                                 m_manager.class_info(object->class_index()).name,
-                                                 object->object_index())
-                                           : "?";
-        } else if (sq_gettype(m_vm, value) != OT_NULL) {
-            text = "?";
-        }
+        std::string text = target_text(value);
         sq_settop(m_vm, top);
         return text;
+    }
+
+    std::string target_text(SQInteger value) {
+        const SQObjectType kind = sq_gettype(m_vm, value);
+        if (kind == OT_NULL)
+            return "null";
+        SQUserPointer pointer = nullptr;
+        if (kind != OT_INSTANCE ||
+            SQ_FAILED(sq_getinstanceup(m_vm, value, &pointer, StateObject::kClassRecord.type_tag())) ||
+            pointer == nullptr)
+            return "?";
+        const auto* object = static_cast<const StateObject*>(static_cast<GameObject*>(pointer));
+        if (!object->is_registered())
+            return "?";
+        return StateDumpWriter::ref_text(m_manager.class_info(object->class_index()).name, object->object_index());
     }
 
     HSQUIRRELVM m_vm;
