@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../binding_test_vm.h"
+#include "binding_test_vm.h"
 #include "network/network_logger.h"
 #include "network/replay_recorder.h"
 #include "network/state_manager.h"
