@@ -3,7 +3,6 @@
 // peak of heap memory the load holds above what was live before it, in
 // megabytes and as a multiple of the document's size.
 #include <benchmark/benchmark.h>
-
 #include <malloc.h>
 
 #include <atomic>

@@ -88,6 +88,10 @@ void create_components() {
     g_connection_manager->set_random_range(
         [](int32_t min, int32_t max) { return g_application->random_int(min, max); });
     g_state_manager = new StateManager();
+    // A state sent to this node in STAT chunks lands in save slot 0.
+    g_connection_manager->stat_receiver().set_target(
+        [] { return g_state_manager->accepts_received_state(); },
+        [](std::vector<uint8_t> bytes) { g_state_manager->receive_complete_state(bytes); });
     g_replay_recorder = new ReplayRecorder();
     g_game_controllers = new GameControllers();
     g_platform_services = new PlatformServices();

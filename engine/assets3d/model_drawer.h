@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/matrix4.h"
-#include "scene/camera.h"
+#include "gpu/camera.h"
 
 namespace me {
 

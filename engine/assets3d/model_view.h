@@ -3,7 +3,7 @@
 #include <string>
 
 #include "assets3d/model_resource.h"
-#include "scene/camera.h"
+#include "gpu/camera.h"
 #include "script/engine_object.h"
 
 namespace me {

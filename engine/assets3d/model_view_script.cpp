@@ -2,7 +2,7 @@
 
 #include "assets3d/model_view.h"
 #include "gpu/render_device.h"
-#include "scene/view2d_viewport.h"
+#include "gpu/view2d_viewport.h"
 #include "script/bind_class.h"
 #include "script/native_class_arguments.h"
 

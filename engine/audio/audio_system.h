@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/random.h"
 #include "audio/playing_channel.h"
 #include "audio/sound_library.h"
+#include "core/random.h"
 
 namespace me {
 

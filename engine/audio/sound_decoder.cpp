@@ -1,11 +1,11 @@
 #include "audio/sound_decoder.h"
 
-#include "audio/ogg_decoder.h"
-#include "audio/wav_decoder.h"
-
 #include <algorithm>
 #include <cstring>
 #include <utility>
+
+#include "audio/ogg_decoder.h"
+#include "audio/wav_decoder.h"
 
 namespace me {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
-#include "core/clock.h"
 #include "audio/sound_decoder.h"
+#include "core/clock.h"
 
 namespace me {
 

@@ -6,6 +6,8 @@
 #include "network/connection_manager.h"
 #include "network/default_event_handler.h"
 #include "network/network_namespace.h"
+#include "network/stat_chunk_sender.h"
+#include "network/state_manager.h"
 #include "script/bind_class.h"
 #include "script/native_class_arguments.h"
 
@@ -88,6 +90,20 @@ SQInteger disconnect(HSQUIRRELVM) {
     return 0;
 }
 
+// A saved state goes to a joining node in STAT chunks.
+SQInteger send_state(HSQUIRRELVM vm) {
+    NativeArguments arguments(vm);
+    SQInteger node = 0;
+    SQInteger slot = 0;
+    if (!read_integers(arguments, {&node, &slot}))
+        return arguments.fail();
+    const StateBuffer* state =
+        g_state_manager != nullptr ? g_state_manager->state_to_send(static_cast<int32_t>(slot)) : nullptr;
+    sq_pushbool(vm, state != nullptr &&
+                        StatChunkSender::send(*g_connection_manager, static_cast<NodeId>(node), state->bytes()));
+    return 1;
+}
+
 SQInteger set_latency_simulation(HSQUIRRELVM vm) {
     NativeArguments arguments(vm);
     SQInteger min_ms = 0;
@@ -139,6 +155,7 @@ constexpr MethodBinding kConnectionFunctions[] = {
     {"listen", listen},
     {"disconnect", disconnect},
     {"set_latency_simulation", set_latency_simulation},
+    {"send_state", send_state},
     {"get_connection_version", connection_integer<game_protocol, -1>},
     {"get_connection_mode", connection_integer<direction, 0>},
     {"update_connection_state", connection_bool<exists>},

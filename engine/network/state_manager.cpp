@@ -408,12 +408,16 @@ std::optional<std::vector<uint8_t>> StateManager::store_to_blob(int32_t slot) co
     return std::vector<uint8_t>(buffer->bytes().begin(), buffer->bytes().end());
 }
 
+bool StateManager::accepts_received_state() const {
+    if (m_map_state == MapState::Menu)
+        return true;
+    log_warning(format_message("Can receive initial state only in menu state, not in %1", map_state_name(m_map_state)));
+    return false;
+}
+
 bool StateManager::receive_complete_state(std::span<const uint8_t> bytes) {
-    if (m_map_state != MapState::Menu) {
-        log_warning(format_message("Can receive initial state only in menu state, not in %1",
-                                   map_state_name(m_map_state)));
+    if (!accepts_received_state())
         return false;
-    }
     auto buffer = std::make_unique<StateBuffer>(bytes);
     if (!buffer->verify()) {
         log_warning("Failed to finish initial state message, probably crc mismatch");

@@ -70,6 +70,9 @@ public:
     // (menu only); false, with a warning, when it fails its CRC check or
     // arrives in another map state, and slot 0 is then left as it was.
     bool receive_complete_state(std::span<const uint8_t> bytes);
+    // Whether a state may be received now (menu only); false with the
+    // warning that says why.
+    bool accepts_received_state() const;
     // The slot's buffer when it may be sent now (game state, a valid
     // state); null with the warning that says why.
     const StateBuffer* state_to_send(int32_t slot) const;

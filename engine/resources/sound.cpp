@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <span>
 
+#include "audio/audio_system.h"
 #include "core/log.h"
 #include "core/paths.h"
 #include "core/std_file.h"
-#include "audio/audio_system.h"
 #include "resources/resource_class.h"
 #include "resources/resource_def_reader.h"
 #include "resources/resource_registry.h"

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "audio/audio_system.h"
 #include "core/log.h"
 #include "core/paths.h"
-#include "audio/audio_system.h"
 
 namespace me {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/log.h"
-#include "scene/view2d_gl.h"
+#include "gpu/view2d_gl.h"
 
 namespace me::simpleui {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "scene/scene_text.h"
-#include "scene/text_drawing.h"
+#include "resources/scene_text.h"
+#include "resources/text_drawing.h"
 
 namespace me::simpleui {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/resource_ref.h"
-#include "scene/view2d.h"
+#include "gpu/view2d.h"
 #include "script/game_object.h"
 #include "script/weak_slot.h"
 #include "ui/simple_ui_widget.h"

@@ -1,4 +1,4 @@
-#include "scene/view2d_viewport.h"
+#include "gpu/view2d_viewport.h"
 #include "script/bind_class.h"
 #include "script/native_class_arguments.h"
 #include "script/native_class_binding.h"

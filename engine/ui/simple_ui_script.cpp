@@ -1,6 +1,6 @@
 #include "gpu/quad_batch.h"
 #include "gpu/render_device.h"
-#include "scene/view2d_viewport.h"
+#include "gpu/view2d_viewport.h"
 #include "script/bind_class.h"
 #include "script/native_class_arguments.h"
 #include "script/native_class_binding.h"

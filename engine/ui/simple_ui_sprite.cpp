@@ -4,8 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "resources/sprite_drawing.h"
 #include "scene/scene_sprite_timeline.h"
-#include "scene/sprite_drawing.h"
 
 namespace me::simpleui {
 

@@ -1,5 +1,3 @@
-#include "assets3d/model_resource.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +6,7 @@
 #include "assets3d/anim_resource.h"
 #include "assets3d/collada_node_transform.h"
 #include "assets3d/model_drawer.h"
+#include "assets3d/model_resource.h"
 #include "assets3d/model_view.h"
 #include "collada_test_documents.h"
 #include "drawing_test_canvas.h"

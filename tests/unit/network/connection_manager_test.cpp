@@ -3,10 +3,10 @@
 #include <memory>
 #include <numeric>
 
-#include "spine_test_environment.h"
 #include "loopback_peer.h"
 #include "network/connection_manager.h"
 #include "network/stat_chunk_sender.h"
+#include "spine_test_environment.h"
 
 namespace me {
 namespace {

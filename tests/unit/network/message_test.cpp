@@ -3,8 +3,8 @@
 #include <functional>
 #include <vector>
 
-#include "spine_test_environment.h"
 #include "network/message.h"
+#include "spine_test_environment.h"
 
 namespace me {
 namespace {

@@ -3,8 +3,8 @@
 #include <optional>
 #include <vector>
 
-#include "spine_test_environment.h"
 #include "network/stat_chunk_receiver.h"
+#include "spine_test_environment.h"
 
 namespace me {
 namespace {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "audio/audio_system.h"
-#include "resources/resource_list.h"
 #include "binding_test_vm.h"
+#include "resources/resource_list.h"
 #include "resources/resource_registry.h"
 #include "resources/sound.h"
 #include "resources/sound_channel.h"
