@@ -35,7 +35,6 @@
 #include "resources/resource_list.h"
 #include "resources/resource_registry.h"
 #include "script/interned_name.h"
-#include "script/root_callbacks.h"
 #include "script/script_host.h"
 #include "script/script_root.h"
 

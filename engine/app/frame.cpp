@@ -14,7 +14,6 @@
 #include "network/connection_manager.h"
 #include "platform/platform_client.h"
 #include "platform/platform_services.h"
-#include "script/root_callbacks.h"
 #include "script/script_host.h"
 #include "script/script_root.h"
 
@@ -34,10 +33,8 @@ void drain_events() {
     while (SDL_PollEvent(&event) != 0) {
         if (event.type == SDL_QUIT)
             g_application->request_quit();
-        else if (event.type == SDL_CONTROLLERDEVICEADDED)
-            g_game_controllers->handle_event(event);
         else
-            InputEvents(*g_application, engine_input_listener()).handle(event);
+            dispatch_input_event(event, engine_input_listener());
     }
     if (cvars::vsync.take_changed())
         g_main_window->apply_vsync_setting();

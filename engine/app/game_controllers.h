@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/game_controllers_slot.h"
-#include "app/input_events_listener.h"
+#include "app/input_events.h"
 
 namespace me {
 

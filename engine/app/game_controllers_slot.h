@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "app/game_controllers_buttons.h"
-#include "app/input_events_listener.h"
+#include "app/input_events.h"
 
 namespace me {
 

@@ -1,8 +1,10 @@
 #include "app/input_events.h"
 
+#include "app/game_controllers.h"
 #include "app/key_codes_from_sdl.h"
 #include "app/key_states.h"
 #include "app/main_window.h"
+#include "script/script_host.h"
 
 namespace me {
 
@@ -98,6 +100,41 @@ void InputEvents::press(int32_t code) {
 void InputEvents::release(int32_t code) {
     KeyStates(m_application.key_states).release(code);
     m_listener.key_up(code);
+}
+
+namespace {
+
+class EngineInputListener final : public InputListener {
+public:
+    void key_down(int32_t code) override { call_root_callback(root_names::key_down, {SQInteger{code}}); }
+
+    void key_up(int32_t code) override { call_root_callback(root_names::key_up, {SQInteger{code}}); }
+
+    void game_controller_button(int32_t slot, int32_t button, int32_t state) override {
+        call_root_callback(root_names::handle_game_controller_button,
+                           {SQInteger{slot}, SQInteger{button}, SQInteger{state}});
+    }
+
+    void window_resized(int32_t width, int32_t height) override {
+        if (g_main_window != nullptr)
+            g_main_window->on_resized(width, height);
+    }
+};
+
+}  // namespace
+
+InputListener& engine_input_listener() {
+    static EngineInputListener listener;
+    return listener;
+}
+
+void dispatch_input_event(const SDL_Event& event, InputListener& listener) {
+    if (event.type == SDL_CONTROLLERDEVICEADDED) {
+        if (g_game_controllers != nullptr)
+            g_game_controllers->handle_event(event);
+    } else if (g_application != nullptr) {
+        InputEvents(*g_application, listener).handle(event);
+    }
 }
 
 }  // namespace me

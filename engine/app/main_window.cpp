@@ -7,7 +7,7 @@
 #include "core/application.h"
 #include "core/builtin_cvars.h"
 #include "core/log.h"
-#include "script/root_callbacks.h"
+#include "script/script_host.h"
 
 namespace me {
 

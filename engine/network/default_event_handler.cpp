@@ -1,7 +1,6 @@
 #include "network/default_event_handler.h"
 
 #include "core/log.h"
-#include "script/root_callbacks.h"
 #include "script/script_host.h"
 #include "script/script_root.h"
 

@@ -23,7 +23,6 @@
 #include "network/connection_manager.h"
 #include "platform/platform_services.h"
 #include "script/interned_name.h"
-#include "script/root_callbacks.h"
 #include "script/script_host.h"
 #include "script/script_root.h"
 #include "script_test_vm.h"

@@ -209,15 +209,15 @@ protected:
 
     void push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
 
+    // What the frame does with the queued events.
     void drain() {
         SDL_Event event;
         while (SDL_PollEvent(&event) != 0)
-            input.handle_event(event);
+            dispatch_input_event(event, listener);
     }
 
     Application app;
     test::RecordingInputListener listener;
-    GameControllers input{listener};
 };
 
 TEST_F(QueuedInputEventsTest, QueuedEventsReachTheApplicationInOrder) {

@@ -10,7 +10,6 @@
 
 #include "core/log.h"
 #include "script/interned_name.h"
-#include "script/root_callbacks.h"
 #include "script/script_host.h"
 #include "script/script_root.h"
 #include "script_test_vm.h"

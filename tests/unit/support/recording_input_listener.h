@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/input_events_listener.h"
+#include "app/input_events.h"
 
 namespace me::test {
 
