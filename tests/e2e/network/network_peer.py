@@ -10,7 +10,7 @@ other. The peer builds every frame itself from the wire format:
     payload     big-endian integers, varints (7 bits a byte, low group first),
                 strings as a varint length and the bytes
 
-Usage: network_peer.py QUILLMOOR_BINARY host|client|pair
+Usage: network_peer.py QUILLMOOR_BINARY host|client|pair|state
 """
 
 import os
@@ -125,13 +125,15 @@ class Peer:
 class Game:
     """One engine process in its own folder with its own save directory."""
 
-    def __init__(self, binary, work, name, script, constants):
+    def __init__(self, binary, work, name, script, constants, extra_scripts=()):
         self.folder = os.path.join(work, name)
         os.makedirs(os.path.join(self.folder, "scripts"))
         with open(os.path.join(self.folder, "boot.config"), "w") as config:
             config.write('system::save_dir = "user:%s"\nsystem::maximum_fps = 500\nsystem::inactive_fps = 500\n'
                          % name)
         shutil.copy(os.path.join(HERE, script), os.path.join(self.folder, "scripts", "main.nut"))
+        for extra in extra_scripts:
+            shutil.copy(os.path.join(HERE, extra), os.path.join(self.folder, "scripts", extra))
         with open(os.path.join(self.folder, "scripts", "constants.nut"), "w") as out:
             for key, value in constants.items():
                 out.write("const %s = %s;\n" % (key, value))
@@ -333,12 +335,49 @@ def run_pair(binary, work, checks):
     return host.log() + client.log()
 
 
+def logged_value(game, prefix):
+    for line in game.log().splitlines():
+        if line.startswith(prefix):
+            return line[len(prefix):]
+    return None
+
+
+def run_state(binary, work, checks):
+    """The host sends a saved map of a few hundred KB in STAT chunks; the joiner
+    rebuilds it from slot 0 with load_world_object and rollback, saves it again
+    and must reach the same CRC."""
+    port, things = free_port(), 3000
+    host = Game(binary, work, "Host", "state_host.nut",
+                {"NODE": 1, "PORT": port, "SEED": 4242, "THINGS": things, "SLOT": 3, "TIME_LIMIT": DEADLINE_S},
+                ["state_world.nut"])
+    checks.expect_line(host, "net:listening %d" % port)
+    client = Game(binary, work, "Client", "state_client.nut", {"NODE": 2, "PORT": port, "TIME_LIMIT": DEADLINE_S},
+                  ["state_world.nut"])
+    checks.expect_line(host, "state:sent true")
+    checks.expect_line(client, "state:world object true seed 4242")
+    checks.expect_line(host, "net:quit from 2")
+    checks.expect(client.finish() == 0, "the client engine did not exit with 0")
+    checks.expect(host.finish() == 0, "the host engine did not exit with 0")
+    host_crc, client_crc = logged_value(host, "state:host crc "), logged_value(client, "state:client crc ")
+    checks.expect(host_crc not in (None, "0") and host_crc == client_crc,
+                  "host CRC %s, rebuilt CRC %s" % (host_crc, client_crc))
+    size = logged_value(host, "state:host bytes ")
+    checks.expect(size is not None and int(size) > 200000, "the saved state has %s bytes, not a few hundred KB" % size)
+    last = things - 1
+    checks.expect(logged_value(client, "state:client things ") ==
+                  "%d last %d thing %d of seed 4242, a name long enough to make the saved state large"
+                  % (things, last * 7919 - 4242, last), "the rebuilt things differ")
+    log = host.log() + client.log()
+    checks.expect("error: " not in log, "an engine logged an error")
+    return log
+
+
 def main():
     binary, role = os.path.abspath(sys.argv[1]), sys.argv[2]
     work = tempfile.mkdtemp(prefix="quillmoor_net_")
     checks = Checks()
     try:
-        log = {"host": run_host, "client": run_client, "pair": run_pair}[role](binary, work, checks)
+        log = {"host": run_host, "client": run_client, "pair": run_pair, "state": run_state}[role](binary, work, checks)
     except (OSError, EOFError, struct.error) as error:
         checks.expect(False, "%s: %s" % (type(error).__name__, error))
         log = ""
