@@ -29,6 +29,7 @@ floor_marker="startup-floor: first frame"
 
 cp -R "$demo" "$work/game"
 echo 'system::log_startup_times = 1' >> "$work/game/boot.config"
+[ -n "${STARTUP_EXTRA_CONFIG:-}" ] && echo "$STARTUP_EXTRA_CONFIG" >> "$work/game/boot.config"
 sed -i '$d' "$work/game/scripts/main.nut"
 cat >> "$work/game/scripts/main.nut" <<SCRIPT
 class FirstUpdateMarker extends Demo {

@@ -159,14 +159,16 @@ void start_sdl() {
         fail_startup(format_message("Cannot initialize SDL: %1.", SDL_GetError()));
 }
 
-void start_devices() {
+void start_devices(StartupTimes& times) {
     g_main_window->set_opengl_setup([] { return g_render_device->initialize_gl(); });
     g_main_window->create();
     on_resolution_changed(*g_application, true);
+    times.step_done("window");
     g_connection_manager->set_mode(ConnectionManager::None);
     g_connection_manager->start();
     g_audio_system->set_random(g_application->rng);
     g_audio_system->start();
+    times.step_done("audio");
     g_render_device->start();
     load_builtin_resources(*g_render_device);
     g_sprite_batch->create_buffers();
@@ -199,13 +201,13 @@ bool startup() {
     g_script_host->intern_names();
     g_application->frame_pacer.restart();
     times.step_done("platform and SDL");
-    start_devices();
-    times.step_done("window and devices");
+    start_devices(times);
+    times.step_done("render device and controllers");
     start_game();
     times.step_done("boot script, preinit, first frame and init");
     if (g_log_startup_times.bool_value())
         times.log();
-    g_application->frame_pacer.restart();
+    g_application->frame_pacer.restart_one_frame_ago(frame_rate_cap());
     return true;
 }
 

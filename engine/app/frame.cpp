@@ -22,10 +22,8 @@ namespace me {
 namespace {
 
 void pace_and_measure() {
-    Application& app = *g_application;
-    const float cap = is_application_active() ? cvars::maximum_fps.float_value() : cvars::inactive_fps.float_value();
-    g_script_root->frame_dt =
-        app.frame_pacer.wait_and_measure(cap, cvars::maximum_frame_duration.float_value(), g_script_root->fps_window);
+    g_script_root->frame_dt = g_application->frame_pacer.wait_and_measure(
+        frame_rate_cap(), cvars::maximum_frame_duration.float_value(), g_script_root->fps_window);
 }
 
 void drain_events() {
@@ -72,6 +70,10 @@ void update() {
 }
 
 }  // namespace
+
+float frame_rate_cap() {
+    return is_application_active() ? cvars::maximum_fps.float_value() : cvars::inactive_fps.float_value();
+}
 
 void frame() {
     pace_and_measure();

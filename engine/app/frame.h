@@ -7,6 +7,10 @@ namespace me {
 // and present.
 void frame();
 
+// The frame-rate cap in force: the maximum while the application is active,
+// else the inactive one.
+float frame_rate_cap();
+
 // Lets the root draw (preinit_render during start-up, else render) and
 // presents the result; a minimized window skips all of it.
 void render_and_present(bool preinit_render);

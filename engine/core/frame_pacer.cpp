@@ -1,5 +1,6 @@
 #include "core/frame_pacer.h"
 
+#include <cmath>
 #include <utility>
 
 
@@ -9,6 +10,11 @@ FramePacer::FramePacer(Clock clock, Yield yield, Sleep sleep)
     : m_clock(std::move(clock)), m_yield(std::move(yield)), m_sleep(std::move(sleep)) {}
 
 void FramePacer::restart() { m_last_frame_ms = m_clock(); }
+
+void FramePacer::restart_one_frame_ago(float cap_fps) {
+    const uint32_t frame_ms = cap_fps > 0.0f ? static_cast<uint32_t>(std::ceil(1000.0f / cap_fps)) : 0;
+    m_last_frame_ms = m_clock() - frame_ms;
+}
 
 float FramePacer::measure() {
     const uint32_t now = m_clock();

@@ -33,6 +33,10 @@ public:
     // Starts the next measurement from now, so that time spent elsewhere
     // (start-up) never counts as frame time.
     void restart();
+    // As restart, but as if a frame at cap_fps had just ended: the next frame
+    // runs at once and measures one whole frame, so the first frame after
+    // start-up is not held back by a wait that paces nothing.
+    void restart_one_frame_ago(float cap_fps);
     uint32_t last_frame_ms() const { return m_last_frame_ms; }
 
     // Waits until at least 1 / cap_fps seconds have passed since the last

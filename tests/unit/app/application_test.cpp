@@ -144,6 +144,21 @@ TEST(FramePacerTest, SleepsThroughMostOfTheWaitAndYieldsOnlyAtTheEnd) {
     EXPECT_LE(clock.yields, static_cast<int>(FramePacer::kYieldMarginMs) + 1);
 }
 
+// After start-up the first frame runs at once and still measures one frame.
+TEST(FramePacerTest, RestartingOneFrameAgoLetsTheNextFrameRunAtOnce) {
+    for (const float cap : {60.0f, 20.0f, 0.0f}) {
+        FakeClock clock;
+        clock.now = 1000;
+        FramePacer pacer = clock.pacer();
+        pacer.restart_one_frame_ago(cap);
+        FpsWindow fps;
+        const float dt = pacer.wait_and_measure(cap, 0.1f, fps);
+        EXPECT_EQ(clock.sleeps, 0) << cap;
+        EXPECT_EQ(clock.yields, 0) << cap;
+        EXPECT_NEAR(dt, cap > 0.0f ? std::ceil(1000.0f / cap) / 1000.0f : 0.0f, 1e-6f) << cap;
+    }
+}
+
 TEST(FramePacerTest, ASleepThatOverrunsByTheMarginStillMeetsTheCap) {
     FakeClock clock;
     clock.sleep_overrun_ms = FramePacer::kYieldMarginMs;
