@@ -31,8 +31,6 @@ std::vector<uint8_t> figure_pixels() {
     return pixels;
 }
 
-const std::string kDemoFonts = std::string(QUILLMOOR_TEST_IMAGES_DIR) + "/../../games/demo/data/fonts/";
-
 // Clip objects of a scene drawn by Scene.render_2d into a real window. The
 // clip "figure" has a torso (scaled 2) that slides, an arm under it that
 // turns and is tinted, a half-transparent head behind the torso whose sprite
@@ -49,7 +47,7 @@ protected:
         SDL_GL_SwapWindow(window);
         ASSERT_TRUE(write_png("figure.png", 16, 8, figure_pixels()));
         for (const char* file : {"dejavu_sans_18.fnt", "dejavu_sans_18.png"})
-            std::filesystem::copy_file(kDemoFonts + file, file);
+            std::filesystem::copy_file(test::kDemoFonts + file, file);
         evaluate(R"(
             g_texture_defs.figure <- { file = "figure.png", mipmaps = false, filtering = "nearest" };
             g_texture_defs["dejavu_sans_18.png"] <- { mipmaps = false };

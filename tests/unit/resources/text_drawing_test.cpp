@@ -50,8 +50,6 @@ TEST(TextMeshWriting, LongTextIsReservedInRunsOfOneBatch) {
     EXPECT_EQ(batch.pending_texture(), 3u);
 }
 
-const std::string kDemoFonts = std::string(QUILLMOOR_TEST_IMAGES_DIR) + "/../../games/demo/data/fonts/";
-
 class TextDrawingTest : public test::DrawingTest {
 protected:
     void SetUp() override {
@@ -59,7 +57,7 @@ protected:
         if (HasFatalFailure())
             return;
         for (const char* file : {"dejavu_sans_18.fnt", "dejavu_sans_18.png"})
-            std::filesystem::copy_file(kDemoFonts + file, file);
+            std::filesystem::copy_file(test::kDemoFonts + file, file);
         evaluate("g_texture_defs[\"dejavu_sans_18.png\"] <- { mipmaps = false };"
                  "g_font_defs.sans <- { file = \"dejavu_sans_18.fnt\" }; return null;");
         font = load_font("sans");

@@ -37,8 +37,6 @@ std::vector<uint8_t> art_pixels() {
     return pixels;
 }
 
-const std::string kDemoFonts = std::string(QUILLMOOR_TEST_IMAGES_DIR) + "/../../games/demo/data/fonts/";
-
 // A scene drawn by Scene.render_2d into a real window, as the game draws it:
 // the window's own frame buffer, cleared by the first view of the frame.
 class SceneDrawingTest : public test::DrawingTest {
@@ -59,7 +57,7 @@ protected:
         ASSERT_EQ(drawable_height, kHeight);
         ASSERT_TRUE(write_png("art.png", 16, 8, art_pixels()));
         for (const char* file : {"dejavu_sans_18.fnt", "dejavu_sans_18.png"})
-            std::filesystem::copy_file(kDemoFonts + file, file);
+            std::filesystem::copy_file(test::kDemoFonts + file, file);
         evaluate(R"(
             g_texture_defs.art <- { file = "art.png", mipmaps = false, filtering = "nearest" };
             g_texture_defs["dejavu_sans_18.png"] <- { mipmaps = false };

@@ -18,6 +18,9 @@
 
 namespace me::test {
 
+// The demo game's fonts, which text drawing tests draw with.
+inline const std::string kDemoFonts = std::string(QUILLMOOR_TEST_IMAGES_DIR) + "/../../games/demo/data/fonts/";
+
 // Drawing tests: a GL test with a quad batch and an off-screen canvas of any
 // size that is read back and compared with a reference picture in
 // tests/images. Run with QUILLMOOR_UPDATE_IMAGES=1 to write the pictures

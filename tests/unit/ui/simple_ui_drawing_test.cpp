@@ -43,8 +43,6 @@ std::vector<uint8_t> art_pixels() {
     return pixels;
 }
 
-const std::string kDemoFonts = std::string(QUILLMOOR_TEST_IMAGES_DIR) + "/../../games/demo/data/fonts/";
-
 // Widget screens drawn by SimpleUI.render into a real window, as a game
 // draws its menus.
 class SimpleUIDrawingTest : public test::DrawingTest {
@@ -61,7 +59,7 @@ protected:
         application().screen_height = kHeight;
         ASSERT_TRUE(write_png("ui_art.png", 24, 12, art_pixels()));
         for (const char* file : {"dejavu_sans_18.fnt", "dejavu_sans_18.png"})
-            std::filesystem::copy_file(kDemoFonts + file, file);
+            std::filesystem::copy_file(test::kDemoFonts + file, file);
         evaluate(R"(
             g_texture_defs.ui_art <- { file = "ui_art.png", mipmaps = false, filtering = "nearest" };
             g_texture_defs["dejavu_sans_18.png"] <- { mipmaps = false };
