@@ -28,6 +28,7 @@
 #include "network/network_logger.h"
 #include "network/replay_recorder.h"
 #include "network/state_manager.h"
+#include "platform/file.h"
 #include "platform/offline_platform.h"
 #include "platform/platform_client.h"
 #include "platform/platform_services.h"
@@ -150,6 +151,7 @@ void start_platform() {
     platform::g_platform = new platform::OfflinePlatform();
     if (!platform::g_platform->init())
         fail_startup("SteamAPI_Init() failed!");
+    g_platform_services->start(*platform::g_platform);
     log_info("Steam inited...");
 }
 
@@ -224,6 +226,8 @@ void teardown() {
         TimerPeriod::end();
     if (wait_for_key)
         Console::wait_for_key();
+    File::close_all_written();
+    g_platform_services->stop();
     platform::g_platform->shutdown();
     SDL_Quit();
 }
