@@ -65,14 +65,16 @@ TEST_F(PlatformServicesTest, AFailedStoreIsTriedAgainEveryFrameUntilItSucceeds) 
     // A file where the statistics file's folder should be makes every store fail.
     write_file("save/platform/76561197960265729", "in the way");
     services.unlock_achievement("WIN");
-    frame();
-    frame();
+    for (int i = 0; i < 3; ++i)
+        frame();
     EXPECT_TRUE(services.dirty());
     EXPECT_TRUE(services.store_requested());
+    EXPECT_EQ(times_logged("error: Statistics can't be saved to '"), 1u) << "the failure is logged once";
     std::filesystem::remove("save/platform/76561197960265729");
     frame();
     EXPECT_FALSE(services.dirty());
     EXPECT_EQ(stats_file(), "quillmoor-stats 1\nachievement 1 WIN\n");
+    EXPECT_TRUE(logged("Statistics saved to 'save/platform/76561197960265729/stats.txt' again."));
 }
 
 TEST_F(PlatformServicesTest, StatisticsNotificationsAreHandledByTheirResult) {
