@@ -1,7 +1,5 @@
 #include "platform/http_post.h"
 
-#include <fcntl.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -105,22 +103,7 @@ bool HTTPPost::start(std::string_view url, std::string_view body) {
     const std::optional<HttpUrl> parsed = parse_url(url);
     if (!parsed)
         return fail(format_message("HTTPPost: Invalid URL '%1'.", url));
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* addresses = nullptr;
-    const std::string port = std::to_string(parsed->port);
-    if (getaddrinfo(parsed->host.c_str(), port.c_str(), &hints, &addresses) != 0 || addresses == nullptr)
-        return fail(format_message("HTTPPost: Can't resolve the host of '%1'.", url));
-    m_socket = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    const int no_delay = 1;
-    const bool started = m_socket >= 0 &&
-                         setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, &no_delay, sizeof no_delay) == 0 &&
-                         (connect(m_socket, addresses->ai_addr, addresses->ai_addrlen) == 0 || errno == EINPROGRESS);
-    freeaddrinfo(addresses);
-    if (!started)
-        return fail(format_message("HTTPPost: Can't connect to '%1'.", url));
-    m_connecting = true;
+    m_lookup = std::make_unique<HostLookup>(parsed->host, parsed->port);
     m_request = request_for(*parsed, body);
     m_deadline = std::chrono::steady_clock::now() + kTimeout;
     return true;
@@ -147,9 +130,31 @@ bool HTTPPost::advance() {
     if (std::chrono::steady_clock::now() > m_deadline)
         return fail(format_message("HTTPPost: No answer from '%1' in %2 seconds.", m_url,
                                    static_cast<int64_t>(kTimeout.count())));
+    if (m_lookup != nullptr)
+        return look_up_host();
     if (m_connecting && !connected())
         return m_socket >= 0;
     return send_request() && receive();
+}
+
+// Waits for the host's address, then starts connecting to it.
+bool HTTPPost::look_up_host() {
+    const HostLookup::State state = m_lookup->poll();
+    if (state == HostLookup::State::Pending)
+        return true;
+    const sockaddr_in address = m_lookup->address();
+    m_lookup.reset();
+    if (state == HostLookup::State::Failed)
+        return fail(format_message("HTTPPost: Can't resolve the host of '%1'.", m_url));
+    m_socket = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const int no_delay = 1;
+    const bool started =
+        m_socket >= 0 && setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, &no_delay, sizeof no_delay) == 0 &&
+        (connect(m_socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 || errno == EINPROGRESS);
+    if (!started)
+        return fail(format_message("HTTPPost: Can't connect to '%1'.", m_url));
+    m_connecting = true;
+    return true;
 }
 
 // Whether the connection is made; a refused one closes the socket.
@@ -217,6 +222,7 @@ bool HTTPPost::fail(const std::string& message) {
 }
 
 void HTTPPost::close_socket() {
+    m_lookup.reset();
     if (m_socket >= 0)
         ::close(m_socket);
     m_socket = -1;

@@ -2,17 +2,19 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/host_lookup.h"
 #include "script/engine_object.h"
 
 namespace me {
 
 // One HTTP POST of a form-encoded body to an "http://" URL, driven without
-// blocking by update() calls from the game's frame. The host name is resolved
-// when the post starts; the rest (connecting, sending, receiving) moves on a
-// little at each update. Other schemes (https among them) are not supported.
+// blocking by update() calls from the game's frame: looking up the host,
+// connecting, sending and receiving each move on a little at every update.
+// Other schemes (https among them) are not supported.
 class HTTPPost : public EngineObject {
 public:
     static const ClassRecord kClassRecord;
@@ -38,6 +40,7 @@ public:
 private:
     bool start(std::string_view url, std::string_view body);
     bool advance();
+    bool look_up_host();
     bool connected();
     bool send_request();
     bool receive();
@@ -48,6 +51,7 @@ private:
     Status m_status = Status::Idle;
     std::string m_url;
     std::string m_received_data;
+    std::unique_ptr<HostLookup> m_lookup;  // while the host's address is sought
     int m_socket = -1;
     bool m_connecting = false;
     std::string m_request;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "binding_test_vm.h"
+#include "platform/host_lookup.h"
 #include "platform/http_post.h"
 #include "platform/http_response.h"
 
@@ -84,9 +85,6 @@ public:
     }
 
     int port() const { return m_port; }
-    std::string url(const std::string& target) const {
-        return "http://127.0.0.1:" + std::to_string(m_port) + target;
-    }
     // What the server received; read after the post finished.
     const std::string& request() const { return m_request; }
 
@@ -135,6 +133,28 @@ int32_t finish(HTTPPost& post) {
     return result;
 }
 
+TEST(HostLookup, DottedAddressesAreFoundAtOnceAndNamesInTheBackground) {
+    HostLookup dotted("127.0.0.2", 8080);
+    EXPECT_EQ(dotted.poll(), HostLookup::State::Found);
+    EXPECT_EQ(ntohl(dotted.address().sin_addr.s_addr), 0x7F000002u);
+    EXPECT_EQ(ntohs(dotted.address().sin_port), 8080);
+
+    HostLookup named("localhost", 80);
+    HostLookup::State state = named.poll();
+    for (int i = 0; i < 5000 && state == HostLookup::State::Pending; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        state = named.poll();
+    }
+    EXPECT_EQ(state, HostLookup::State::Found);
+    EXPECT_EQ(ntohl(named.address().sin_addr.s_addr), 0x7F000001u);
+
+    // Dropped while the system may still be at work: nothing must touch it.
+    for (int i = 0; i < 3; ++i)
+        HostLookup dropped("dropped-" + std::to_string(i) + ".invalid", 80);
+    HostLookup after("10.0.0.1", 1);
+    EXPECT_EQ(after.poll(), HostLookup::State::Found);
+}
+
 class HTTPPostTest : public test::BindingTest {};
 
 TEST_F(HTTPPostTest, APostSendsItsBodyAndReceivesTheAnswer) {
@@ -159,13 +179,13 @@ TEST_F(HTTPPostTest, APostSendsItsBodyAndReceivesTheAnswer) {
         LocalListener listener(c.answer);
         HTTPPost post;
         EXPECT_EQ(post.update(), 0) << "idle";
-        post.init(listener.url("/scores?game=1"), "name=a%20b&score=42");
+        post.init("http://localhost:" + std::to_string(listener.port()) + "/scores?game=1", "name=a%20b&score=42");
         EXPECT_EQ(post.status(), HTTPPost::Status::InProgress);
         EXPECT_EQ(finish(post), c.result) << c.answer;
         EXPECT_EQ(post.status(), c.status) << c.answer;
         EXPECT_EQ(post.received_data(), c.data) << c.answer;
         EXPECT_EQ(post.update(), c.result) << "the result stays";
-        EXPECT_EQ(listener.request(), "POST /scores?game=1 HTTP/1.1\r\nHost: 127.0.0.1:" +
+        EXPECT_EQ(listener.request(), "POST /scores?game=1 HTTP/1.1\r\nHost: localhost:" +
                                           std::to_string(listener.port()) +
                                           "\r\nContent-Type: application/x-www-form-urlencoded\r\n"
                                           "Content-Length: 19\r\nConnection: close\r\n\r\nname=a%20b&score=42");
