@@ -129,9 +129,7 @@ bool File::close() {
     if (m_mode == Mode::WritingLocal)
         finished = finish_local_file();
     else if (m_mode == Mode::WritingCloud)
-        finished = !m_write_failed && write_cloud(m_target, m_buffer);
-    if (m_mode == Mode::WritingCloud && m_write_failed)
-        report_previous_content_kept(m_target);
+        finished = finish_cloud_file();
     forget_written();
     m_mode = Mode::Closed;
     m_buffer.clear();
@@ -152,6 +150,13 @@ bool File::finish_local_file() {
     if (synced && closed && std::rename(m_temporary.c_str(), m_target.c_str()) == 0)
         return true;
     std::remove(m_temporary.c_str());
+    report_previous_content_kept(m_target);
+    return false;
+}
+
+bool File::finish_cloud_file() {
+    if (!m_write_failed)
+        return write_cloud(m_target, m_buffer);
     report_previous_content_kept(m_target);
     return false;
 }

@@ -30,7 +30,8 @@ public:
     // mode "r" or "w"; location "save" or "home", "steam" (the cloud), or
     // anything else for the data directory.
     bool open(std::string_view path, std::string_view mode, std::string_view location);
-    // False when finishing a written file failed; the file is closed anyway.
+    // False when finishing a written file failed or one of its writes did (its
+    // target then keeps its previous content); the file is closed anyway.
     bool close();
 
     // The next line without its LF (and a CR before it); nothing at the end
@@ -57,6 +58,7 @@ private:
     bool open_for_writing(std::string_view path, std::string_view location);
     bool append(std::string_view bytes);
     bool finish_local_file();
+    bool finish_cloud_file();
     void forget_written();
 
     Mode m_mode = Mode::Closed;
