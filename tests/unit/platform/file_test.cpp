@@ -163,6 +163,10 @@ TEST_F(FileTest, ScriptMisuseAndFailuresGiveTheirMessages) {
             EXPECT_TRUE(logged(line)) << line;
         }
     }
+    const std::string long_name(300, 'n');
+    EXPECT_FALSE(
+        evaluate_bool("local f = ::File(); f.open(\"" + long_name + "\", \"w\", \"steam\"); return f.close();"));
+    EXPECT_TRUE(logged("error: Steam Cloud: Error writting file '" + long_name + "'."));
     EXPECT_TRUE(evaluate_bool("local f = ::File(); return f.read_line() == null && f.read_blob() == null && "
                               "!f.write_line(\"x\") && f.close();"));
 }
