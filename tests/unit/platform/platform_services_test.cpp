@@ -1,5 +1,7 @@
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "platform_services_fixture.h"
@@ -161,9 +163,21 @@ TEST_F(PlatformServicesTest, TheSecondAchievementServiceIsAbsent) {
               "no error");
 }
 
-TEST_F(PlatformServicesTest, OverlayDialogsAreLogged) {
+TEST_F(PlatformServicesTest, OverlayWebPagesOpenThroughXdgOpenAndOtherDialogsAreLogged) {
     evaluate("::System.steam_activate_game_overlay(\"Friends\");");
     EXPECT_TRUE(logged("Overlay dialog 'Friends' is not available on the offline platform."));
+
+    // A stand-in xdg-open first on the PATH records the URL it was given.
+    write_file("bin/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"" + root + "/opened.tmp\"\nmv \"" + root +
+                                   "/opened.tmp\" \"" + root + "/opened\"\n");
+    std::filesystem::permissions("bin/xdg-open", std::filesystem::perms::owner_all);
+    const std::string previous_path = getenv("PATH") != nullptr ? getenv("PATH") : "";
+    setenv("PATH", (root + "/bin:" + previous_path).c_str(), 1);
+    evaluate("::System.steam_activate_game_overlay_to_web_page(\"https://example.com/a b?c=1;d\");");
+    setenv("PATH", previous_path.c_str(), 1);
+    for (int i = 0; i < 5000 && !std::filesystem::exists("opened"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(read_file("opened"), "https://example.com/a b?c=1;d");
 }
 
 }  // namespace
