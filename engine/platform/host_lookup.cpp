@@ -13,9 +13,11 @@ struct HostLookup::Request {
     gaicb block{};
 };
 
+// Never destroyed: the system may still write into a request while the
+// process exits.
 std::vector<std::unique_ptr<HostLookup::Request>>& HostLookup::abandoned() {
-    static std::vector<std::unique_ptr<Request>> requests;
-    return requests;
+    static auto* requests = new std::vector<std::unique_ptr<Request>>();
+    return *requests;
 }
 
 void HostLookup::free_finished_abandoned() {
