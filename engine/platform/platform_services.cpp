@@ -11,7 +11,7 @@ namespace me {
 
 namespace {
 
-InternedName g_on_stats_received("on_steam_user_stats_received", 140);
+InternedName g_on_stats_received("on_steam_user_stats_received", 190);
 
 }  // namespace
 
