@@ -29,10 +29,12 @@ public:
     // One decoded client request from a welcomed user.
     virtual void handle(UserId user, const Message& request) = 0;
 
-    // A descriptor to watch for reading, or -1; poll() is called when it is
-    // readable and once per loop turn.
+    // A descriptor the server watches for the backend, or -1;
+    // on_event_fd_readable() is called when it is readable.
     virtual int event_fd() const { return -1; }
-    virtual void poll() {}
+    virtual void on_event_fd_readable() {}
+    // True once the backend can no longer serve; the service then stops.
+    virtual bool failed() const { return false; }
 };
 
 }  // namespace me::lobby

@@ -65,7 +65,7 @@ void LobbyServer::run(LobbyBackend& backend, const volatile std::sig_atomic_t* s
     m_backend = &backend;
     if (backend.event_fd() >= 0) watch(backend.event_fd(), false, EPOLL_CTL_ADD);
     epoll_event events[kMaxEventsPerTurn];
-    while (*stop == 0) {
+    while (*stop == 0 && !backend.failed()) {
         const int count = epoll_wait(m_epoll_fd, events, kMaxEventsPerTurn, kWaitMilliseconds);
         if (count < 0 && errno != EINTR) {
             log_error(std::string("epoll_wait failed: ") + std::strerror(errno));
@@ -75,14 +75,20 @@ void LobbyServer::run(LobbyBackend& backend, const volatile std::sig_atomic_t* s
             const int fd = events[i].data.fd;
             if (fd == m_listen_fd) {
                 accept_clients();
-            } else if (fd != backend.event_fd() && m_by_fd[fd]) {
+            } else if (fd == backend.event_fd()) {
+                backend.on_event_fd_readable();
+            } else if (m_by_fd[fd]) {
                 if (events[i].events & (EPOLLIN | EPOLLHUP | EPOLLERR)) on_readable(*m_by_fd[fd]);
                 if ((events[i].events & EPOLLOUT) && !m_by_fd[fd]->closing()) flush(*m_by_fd[fd]);
             }
         }
-        backend.poll();
         finish_turn();
     }
+    // Every user leaves its lobbies, so that a shared store does not keep
+    // users of a process that is gone.
+    for (const auto& connection : m_by_fd)
+        if (connection) close_later(*connection, "the service is stopping");
+    finish_turn();
     m_backend = nullptr;
 }
 

@@ -27,7 +27,7 @@ public:
     bool listen(const std::string& address, uint16_t port);
     uint16_t port() const { return m_port; }
 
-    // Serves until *stop becomes non-zero.
+    // Serves until *stop becomes non-zero or the backend fails.
     void run(LobbyBackend& backend, const volatile std::sig_atomic_t* stop);
 
     bool deliver(UserId user, const Message& message) override;

@@ -61,5 +61,5 @@ int main(int argc, char** argv) {
     if (!backend) return 1;
     server.run(*backend, &g_stop);
     me::lobby::log_info("quillmoor-lobby stopped");
-    return 0;
+    return backend->failed() ? 1 : 0;
 }

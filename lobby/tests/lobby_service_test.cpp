@@ -3,18 +3,42 @@
 #include <memory>
 
 #include "lobby/protocol/message_codec.h"
+#include "redis_process.h"
 #include "service_process.h"
 #include "test_client.h"
 
 namespace me::lobby::test {
 namespace {
 
-class LobbyService : public ::testing::Test {
+// Every case runs against one in-memory process, and against two processes
+// sharing one Redis, with users spread over both by the parity of their id.
+class LobbyService : public ::testing::TestWithParam<bool> {
 protected:
-    void SetUp() override { ASSERT_NE(m_service.port(), 0) << m_service.log(); }
+    void SetUp() override {
+        if (!GetParam()) {
+            m_services.push_back(std::make_unique<ServiceProcess>());
+        } else {
+            const std::string redis_server = find_program("redis-server");
+            if (redis_server.empty()) GTEST_SKIP() << "redis-server is not installed: the shared-Redis case is skipped";
+            m_redis = std::make_unique<RedisProcess>(redis_server.c_str());
+            ASSERT_NE(m_redis->port(), 0) << "redis-server did not start";
+            const std::string address = "127.0.0.1:" + std::to_string(m_redis->port());
+            for (int i = 0; i < 2; ++i)
+                m_services.push_back(std::make_unique<ServiceProcess>(std::vector<std::string>{"--redis", address}));
+        }
+        for (const auto& service : m_services) ASSERT_NE(service->port(), 0) << service->log();
+    }
+
+    uint16_t port_for(UserId user) const { return m_services[user % m_services.size()]->port(); }
+
+    std::string logs() const {
+        std::string all;
+        for (const auto& service : m_services) all += service->log();
+        return all;
+    }
 
     std::unique_ptr<TestClient> client(UserId user, int receive_buffer = 0) {
-        auto c = std::make_unique<TestClient>(m_service.port(), receive_buffer);
+        auto c = std::make_unique<TestClient>(port_for(user), receive_buffer);
         EXPECT_TRUE(c->hello(user)) << "user " << user;
         return c;
     }
@@ -34,10 +58,11 @@ protected:
         return lobby;
     }
 
-    ServiceProcess m_service;
+    std::unique_ptr<RedisProcess> m_redis;  // started before the services, stopped after them
+    std::vector<std::unique_ptr<ServiceProcess>> m_services;
 };
 
-TEST_F(LobbyService, CreateSetDataFindAndJoin) {
+TEST_P(LobbyService, CreateSetDataFindAndJoin) {
     auto owner = client(10);
     auto joiner = client(20);
     const LobbyId lobby = lobby_of({owner.get()});
@@ -69,7 +94,7 @@ TEST_F(LobbyService, CreateSetDataFindAndJoin) {
     EXPECT_EQ(refused.request, 7u);
 }
 
-TEST_F(LobbyService, JoinAnswersEachRefusal) {
+TEST_P(LobbyService, JoinAnswersEachRefusal) {
     auto owner = client(1);
     auto second = client(2);
     auto third = client(3);
@@ -100,7 +125,7 @@ TEST_F(LobbyService, JoinAnswersEachRefusal) {
     EXPECT_EQ(second->next<Error>().code, ErrorCode::NoSuchUser);
 }
 
-TEST_F(LobbyService, OwnershipPassesInJoinOrderOnLeaveAndDisconnect) {
+TEST_P(LobbyService, OwnershipPassesInJoinOrderOnLeaveAndDisconnect) {
     auto a = client(100);
     auto b = client(200);
     auto c = client(300);
@@ -126,7 +151,7 @@ TEST_F(LobbyService, OwnershipPassesInJoinOrderOnLeaveAndDisconnect) {
     EXPECT_EQ(c->next<Error>().code, ErrorCode::NoSuchLobby) << "an empty lobby is gone";
 }
 
-TEST_F(LobbyService, ChatReachesEveryMemberInOneOrder) {
+TEST_P(LobbyService, ChatReachesEveryMemberInOneOrder) {
     auto a = client(1);
     auto b = client(2);
     const LobbyId lobby = lobby_of({a.get(), b.get()});
@@ -152,7 +177,7 @@ TEST_F(LobbyService, ChatReachesEveryMemberInOneOrder) {
     EXPECT_EQ(seen[0], seen[1]) << "both members see the same interleaving";
 }
 
-TEST_F(LobbyService, PacketsAreRelayedInOrderOnlyBetweenMembers) {
+TEST_P(LobbyService, PacketsAreRelayedInOrderOnlyBetweenMembers) {
     auto a = client(1);
     auto b = client(2);
     auto outsider = client(3);
@@ -187,7 +212,7 @@ std::vector<uint8_t> frame(const Message& message) {
 
 // Each bad input ends only its own connection, with an Error naming why,
 // and a member of the same lobby sees it leave.
-TEST_F(LobbyService, BadInputDropsOnlyTheSender) {
+TEST_P(LobbyService, BadInputDropsOnlyTheSender) {
     const struct {
         const char* name;
         bool says_hello;
@@ -205,7 +230,7 @@ TEST_F(LobbyService, BadInputDropsOnlyTheSender) {
     };
     auto watcher = client(60);
     for (const auto& c : cases) {
-        TestClient bad(m_service.port());
+        TestClient bad(port_for(51));
         LobbyId lobby = 0;
         if (c.says_hello) {
             ASSERT_TRUE(bad.hello(50)) << c.name;
@@ -221,13 +246,13 @@ TEST_F(LobbyService, BadInputDropsOnlyTheSender) {
             watcher->send(LeaveLobby{lobby});
         }
     }
-    EXPECT_NE(m_service.log().find("malformed"), std::string::npos);
+    EXPECT_NE(logs().find("malformed"), std::string::npos);
     auto after = client(70);
     after->send(CreateLobby{1, LobbyType::Public, 4});
     EXPECT_EQ(after->next<LobbySnapshot>().owner, 70u) << "the service still serves";
 }
 
-TEST_F(LobbyService, ClientThatNeverReadsIsCutOffAlone) {
+TEST_P(LobbyService, ClientThatNeverReadsIsCutOffAlone) {
     auto sender = client(1);
     auto sleeper = client(2, 4096);
     auto bystander = client(3);
@@ -236,16 +261,23 @@ TEST_F(LobbyService, ClientThatNeverReadsIsCutOffAlone) {
     std::vector<uint8_t> burst;
     for (int i = 0; i < 64; ++i) encode_frame(SendPacket{2, 0, data}, burst);
     for (int round = 0; round < 16; ++round) sender->send_raw(burst);  // 16 MiB towards the sleeper
-    const MemberChanged gone = sender->next<MemberChanged>(10000);
+    // Packets that reach the service after the cut are answered as undeliverable.
+    std::optional<Message> notice = sender->receive(10000);
+    while (notice && std::holds_alternative<PacketUndeliverable>(*notice)) {
+        EXPECT_EQ(std::get<PacketUndeliverable>(*notice).error, PacketReceiverOffline);
+        notice = sender->receive(10000);
+    }
+    ASSERT_TRUE(notice && std::holds_alternative<MemberChanged>(*notice));
+    const MemberChanged gone = std::get<MemberChanged>(*notice);
     EXPECT_EQ(gone.changed, 2u);
     EXPECT_EQ(gone.state_change, MemberDisconnected);
     EXPECT_EQ(bystander->next<MemberChanged>().changed, 2u);
-    EXPECT_NE(m_service.log().find("is not reading"), std::string::npos);
+    EXPECT_NE(logs().find("is not reading"), std::string::npos);
     sender->send(SendPacket{3, 0, {7}});
     EXPECT_EQ(bystander->next<PacketDelivery>().data, (std::vector<uint8_t>{7}));
 }
 
-TEST_F(LobbyService, LimitsPerClient) {
+TEST_P(LobbyService, LimitsPerClient) {
     auto greedy = client(1);
     for (uint32_t i = 0; i < 8; ++i) {
         greedy->send(CreateLobby{i, LobbyType::Public, 2});
@@ -268,6 +300,9 @@ TEST_F(LobbyService, LimitsPerClient) {
     owner->send(SetLobbyData{100, lobby, "key0", ""});
     EXPECT_EQ(owner->next<LobbyDataChanged>().value, "") << "removing a key is always allowed";
 }
+
+INSTANTIATE_TEST_SUITE_P(Store, LobbyService, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "TwoProcessesOverRedis" : "InMemory"; });
 
 }  // namespace
 }  // namespace me::lobby::test
