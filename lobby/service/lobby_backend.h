@@ -33,6 +33,9 @@ public:
     // on_event_fd_readable() is called when it is readable.
     virtual int event_fd() const { return -1; }
     virtual void on_event_fd_readable() {}
+    // Called once per loop turn, after the turn's requests and before the
+    // turn's output is written.
+    virtual void end_turn() {}
     // True once the backend can no longer serve; the service then stops.
     virtual bool failed() const { return false; }
 };

@@ -204,6 +204,7 @@ void LobbyServer::finish_turn() {
         m_closing.pop_back();
         close_connection(fd);
     }
+    m_backend->end_turn();
     for (int fd : m_dirty)
         if (m_by_fd[fd] && !m_by_fd[fd]->closing()) flush(*m_by_fd[fd]);
     m_dirty.clear();

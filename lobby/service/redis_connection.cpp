@@ -34,10 +34,44 @@ RedisReply RedisConnection::command(const std::vector<std::string_view>& argumen
     return reply;
 }
 
-RedisReply RedisConnection::run_script(const std::string& sha, const std::vector<std::string_view>& arguments) {
+std::vector<std::string_view> RedisConnection::script_command(const std::string& sha,
+                                                             const std::vector<std::string_view>& arguments) {
     std::vector<std::string_view> full = {"EVALSHA", sha, "0"};
     full.insert(full.end(), arguments.begin(), arguments.end());
-    RedisReply reply = command(full);
+    return full;
+}
+
+void RedisConnection::send_script(const std::string& sha, const std::vector<std::string_view>& arguments) {
+    if (m_failed) return;
+    const std::vector<std::string_view> full = script_command(sha, arguments);
+    std::vector<const char*> pointers;
+    std::vector<size_t> sizes;
+    for (std::string_view argument : full) {
+        pointers.push_back(argument.data());
+        sizes.push_back(argument.size());
+    }
+    if (redisAppendCommandArgv(m_context.get(), static_cast<int>(full.size()), pointers.data(), sizes.data()) !=
+        REDIS_OK)
+        fail(std::string("cannot queue a Redis command: ") + m_context->errstr);
+}
+
+RedisReply RedisConnection::take_reply() {
+    if (m_failed) return nullptr;
+    void* raw = nullptr;
+    if (redisGetReply(m_context.get(), &raw) != REDIS_OK || raw == nullptr) {
+        fail(std::string("lost the connection to Redis: ") + m_context->errstr);
+        return nullptr;
+    }
+    RedisReply reply(static_cast<redisReply*>(raw));
+    if (reply->type == REDIS_REPLY_ERROR) {
+        log_error("a Redis script failed: " + std::string(reply->str, reply->len));
+        return nullptr;
+    }
+    return reply;
+}
+
+RedisReply RedisConnection::run_script(const std::string& sha, const std::vector<std::string_view>& arguments) {
+    RedisReply reply = command(script_command(sha, arguments));
     if (reply && reply->type == REDIS_REPLY_ERROR) {
         log_error("a Redis script failed: " + std::string(reply->str, reply->len));
         return nullptr;

@@ -28,6 +28,10 @@ public:
     RedisReply command(const std::vector<std::string_view>& arguments);
     // Runs a script loaded with load_script; nothing (logged) on an error reply.
     RedisReply run_script(const std::string& sha, const std::vector<std::string_view>& arguments);
+    // Sends a script run without waiting for its answer; take_reply()
+    // returns the answers in the order the runs were sent.
+    void send_script(const std::string& sha, const std::vector<std::string_view>& arguments);
+    RedisReply take_reply();
     // SCRIPT LOAD; the script's SHA, empty on failure.
     std::string load_script(const std::string& source);
 
@@ -38,6 +42,8 @@ public:
 
 private:
     void fail(const std::string& why);
+    static std::vector<std::string_view> script_command(const std::string& sha,
+                                                        const std::vector<std::string_view>& arguments);
 
     struct ContextDeleter {
         void operator()(redisContext* context) const { redisFree(context); }

@@ -75,10 +75,12 @@ std::optional<long long> RedisLobbyBackend::run(const std::string& sha,
 }
 
 bool RedisLobbyBackend::user_connected(UserId user) {
+    answer_relays();
     return run(m_scripts.connect, {wire_id(user), m_node}).value_or(0) == 1;
 }
 
 void RedisLobbyBackend::user_disconnected(UserId user) {
+    answer_relays();
     // Offline first, so that packets sent meanwhile by other processes are
     // answered as for a user who is gone.
     m_commands.command({"DEL", "qml:user:" + wire_id(user)});
@@ -88,6 +90,7 @@ void RedisLobbyBackend::user_disconnected(UserId user) {
 }
 
 void RedisLobbyBackend::handle(UserId user, const Message& request) {
+    if (!std::holds_alternative<SendPacket>(request)) answer_relays();
     std::visit([this, user](const auto& m) { on(user, m); }, request);
 }
 
@@ -204,12 +207,25 @@ void RedisLobbyBackend::on(UserId user, const InviteUser& request) {
     answer_status(user, request.request, status.value_or(0));
 }
 
+// Relays are pipelined: a turn's packets go to Redis together and their
+// answers are read once, which is what lets one process relay more than one
+// packet per Redis round trip.
 void RedisLobbyBackend::on(UserId user, const SendPacket& request) {
-    const auto status = run(m_scripts.relay, {wire_id(user), wire_id(request.receiver),
-                                              frame_of(PacketDelivery{user, request.channel, request.data})});
-    if (status && *status != 0)
-        m_mailbox.deliver(user, PacketUndeliverable{request.receiver, *status == 1 ? PacketReceiverOffline
-                                                                                   : PacketNoSharedLobby});
+    m_commands.send_script(m_scripts.relay, {wire_id(user), wire_id(request.receiver),
+                                             frame_of(PacketDelivery{user, request.channel, request.data})});
+    m_relays.push_back({user, request.receiver});
+}
+
+void RedisLobbyBackend::answer_relays() {
+    std::vector<Relay> relays;
+    relays.swap(m_relays);
+    for (const Relay& relay : relays) {
+        RedisReply reply = m_commands.take_reply();
+        if (!reply || reply->type != REDIS_REPLY_INTEGER || reply->integer == 0) continue;
+        m_mailbox.deliver(relay.sender, PacketUndeliverable{relay.receiver, reply->integer == 1
+                                                                                ? PacketReceiverOffline
+                                                                                : PacketNoSharedLobby});
+    }
 }
 
 void RedisLobbyBackend::on(UserId user, const CloseSession& request) {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "lobby/service/lobby_backend.h"
 #include "lobby/service/redis_connection.h"
@@ -24,6 +25,7 @@ public:
     void handle(UserId user, const Message& request) override;
     int event_fd() const override { return m_subscription.fd(); }
     void on_event_fd_readable() override;
+    void end_turn() override { answer_relays(); }
     bool failed() const override { return m_commands.failed() || m_subscription.failed(); }
 
 private:
@@ -54,12 +56,20 @@ private:
     // The script's integer answer; nothing when the script failed.
     std::optional<long long> run(const std::string& sha, const std::vector<std::string_view>& arguments);
     void answer_status(UserId user, uint32_t request, long long status);
+    // Reads the answers of the relays sent this turn; every other command
+    // waits for them first, so requests still take effect in order.
+    void answer_relays();
 
     Mailbox& m_mailbox;
     RedisConnection m_commands;
     RedisConnection m_subscription;
     std::string m_node;
     Scripts m_scripts;
+    struct Relay {
+        UserId sender;
+        UserId receiver;
+    };
+    std::vector<Relay> m_relays;  // sent, answers not yet read
 };
 
 }  // namespace me::lobby
