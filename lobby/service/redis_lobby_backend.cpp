@@ -10,6 +10,9 @@
 namespace me::lobby {
 namespace {
 
+constexpr std::chrono::seconds kHeartbeatInterval{5};
+constexpr std::chrono::seconds kHeartbeatLifetime{15};
+
 // Ids travel through Redis as their 8 wire bytes (see the scripts' header).
 std::string wire_id(uint64_t id) {
     std::string bytes(8, '\0');
@@ -64,6 +67,7 @@ bool RedisLobbyBackend::start(const std::string& host, uint16_t port) {
         *sha = m_commands.load_script(with_helpers + source);
         if (sha->empty()) return false;
     }
+    beat_heart();
     return m_subscription.subscribe("qml:node:" + m_node);
 }
 
@@ -76,7 +80,13 @@ std::optional<long long> RedisLobbyBackend::run(const std::string& sha,
 
 bool RedisLobbyBackend::user_connected(UserId user) {
     answer_relays();
-    return run(m_scripts.connect, {wire_id(user), m_node}).value_or(0) == 1;
+    const long long status = run(m_scripts.connect, {wire_id(user), m_node}).value_or(0);
+    if (status == 2) {
+        log_warning("user " + std::to_string(user) +
+                    " was still held by a service process that stopped; its lobby places are released");
+        leave_every_lobby(user);
+    }
+    return status != 0;
 }
 
 void RedisLobbyBackend::user_disconnected(UserId user) {
@@ -84,9 +94,25 @@ void RedisLobbyBackend::user_disconnected(UserId user) {
     // Offline first, so that packets sent meanwhile by other processes are
     // answered as for a user who is gone.
     m_commands.command({"DEL", "qml:user:" + wire_id(user)});
+    leave_every_lobby(user);
+}
+
+void RedisLobbyBackend::leave_every_lobby(UserId user) {
     RedisReply lobbies = m_commands.command({"SMEMBERS", "qml:user:" + wire_id(user) + ":lobbies"});
     if (lobbies && lobbies->type == REDIS_REPLY_ARRAY)
         for (size_t i = 0; i < lobbies->elements; ++i) leave(user, number_of(lobbies->element[i]), MemberDisconnected);
+}
+
+void RedisLobbyBackend::end_turn() {
+    answer_relays();
+    if (std::chrono::steady_clock::now() - m_last_heartbeat > kHeartbeatInterval) beat_heart();
+}
+
+// A process that dies leaves its users' presence behind; the heartbeat is
+// how other processes tell such leftovers from users still connected.
+void RedisLobbyBackend::beat_heart() {
+    m_commands.command({"SET", "qml:alive:" + m_node, "1", "EX", std::to_string(kHeartbeatLifetime.count())});
+    m_last_heartbeat = std::chrono::steady_clock::now();
 }
 
 void RedisLobbyBackend::handle(UserId user, const Message& request) {

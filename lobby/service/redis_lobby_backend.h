@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,7 +26,7 @@ public:
     void handle(UserId user, const Message& request) override;
     int event_fd() const override { return m_subscription.fd(); }
     void on_event_fd_readable() override;
-    void end_turn() override { answer_relays(); }
+    void end_turn() override;
     bool failed() const override { return m_commands.failed() || m_subscription.failed(); }
 
 private:
@@ -50,6 +51,8 @@ private:
     void on(UserId, const M&) {}
 
     void leave(UserId user, LobbyId lobby, uint32_t change);
+    void leave_every_lobby(UserId user);
+    void beat_heart();
     // The lobby as the user may see it: nothing for a missing lobby or a
     // private one the user is not in.
     std::optional<LobbySnapshot> snapshot(UserId user, LobbyId lobby, uint32_t request);
@@ -70,6 +73,7 @@ private:
         UserId receiver;
     };
     std::vector<Relay> m_relays;  // sent, answers not yet read
+    std::chrono::steady_clock::time_point m_last_heartbeat;
 };
 
 }  // namespace me::lobby

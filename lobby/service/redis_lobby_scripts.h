@@ -7,6 +7,7 @@
 // Keys ("<user>" is the user id as 8 little-endian bytes, as on the wire, so
 // scripts can put ids into frames without Lua's floating-point numbers):
 //   qml:next_node, qml:next_lobby       counters
+//   qml:alive:<node>                    heartbeat of a running service process, expires
 //   qml:user:<user>                     the node (service process) serving a connected user
 //   qml:user:<user>:lobbies             set of lobby ids (decimal) the user is in
 //   qml:lobby:<id>                      hash: type, max, owner (<user>), chat (last chat id)
@@ -30,9 +31,15 @@ local function is_member(lobby, user)
 end
 )lua";
 
-// ARGV: user, node. 1 when the user was not connected anywhere.
+// ARGV: user, node. 1 when the user was not connected anywhere, 2 when it
+// was, but through a node that stopped without saying so (its heartbeat key
+// expired), 0 when it is connected through a live node.
 inline constexpr const char* kConnect = R"lua(
-return redis.call('SET', 'qml:user:' .. ARGV[1], ARGV[2], 'NX') and 1 or 0
+local key = 'qml:user:' .. ARGV[1]
+local holder = redis.call('GET', key)
+if holder and redis.call('EXISTS', 'qml:alive:' .. holder) == 1 then return 0 end
+redis.call('SET', key, ARGV[2])
+return holder and 2 or 1
 )lua";
 
 // ARGV: user, type, max members, per-user lobby limit. The new lobby id, or 0 at the limit.

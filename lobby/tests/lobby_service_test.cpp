@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "lobby/protocol/message_codec.h"
 #include "redis_process.h"
@@ -299,6 +301,30 @@ TEST_P(LobbyService, LimitsPerClient) {
     EXPECT_EQ(owner->next<Error>().code, ErrorCode::LimitReached);
     owner->send(SetLobbyData{100, lobby, "key0", ""});
     EXPECT_EQ(owner->next<LobbyDataChanged>().value, "") << "removing a key is always allowed";
+}
+
+// A process that dies holds its users in Redis only until its heartbeat
+// expires; then the user may connect again and its old lobby places go.
+TEST_P(LobbyService, UsersOfAKilledProcessCanComeBack) {
+    if (!GetParam()) GTEST_SKIP() << "only processes sharing Redis outlive each other";
+    auto owner = client(2);
+    auto doomed = client(1);
+    const LobbyId lobby = lobby_of({owner.get(), doomed.get()});
+    m_services[1]->kill_abruptly();
+    TestClient too_soon(port_for(0));
+    EXPECT_FALSE(too_soon.hello(1)) << "the dead process's heartbeat has not expired yet";
+    bool back = false;
+    for (int second = 0; second < 25 && !back; ++second) {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        TestClient again(port_for(0));
+        back = again.hello(1);
+    }
+    EXPECT_TRUE(back);
+    const MemberChanged released = owner->next<MemberChanged>();
+    EXPECT_EQ(released.changed, 1u);
+    EXPECT_EQ(released.state_change, MemberDisconnected);
+    owner->send(RequestLobbyData{3, lobby});
+    EXPECT_EQ(owner->next<LobbySnapshot>().members, (std::vector<UserId>{2}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Store, LobbyService, ::testing::Values(false, true),

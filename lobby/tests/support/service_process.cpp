@@ -68,6 +68,13 @@ bool ServiceProcess::running() {
     return false;
 }
 
+void ServiceProcess::kill_abruptly() {
+    if (!running()) return;
+    kill(m_pid, SIGKILL);
+    waitpid(m_pid, nullptr, 0);
+    m_pid = -1;
+}
+
 std::string ServiceProcess::log() const {
     std::ifstream file(m_log_path);
     std::stringstream text;

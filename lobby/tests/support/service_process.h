@@ -21,6 +21,8 @@ public:
     uint16_t port() const { return m_port; }
     std::string log() const;
     bool running();
+    // SIGKILL: the process ends without a word to anyone.
+    void kill_abruptly();
 
 private:
     pid_t m_pid = -1;
