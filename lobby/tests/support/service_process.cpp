@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,7 +36,11 @@ ServiceProcess::ServiceProcess(std::vector<std::string> extra_arguments) {
     arguments.insert(arguments.end(), extra_arguments.begin(), extra_arguments.end());
     m_pid = fork();
     if (m_pid == 0) {
+        // A test that dies must not leave its services running (holding
+        // the test runner's output pipe open).
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(log_fd, STDERR_FILENO);
+        dup2(log_fd, STDOUT_FILENO);
         std::vector<char*> argv;
         for (std::string& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
