@@ -327,6 +327,43 @@ TEST_P(LobbyService, UsersOfAKilledProcessCanComeBack) {
     EXPECT_EQ(owner->next<LobbySnapshot>().members, (std::vector<UserId>{2}));
 }
 
+// A process that loses its Redis has nothing it may serve: it says so, ends
+// its clients' connections and exits, rather than answering from nothing.
+TEST_P(LobbyService, LosingRedisStopsTheProcess) {
+    if (!GetParam()) GTEST_SKIP() << "only the shared store can go away";
+    auto user = client(1);
+    m_redis.reset();
+    EXPECT_TRUE(user->closed_by_service(5000));
+    for (int i = 0; i < 500 && m_services[1]->running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(m_services[1]->running());
+    EXPECT_NE(m_services[1]->log().find("lost the Redis subscription"), std::string::npos) << m_services[1]->log();
+}
+
+// Out of descriptors, the service stops accepting instead of spinning or
+// failing, and takes the waiting clients in as soon as others leave.
+TEST(LobbyServiceDescriptors, WaitingClientsGetInWhenOthersLeave) {
+    ServiceProcess service({}, 32);
+    ASSERT_NE(service.port(), 0) << service.log();
+    std::vector<std::unique_ptr<TestClient>> clients;
+    for (UserId user = 1; user <= 40; ++user) {
+        clients.push_back(std::make_unique<TestClient>(service.port()));
+        ASSERT_TRUE(clients.back()->connected());
+        clients.back()->send(Hello{kProtocolVersion, user});
+    }
+    std::vector<size_t> waiting;
+    for (size_t i = 0; i < clients.size(); ++i)
+        if (!clients[i]->receive(i == 0 ? 3000 : 300)) waiting.push_back(i);
+    ASSERT_FALSE(waiting.empty()) << "the limit was not reached";
+    ASSERT_LT(waiting.size(), 20u);
+    EXPECT_NE(service.log().find("no file descriptors left"), std::string::npos);
+    for (size_t i = 0; i < waiting.size(); ++i) clients[i]->disconnect();
+    for (size_t i : waiting) {
+        const std::optional<Message> welcome = clients[i]->receive(5000);
+        EXPECT_TRUE(welcome && std::holds_alternative<Welcome>(*welcome)) << "client " << i;
+    }
+    EXPECT_TRUE(service.running());
+}
+
 INSTANTIATE_TEST_SUITE_P(Store, LobbyService, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "TwoProcessesOverRedis" : "InMemory"; });
 
