@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <random>
 #include <thread>
 
 #include "lobby/protocol/message_codec.h"
@@ -301,6 +302,54 @@ TEST_P(LobbyService, LimitsPerClient) {
     EXPECT_EQ(owner->next<Error>().code, ErrorCode::LimitReached);
     owner->send(SetLobbyData{100, lobby, "key0", ""});
     EXPECT_EQ(owner->next<LobbyDataChanged>().value, "") << "removing a key is always allowed";
+}
+
+// Many clients sending random but well-formed requests (lobby ids from a
+// small range so that most hit real lobbies, members leaving and coming back
+// mid-way) never crash the service, and whatever it answers is well formed.
+TEST_P(LobbyService, RandomRequestsLeaveTheServiceSound) {
+    std::mt19937 random(1234);
+    auto pick = [&random](uint32_t below) { return static_cast<uint32_t>(random() % below); };
+    std::vector<std::unique_ptr<TestClient>> clients;
+    for (UserId user = 1; user <= 12; ++user) clients.push_back(client(user));
+    for (int step = 0; step < 3000; ++step) {
+        const size_t who = pick(12);
+        const LobbyId lobby = 1 + pick(20);
+        const UserId other = 1 + pick(14);
+        const std::vector<uint8_t> bytes(1 + pick(64), static_cast<uint8_t>(step));
+        const Message requests[] = {
+            CreateLobby{1, static_cast<LobbyType>(pick(3)), 1 + pick(5)},
+            JoinLobby{2, lobby},
+            LeaveLobby{lobby},
+            FindLobbies{3, static_cast<uint16_t>(1 + pick(10)), {{"k" + std::to_string(pick(3)), ""}}},
+            RequestLobbyData{4, lobby},
+            SetLobbyData{5, lobby, "k" + std::to_string(pick(70)), pick(4) == 0 ? "" : "v"},
+            SendChat{lobby, bytes},
+            InviteUser{6, lobby, other},
+            SendPacket{other, static_cast<int32_t>(pick(3)), bytes},
+            CloseSession{other},
+        };
+        clients[who]->send(requests[pick(10)]);
+        if (pick(200) == 0) {
+            // Until the service has seen the old connection end, the id is in use.
+            clients[who].reset();
+            for (int attempt = 0; attempt < 100 && !clients[who]; ++attempt) {
+                auto again = std::make_unique<TestClient>(port_for(who + 1));
+                if (again->hello(who + 1)) clients[who] = std::move(again);
+            }
+            ASSERT_TRUE(clients[who]) << "user " << who + 1 << " could not come back";
+        }
+        // Reading keeps every client under the queue limit; the test client
+        // fails the test on any malformed frame.
+        for (auto& c : clients)
+            while (c->receive(0)) {
+            }
+    }
+    for (const auto& service : m_services) EXPECT_TRUE(service->running());
+    auto late = client(99);
+    late->send(CreateLobby{1, LobbyType::Public, 2});
+    EXPECT_EQ(late->next<LobbySnapshot>().members, (std::vector<UserId>{99}));
+    EXPECT_EQ(late->next<LobbyCreatedReply>().result, CreateOk);
 }
 
 // A process that dies holds its users in Redis only until its heartbeat
