@@ -28,6 +28,7 @@
 #include "network/network_logger.h"
 #include "network/replay_recorder.h"
 #include "network/state_manager.h"
+#include "platform/lobby_service_platform.h"
 #include "platform/offline_platform.h"
 #include "platform/platform_client.h"
 #include "platform/platform_services.h"
@@ -147,7 +148,10 @@ void load_configuration() {
 }
 
 void start_platform() {
-    platform::g_platform = new platform::OfflinePlatform();
+    if (platform::LobbyServicePlatform::configured())
+        platform::g_platform = new platform::LobbyServicePlatform();
+    else
+        platform::g_platform = new platform::OfflinePlatform();
     if (!platform::g_platform->init())
         fail_startup("SteamAPI_Init() failed!");
     log_info("Steam inited...");
@@ -165,7 +169,8 @@ void start_devices(StartupTimes& times) {
     on_resolution_changed(*g_application, true);
     times.step_done("window");
     g_connection_manager->set_mode(ConnectionManager::None);
-    g_connection_manager->start();
+    g_connection_manager->start(platform::g_platform);
+    g_connection_manager->lobby().accept_command_line(g_argc, g_argv);
     g_audio_system->set_random(g_application->rng);
     g_audio_system->start();
     times.step_done("audio");
