@@ -12,6 +12,7 @@ PACKAGES="
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth libxtst-dev
+  libhiredis-dev redis-server
 "
 
 missing=""

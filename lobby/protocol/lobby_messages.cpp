@@ -2,8 +2,12 @@
 
 namespace me::lobby {
 
+MessageType message_type(const Message& message) {
+    return std::visit([](const auto& m) { return m.kType; }, message);
+}
+
 bool is_client_message(const Message& message) {
-    return std::visit([](const auto& m) { return static_cast<uint8_t>(m.kType) < 64; }, message);
+    return static_cast<uint8_t>(message_type(message)) < static_cast<uint8_t>(MessageType::Welcome);
 }
 
 const char* message_name(MessageType type) {

@@ -364,6 +364,7 @@ using Message = std::variant<Hello, CreateLobby, JoinLobby, LeaveLobby, FindLobb
                              OwnerChanged, LobbyDataChanged, ChatEntry, JoinRequested, PacketDelivery,
                              SessionClosed, PacketUndeliverable, Error>;
 
+MessageType message_type(const Message& message);
 // True for the messages a client may send.
 bool is_client_message(const Message& message);
 // The message's name for log lines, e.g. "SendPacket".
