@@ -97,7 +97,7 @@ void LobbyTransport::teardown() {
     if (m_manager.mode() == ConnectionManager::Lobby) {
         if (m_platform->is_valid_lobby(m_lobby))
             m_platform->leave_lobby(m_lobby);
-        cancel_pending_calls();
+        abandon_pending_calls();
         unregister_lobby_listeners();
         return_to_no_mode();
     }
@@ -369,7 +369,7 @@ void LobbyTransport::leave_lobby(NetworkResult reason) {
         m_platform->leave_lobby(m_lobby);
     const bool was_joined = m_state == Joined;
     const NodeId own_node = m_manager.own_node_id();
-    cancel_pending_calls();
+    abandon_pending_calls();
     unregister_lobby_listeners();
     return_to_no_mode();
     // Told after the manager is back in no mode, so that the script may
@@ -575,12 +575,25 @@ void LobbyTransport::unregister_lobby_listeners() {
     m_lobby_listeners.clear();
 }
 
-void LobbyTransport::cancel_pending_calls() {
-    for (platform::CallHandle* call : {&m_create_call, &m_enter_call}) {
-        if (*call != platform::kNoCall)
-            m_platform->callbacks().cancel_call_result(*call);
-        *call = platform::kNoCall;
-    }
+// A lobby created or entered after we gave up waiting would keep this user
+// as a member nobody hears from: when such a call completes, it is left.
+void LobbyTransport::abandon_pending_calls() {
+    platform::PlatformClient* platform = m_platform;
+    platform::CallbackDispatcher& callbacks = m_platform->callbacks();
+    if (m_create_call != platform::kNoCall)
+        callbacks.set_call_result<platform::LobbyCreated>(
+            m_create_call, [platform](const platform::LobbyCreated& result, bool io_failure) {
+                if (!io_failure && result.result == platform::ResultOk)
+                    platform->leave_lobby(result.lobby);
+            });
+    if (m_enter_call != platform::kNoCall)
+        callbacks.set_call_result<platform::LobbyEnter>(
+            m_enter_call, [platform](const platform::LobbyEnter& result, bool io_failure) {
+                if (!io_failure && result.response == platform::LobbyEnterSuccess)
+                    platform->leave_lobby(result.lobby);
+            });
+    m_create_call = platform::kNoCall;
+    m_enter_call = platform::kNoCall;
 }
 
 void LobbyTransport::session_requested(const platform::P2PSessionRequest& request) {

@@ -97,7 +97,7 @@ private:
 
     void register_lobby_listeners();
     void unregister_lobby_listeners();
-    void cancel_pending_calls();
+    void abandon_pending_calls();
 
     void drain_packets();
     void receive_packets();

@@ -307,6 +307,18 @@ TEST_F(LobbyTransportTest, ScriptRefusalsLeaveOrKick) {
     EXPECT_TRUE(logged("Lobby create failed with error code 2"));
 }
 
+TEST_F(LobbyTransportTest, ALobbyCreatedAfterTheScriptGaveUpIsLeftAgain) {
+    Player& a = add_player(65);
+    ASSERT_TRUE(a.manager.lobby().create_lobby(false, 8, kGameProtocol));
+    ASSERT_EQ(world.lobbies.size(), 1u);
+    a.manager.lobby().leave_lobby(NetworkResult::Leave);
+    EXPECT_EQ(a.manager.mode(), ConnectionManager::None);
+    pump(1);
+    EXPECT_TRUE(world.lobbies.empty());
+    EXPECT_EQ(a.events->count("created"), 0u);
+    EXPECT_EQ(a.events->count("node_left"), 0u);
+}
+
 TEST_F(LobbyTransportTest, InvitationsFollowTheInvitationMode) {
     Player& a = add_player(71);
     const char* arguments[] = {"quillmoor", "game", "+connect_lobby", "123", "/connect_lobby", "x"};
