@@ -3,8 +3,6 @@
 //   send NODE COUNT   send COUNT numbered "DATA" oneshots to NODE
 //   kick NODE REASON  kick_from_lobby
 //   leave REASON      leave_lobby
-//   invite            invite_friends
-//   quit              leave and end the process
 class LobbyMember {
     elapsed = 0.0;
     expected = null;  // next sequence number per sending node
@@ -111,11 +109,6 @@ class LobbyMember {
             print("lobby:kick " + ::Network.kick_from_lobby(words[1].tointeger(), words[2].tointeger()));
         } else if (verb == "leave") {
             print("lobby:leave " + ::Network.leave_lobby(words[1].tointeger()));
-        } else if (verb == "invite") {
-            ::Network.invite_friends();
-        } else if (verb == "quit") {
-            ::Network.leave_lobby(NETWORK_RESULT_LEAVE);
-            ::System.request_quit();
         }
     }
 }

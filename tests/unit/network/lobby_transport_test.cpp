@@ -347,7 +347,15 @@ TEST_F(LobbyTransportTest, InvitationsFollowTheInvitationMode) {
 TEST_F(LobbyTransportTest, BadPacketsAreDroppedOrDropTheirSender) {
     Player& a = add_player(81);
     add_player(82);
+    add_player(83);
     lobby_of_all(a);
+    // A frame whose length is shorter than its own header.
+    world.inboxes[a.platform.local_user_id()].push_back({kUniverse | 83, {'A', 'T', 'A', 'D', 0x00, 0x02}});
+    pump(1);
+    EXPECT_TRUE(logged("warning: Error processing incoming message from Steam, 6 bytes, node id 83"));
+    EXPECT_TRUE(a.events->saw({"node_left", 83, NetworkResult::Protocol}));
+    EXPECT_EQ(a.manager.find(83), nullptr);
+
     const platform::UserId b_user = kUniverse | 82;
     world.inboxes[a.platform.local_user_id()].push_back({kUniverse | 99, {1, 2, 3}});
     pump(1);
