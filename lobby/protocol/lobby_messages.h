@@ -31,6 +31,12 @@
 // OwnerChanged reaches every member before the MemberChanged that caused it.
 // A lobby without members is gone. Only the owner sets lobby data.
 //
+// Peer-to-peer sessions. There is no session request on the wire: a client
+// treats the first packet from a remote as that remote's session request and
+// keeps its packets until the session is accepted. CloseSession tells the
+// remote (SessionClosed); PacketUndeliverable is the service's answer to a
+// packet it could not relay, the client's session connect failure.
+//
 // Kicking is not a message of its own: the engine sends a 12-byte "KICK" chat
 // entry, the service relays it like any other, and receivers obey it only
 // when the entry's sender is the lobby's owner.
