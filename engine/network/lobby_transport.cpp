@@ -680,7 +680,7 @@ void LobbyTransport::serve_members() {
     const uint32_t now = m_manager.now();
     for (size_t i = 0; i < m_manager.m_connections.size() && m_state == Joined; ++i) {
         Connection& connection = *m_manager.m_connections[i];
-        if (connection.scheduled || connection.peer_user == 0 || connection.peer_user == own_user())
+        if (connection.scheduled || connection.peer_user == 0)
             continue;
         if (connection.established) {
             m_manager.flush_queue(connection, false);

@@ -153,6 +153,12 @@ TEST_F(LobbyTransportTest, CreatingAndJoiningMakesMembersOfEveryoneAndMessagesWa
     EXPECT_TRUE(logged("Received HELO response from lobby member 11, using the connection to communicate with the "
                        "member"));
     EXPECT_TRUE(logged("Sending HELO ping to lobby member 12"));
+
+    // A member's own connection is pinged like any other and then carries
+    // messages to itself.
+    ASSERT_TRUE(send_test(a, 11, 4));
+    ASSERT_TRUE(pump_until([&] { return received.size() == 4; }));
+    EXPECT_EQ(received.back(), 4);
 }
 
 struct JoinFailure {
