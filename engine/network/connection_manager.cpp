@@ -509,6 +509,8 @@ bool ConnectionManager::send_on(Connection& connection) {
         connection.send_queue.push_back(std::move(message));
         return true;
     }
+    // Packets cannot be held back for a simulated latency, so in lobby mode
+    // a latency counts as a blocked send.
     size_t sent = 0;
     const TcpSocket::Io result = m_latency_now != 0 ? TcpSocket::Io::WouldBlock
                                                     : transmit(connection, message->unsent(), sent);

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/command_line.h"
 #include "core/log.h"
 #include "network/connection_manager.h"
 
@@ -63,11 +64,6 @@ std::optional<int64_t> parse_decimal(std::string_view text) {
     if (error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return value;
-}
-
-bool is_connect_lobby_flag(std::string_view argument) {
-    return argument.size() == 14 && std::string_view("+-/").find(argument[0]) != std::string_view::npos &&
-           argument.substr(1) == "connect_lobby";
 }
 
 }  // namespace
