@@ -33,7 +33,7 @@ GAME_PROTOCOL = 3
 HELLO, JOIN_LOBBY, SEND_CHAT, SEND_PACKET = 1, 3, 8, 10
 WELCOME, LOBBY_ENTER_REPLY, PACKET_DELIVERY = 64, 66, 74
 ENTER_SUCCESS = 1
-NETWORK_RESULT_PROTOCOL, NETWORK_RESULT_LEAVE, NETWORK_RESULT_KICK = 4, 5, 6
+NETWORK_RESULT_PROTOCOL, NETWORK_RESULT_LEAVE, NETWORK_RESULT_KICK, NETWORK_RESULT_DISCONNECT = 4, 5, 6, 8
 
 
 # Every engine started, so that none outlives a failed case.
@@ -62,6 +62,8 @@ class Service:
         raise OSError("the lobby service on port %d did not start" % self.port)
 
     def stop(self):
+        if self.output.closed:
+            return
         self.process.terminate()
         try:
             self.process.wait(timeout=5)
@@ -261,6 +263,13 @@ def run_invitations(binary, service_binary, work, checks, services):
     checks.expect_line(h, "lobby:joined %s 113 false" % lobby)
     checks.expect_line(owner, "lobby:node_joined 113 false mode 3")
     checks.expect("lobby:joined" not in g.log(), "the discarding player joined")
+
+    # Without the service nobody can be reached: every other member is gone.
+    services[0].stop()
+    for node in (111, 113):
+        checks.expect_line(owner, "lobby:node_left %d %d" % (node, NETWORK_RESULT_DISCONNECT))
+    checks.expect(owner.wait_for("The lobby service at 127.0.0.1:%d is not available: the service closed the "
+                                 "connection" % port), "the owner did not notice the service stopping")
 
 
 def start_redis(work):
