@@ -108,14 +108,18 @@ void LobbyTransport::accept_command_line(int argc, char** argv) {
             continue;
         const std::string_view text = argv[index + 1] != nullptr ? argv[index + 1] : "";
         platform::LobbyId lobby = 0;
-        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), lobby);
-        if (error != std::errc() || end != text.data() + text.size()) {
+        if (!parse_lobby_id(text, lobby)) {
             log_warning(format_message("'%1' after %2 is not a lobby id, ignoring it", text, argv[index]));
             continue;
         }
         if (lobby != 0)
             invitation(lobby);
     }
+}
+
+bool LobbyTransport::parse_lobby_id(std::string_view text, platform::LobbyId& lobby) {
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), lobby);
+    return error == std::errc() && end == text.data() + text.size();
 }
 
 bool LobbyTransport::lobbies_available() const { return m_platform != nullptr && m_platform->lobbies_available(); }

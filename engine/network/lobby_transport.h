@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "network/connection.h"
@@ -44,6 +45,9 @@ public:
     // "+connect_lobby ID" (or with '-' or '/') among the process arguments is
     // an invitation, delayed until the script picks an invitation mode.
     void accept_command_line(int argc, char** argv);
+    // Lobby ids cross the script boundary and the command line as the
+    // decimal text of the 64-bit id.
+    static bool parse_lobby_id(std::string_view text, platform::LobbyId& lobby);
 
     bool create_lobby(bool friends_only, int32_t max_members, int32_t game_protocol);
     bool join_lobby(platform::LobbyId lobby, int32_t game_protocol);

@@ -1,8 +1,5 @@
 #include <squirrel.h>
 
-#include <charconv>
-#include <string_view>
-
 #include "core/log.h"
 #include "network/connection_manager.h"
 #include "network/network_namespace.h"
@@ -18,12 +15,6 @@ LobbyTransport* lobby() { return g_connection_manager != nullptr ? &g_connection
 SQInteger push_bool(HSQUIRRELVM vm, bool value) {
     sq_pushbool(vm, value ? SQTrue : SQFalse);
     return 1;
-}
-
-// Lobby ids come as the decimal text of the 64-bit id.
-bool parse_lobby_id(std::string_view text, platform::LobbyId& lobby) {
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), lobby);
-    return error == std::errc() && end == text.data() + text.size();
 }
 
 SQInteger implements_lobby(HSQUIRRELVM vm) { return push_bool(vm, lobby() != nullptr && lobby()->lobbies_available()); }
@@ -48,7 +39,7 @@ SQInteger join_lobby(HSQUIRRELVM vm) {
     if (!arguments.string(2, text) || !arguments.integer(3, game_protocol))
         return arguments.fail();
     platform::LobbyId id = 0;
-    if (!parse_lobby_id(text, id)) {
+    if (!LobbyTransport::parse_lobby_id(text, id)) {
         log_warning(format_message("join_lobby: '%1' is not a lobby id", text));
         return push_bool(vm, false);
     }
