@@ -28,6 +28,7 @@
 #include "network/network_logger.h"
 #include "network/replay_recorder.h"
 #include "network/state_manager.h"
+#include "platform/file.h"
 #include "platform/lobby_service_platform.h"
 #include "platform/offline_platform.h"
 #include "platform/platform_client.h"
@@ -154,6 +155,7 @@ void start_platform() {
         platform::g_platform = new platform::OfflinePlatform();
     if (!platform::g_platform->init())
         fail_startup("SteamAPI_Init() failed!");
+    g_platform_services->start(*platform::g_platform);
     log_info("Steam inited...");
 }
 
@@ -229,6 +231,8 @@ void teardown() {
         TimerPeriod::end();
     if (wait_for_key)
         Console::wait_for_key();
+    File::close_all_written();
+    g_platform_services->stop();
     platform::g_platform->shutdown();
     SDL_Quit();
 }

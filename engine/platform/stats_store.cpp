@@ -144,13 +144,24 @@ std::string StatsStore::serialise() const {
     return text;
 }
 
-bool StatsStore::save() const {
+bool StatsStore::save() {
+    const bool report = !m_save_failing;
     if (m_save_blocked) {
-        log_error(format_message("Statistics are not saved over the damaged file '%1'.", m_path));
+        if (report)
+            log_error(format_message("Statistics are not saved over the damaged file '%1'.", m_path));
+        m_save_failing = true;
         return false;
     }
     paths::create_directories(m_path);
-    return StdFile::replace_whole(m_path, serialise());
+    const bool saved = StdFile::replace_whole(m_path, serialise(), report);
+    if (!saved && report)
+        log_error(format_message("Statistics can't be saved to '%1'; later stores try again without logging "
+                                 "until one works.",
+                                 m_path));
+    if (saved && m_save_failing)
+        log_info(format_message("Statistics saved to '%1' again.", m_path));
+    m_save_failing = !saved;
+    return saved;
 }
 
 template <typename T>

@@ -22,7 +22,9 @@ public:
     // Replaces the values by the file's; a missing file means no values.
     // False when the file was damaged (the damage is logged).
     bool load();
-    bool save() const;
+    // A failure is logged once until a save succeeds again: the game may try
+    // every frame.
+    bool save();
 
     // A stat never set reads as 0 of the asked type; the other type fails.
     bool get(std::string_view name, int32_t& value) const;
@@ -50,6 +52,7 @@ private:
     std::map<std::string, Value, std::less<>> m_stats;
     std::map<std::string, bool, std::less<>> m_achievements;
     bool m_save_blocked = false;  // a damaged file could not be moved aside
+    bool m_save_failing = false;  // the last save failed and was reported
 };
 
 }  // namespace me::platform

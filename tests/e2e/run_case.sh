@@ -664,6 +664,91 @@ SCRIPT
     expect_not_in_file "$log" "warning: "
 }
 
+# Statistics, an achievement and files in each location, written in a first
+# run and read back in a second; a file still open at exit is kept, and a
+# path leaving the save directory is refused.
+case_platform_statistics_and_files_persist() {
+    write_boot_config
+    write_script main.nut <<'SCRIPT'
+function show_file(label, path, location) {
+    local file = ::File();
+    if (!file.open(path, "r", location))
+        return print("plat:" + label + " unreadable");
+    local line = file.read_line();
+    print("plat:" + label + " " + line);
+}
+
+class Game {
+    frames = 0;
+    function init() {
+        print("plat:available " + ::System.steam_is_available());
+        if (RUN == 2)
+            return;
+        local cloud = ::File();
+        cloud.open("slot.txt", "w", "steam");
+        cloud.write_line("cloud line");
+        cloud = null;
+        ::left_open <- ::File();
+        ::left_open.open("open_at_exit.txt", "w", "save");
+        ::left_open.write_line("kept at exit");
+        local save = ::File();
+        print("plat:save_written " + (save.open("saves/slot1.txt", "w", "save") && save.write_line("save line") &&
+                                      save.close()));
+        local data = ::File();
+        print("plat:data_written " + (data.open("generated.txt", "w") && data.write_line("data line") &&
+                                      data.close()));
+        print("plat:escape " + ::File().open("../escape.txt", "w", "save"));
+    }
+    function on_steam_user_stats_received() {
+        if (RUN == 1) {
+            ::System.steam_set_integer_stat("kills", 12);
+            ::System.steam_set_float_stat("distance", 3.5);
+            ::System.steam_unlock_achievement("FIRST_BLOOD");
+            return;
+        }
+        print("plat:kills " + ::System.steam_get_integer_stat("kills"));
+        print("plat:distance " + ::System.steam_get_float_stat("distance"));
+        print("plat:achievement " + ::System.steam_is_achievement_unlocked("FIRST_BLOOD"));
+        show_file("cloud", "slot.txt", "steam");
+        show_file("save", "saves/slot1.txt", "save");
+        show_file("at_exit", "open_at_exit.txt", "home");
+        show_file("data", "generated.txt", "data");
+    }
+    function update(dt) {
+        frames += 1;
+        if (frames == 3)
+            ::System.request_quit();
+    }
+}
+return Game();
+SCRIPT
+    user_dir="$save_dir/platform/76561197960265729"
+    echo 'const RUN = 1;' | write_script constants.nut
+    run_game env
+    expect_status 0
+    expect_in_file "$log" "plat:available true"
+    expect_in_file "$log" "Received stats and achievements from Steam."
+    expect_in_file "$log" "plat:save_written true"
+    expect_in_file "$log" "plat:data_written true"
+    expect_in_file "$log" "plat:escape false"
+    expect_in_file "$log" "error: Can't open file '../escape.txt': the path leaves its location."
+    expect_in_file "$user_dir/stats.txt" "int 12 kills"
+    expect_in_file "$user_dir/stats.txt" "float 3.5 distance"
+    expect_in_file "$user_dir/stats.txt" "achievement 1 FIRST_BLOOD"
+    expect_in_file "$user_dir/cloud/slot.txt" "cloud line"
+    expect_in_file "$save_dir/open_at_exit.txt" "kept at exit"
+    [ ! -e "$XDG_DOCUMENTS_DIR/escape.txt" ] || fail "a file was written outside the save directory"
+    echo 'const RUN = 2;' | write_script constants.nut
+    run_game env
+    expect_status 0
+    for line in "plat:kills 12" "plat:distance 3.5" "plat:achievement true" "plat:cloud cloud line" \
+        "plat:save save line" "plat:at_exit kept at exit" "plat:data data line"; do
+        expect_in_file "$log" "$line"
+    done
+    expect_not_in_file "$log" "error: "
+    expect_not_in_file "$log" "warning: "
+}
+
 "case_$case_name"
 if [ "$failures" -ne 0 ]; then
     echo "--- game_log.txt"; cat "$log" 2>/dev/null
