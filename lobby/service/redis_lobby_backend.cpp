@@ -57,7 +57,8 @@ bool RedisLobbyBackend::start(const std::string& host, uint16_t port) {
     m_node = std::to_string(node->integer);
     const std::string with_helpers = redis_scripts::kFanout;
     std::pair<std::string*, const char*> scripts[] = {
-        {&m_scripts.connect, redis_scripts::kConnect}, {&m_scripts.create, redis_scripts::kCreate},
+        {&m_scripts.connect, redis_scripts::kConnect}, {&m_scripts.release, redis_scripts::kRelease},
+        {&m_scripts.create, redis_scripts::kCreate},
         {&m_scripts.join, redis_scripts::kJoin},       {&m_scripts.leave, redis_scripts::kLeave},
         {&m_scripts.set_data, redis_scripts::kSetData}, {&m_scripts.chat, redis_scripts::kChat},
         {&m_scripts.invite, redis_scripts::kInvite},   {&m_scripts.relay, redis_scripts::kRelay},
@@ -68,6 +69,7 @@ bool RedisLobbyBackend::start(const std::string& host, uint16_t port) {
         if (sha->empty()) return false;
     }
     beat_heart();
+    m_commands.command({"SADD", "qml:nodes", m_node});
     return m_subscription.subscribe("qml:node:" + m_node);
 }
 
@@ -94,6 +96,7 @@ void RedisLobbyBackend::user_disconnected(UserId user) {
     // Offline first, so that packets sent meanwhile by other processes are
     // answered as for a user who is gone.
     m_commands.command({"DEL", "qml:user:" + wire_id(user)});
+    m_commands.command({"SREM", "qml:node:" + m_node + ":users", wire_id(user)});
     leave_every_lobby(user);
 }
 
@@ -105,7 +108,9 @@ void RedisLobbyBackend::leave_every_lobby(UserId user) {
 
 void RedisLobbyBackend::end_turn() {
     answer_relays();
-    if (std::chrono::steady_clock::now() - m_last_heartbeat > kHeartbeatInterval) beat_heart();
+    if (std::chrono::steady_clock::now() - m_last_heartbeat < kHeartbeatInterval) return;
+    beat_heart();
+    release_users_of_dead_nodes();
 }
 
 // A process that dies leaves its users' presence behind; the heartbeat is
@@ -113,6 +118,30 @@ void RedisLobbyBackend::end_turn() {
 void RedisLobbyBackend::beat_heart() {
     m_commands.command({"SET", "qml:alive:" + m_node, "1", "EX", std::to_string(kHeartbeatLifetime.count())});
     m_last_heartbeat = std::chrono::steady_clock::now();
+}
+
+// The users of a node whose heartbeat expired leave their lobbies as if
+// disconnected. Whichever live node removes the dead one from the node set
+// first does it, once.
+void RedisLobbyBackend::release_users_of_dead_nodes() {
+    RedisReply nodes = m_commands.command({"SMEMBERS", "qml:nodes"});
+    if (!nodes || nodes->type != REDIS_REPLY_ARRAY) return;
+    for (size_t i = 0; i < nodes->elements; ++i) {
+        const std::string node(text_of(nodes->element[i]));
+        RedisReply alive = m_commands.command({"EXISTS", "qml:alive:" + node});
+        if (!alive || alive->integer == 1) continue;
+        RedisReply claimed = m_commands.command({"SREM", "qml:nodes", node});
+        if (!claimed || claimed->integer != 1) continue;
+        RedisReply users = m_commands.command({"SMEMBERS", "qml:node:" + node + ":users"});
+        const size_t count = users && users->type == REDIS_REPLY_ARRAY ? users->elements : 0;
+        log_warning("service node " + node + " stopped without notice; releasing its " + std::to_string(count) +
+                    " users");
+        for (size_t u = 0; u < count; ++u) {
+            const std::string user(text_of(users->element[u]));
+            if (run(m_scripts.release, {user, node}).value_or(0) == 1) leave_every_lobby(id_from_wire(user));
+        }
+        m_commands.command({"DEL", "qml:node:" + node + ":users"});
+    }
 }
 
 void RedisLobbyBackend::handle(UserId user, const Message& request) {

@@ -31,7 +31,7 @@ public:
 
 private:
     struct Scripts {
-        std::string connect, create, join, leave, set_data, chat, invite, relay, find, snapshot;
+        std::string connect, release, create, join, leave, set_data, chat, invite, relay, find, snapshot;
     };
 
     explicit RedisLobbyBackend(Mailbox& mailbox) : m_mailbox(mailbox) {}
@@ -53,6 +53,7 @@ private:
     void leave(UserId user, LobbyId lobby, uint32_t change);
     void leave_every_lobby(UserId user);
     void beat_heart();
+    void release_users_of_dead_nodes();
     // The lobby as the user may see it: nothing for a missing lobby or a
     // private one the user is not in.
     std::optional<LobbySnapshot> snapshot(UserId user, LobbyId lobby, uint32_t request);

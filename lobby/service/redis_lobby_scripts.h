@@ -8,6 +8,7 @@
 // scripts can put ids into frames without Lua's floating-point numbers):
 //   qml:next_node, qml:next_lobby       counters
 //   qml:alive:<node>                    heartbeat of a running service process, expires
+//   qml:nodes, qml:node:<node>:users    the nodes, and the users each one serves
 //   qml:user:<user>                     the node (service process) serving a connected user
 //   qml:user:<user>:lobbies             set of lobby ids (decimal) the user is in
 //   qml:lobby:<id>                      hash: type, max, owner (<user>), chat (last chat id)
@@ -38,8 +39,19 @@ inline constexpr const char* kConnect = R"lua(
 local key = 'qml:user:' .. ARGV[1]
 local holder = redis.call('GET', key)
 if holder and redis.call('EXISTS', 'qml:alive:' .. holder) == 1 then return 0 end
+if holder then redis.call('SREM', 'qml:node:' .. holder .. ':users', ARGV[1]) end
 redis.call('SET', key, ARGV[2])
+redis.call('SADD', 'qml:node:' .. ARGV[2] .. ':users', ARGV[1])
 return holder and 2 or 1
+)lua";
+
+// ARGV: user, node. Forgets the user's presence if that node still holds
+// it: 1 when it did.
+inline constexpr const char* kRelease = R"lua(
+local key = 'qml:user:' .. ARGV[1]
+if redis.call('GET', key) ~= ARGV[2] then return 0 end
+redis.call('DEL', key)
+return 1
 )lua";
 
 // ARGV: user, type, max members, per-user lobby limit. The new lobby id, or 0 at the limit.

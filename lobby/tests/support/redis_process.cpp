@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,8 +49,12 @@ RedisProcess::RedisProcess(const char* program) {
     const std::string port_text = std::to_string(port);
     m_pid = fork();
     if (m_pid == 0) {
+        // A test that dies must not leave its services running (holding
+        // the test runner's output pipe open).
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
         execl(program, program, "--port", port_text.c_str(), "--bind", "127.0.0.1", "--save", "", "--appendonly",
               "no", static_cast<char*>(nullptr));
         _exit(127);

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,7 +29,7 @@ uint16_t port_in_log(const std::string& log) {
 
 }  // namespace
 
-ServiceProcess::ServiceProcess(std::vector<std::string> extra_arguments) {
+ServiceProcess::ServiceProcess(std::vector<std::string> extra_arguments, int descriptor_limit) {
     char path[] = "/tmp/quillmoor-lobby-log-XXXXXX";
     const int log_fd = mkstemp(path);
     m_log_path = path;
@@ -35,7 +37,15 @@ ServiceProcess::ServiceProcess(std::vector<std::string> extra_arguments) {
     arguments.insert(arguments.end(), extra_arguments.begin(), extra_arguments.end());
     m_pid = fork();
     if (m_pid == 0) {
+        // A test that dies must not leave its services running (holding
+        // the test runner's output pipe open).
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(log_fd, STDERR_FILENO);
+        dup2(log_fd, STDOUT_FILENO);
+        if (descriptor_limit > 0) {
+            const rlimit limit{static_cast<rlim_t>(descriptor_limit), static_cast<rlim_t>(descriptor_limit)};
+            setrlimit(RLIMIT_NOFILE, &limit);
+        }
         std::vector<char*> argv;
         for (std::string& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);

@@ -12,7 +12,8 @@ namespace me::lobby::test {
 // file, stopped (SIGTERM, then SIGKILL) when the object goes.
 class ServiceProcess {
 public:
-    explicit ServiceProcess(std::vector<std::string> extra_arguments = {});
+    // descriptor_limit > 0 caps the open files the service may have.
+    explicit ServiceProcess(std::vector<std::string> extra_arguments = {}, int descriptor_limit = 0);
     ~ServiceProcess();
     ServiceProcess(const ServiceProcess&) = delete;
     ServiceProcess& operator=(const ServiceProcess&) = delete;
