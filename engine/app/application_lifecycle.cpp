@@ -29,6 +29,7 @@
 #include "network/replay_recorder.h"
 #include "network/state_manager.h"
 #include "platform/file.h"
+#include "platform/lobby_service_platform.h"
 #include "platform/offline_platform.h"
 #include "platform/platform_client.h"
 #include "platform/platform_services.h"
@@ -148,7 +149,10 @@ void load_configuration() {
 }
 
 void start_platform() {
-    platform::g_platform = new platform::OfflinePlatform();
+    if (platform::LobbyServicePlatform::configured())
+        platform::g_platform = new platform::LobbyServicePlatform();
+    else
+        platform::g_platform = new platform::OfflinePlatform();
     if (!platform::g_platform->init())
         fail_startup("SteamAPI_Init() failed!");
     g_platform_services->start(*platform::g_platform);
@@ -167,7 +171,8 @@ void start_devices(StartupTimes& times) {
     on_resolution_changed(*g_application, true);
     times.step_done("window");
     g_connection_manager->set_mode(ConnectionManager::None);
-    g_connection_manager->start();
+    g_connection_manager->start(platform::g_platform);
+    g_connection_manager->lobby().accept_command_line(g_argc, g_argv);
     g_audio_system->set_random(g_application->rng);
     g_audio_system->start();
     times.step_done("audio");

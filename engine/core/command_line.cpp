@@ -14,10 +14,6 @@ constexpr std::string_view kUsage =
     "  --help     show this text and exit\n"
     "  --version  show the engine version and exit\n";
 
-bool is_lobby_flag(std::string_view argument) {
-    return argument.size() == 14 && argument.find_first_of("+-/") == 0 && argument.substr(1) == "connect_lobby";
-}
-
 std::optional<int> enter_game_folder(std::string_view folder, std::ostream& err) {
     std::error_code error;
     std::filesystem::current_path(std::filesystem::path(folder), error);
@@ -28,6 +24,10 @@ std::optional<int> enter_game_folder(std::string_view folder, std::ostream& err)
 }
 
 }  // namespace
+
+bool is_connect_lobby_flag(std::string_view argument) {
+    return argument.size() == 14 && argument.find_first_of("+-/") == 0 && argument.substr(1) == "connect_lobby";
+}
 
 std::optional<int> apply_command_line(int argc, char** argv, std::ostream& out, std::ostream& err) {
     const char* folder = nullptr;
@@ -41,7 +41,7 @@ std::optional<int> apply_command_line(int argc, char** argv, std::ostream& out, 
             out << "quillmoor " << kEngineVersion << "\n";
             return 0;
         }
-        if (is_lobby_flag(argument)) {
+        if (is_connect_lobby_flag(argument)) {
             ++index;
             continue;
         }

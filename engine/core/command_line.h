@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <ostream>
+#include <string_view>
 
 namespace me {
 
@@ -14,5 +15,8 @@ inline constexpr const char* kEngineVersion = "0.1.0";
 // that cannot be entered, or a second folder, asks to exit 1. Returns the exit
 // code when the process should stop here.
 std::optional<int> apply_command_line(int argc, char** argv, std::ostream& out, std::ostream& err);
+
+// "connect_lobby" led by '+', '-' or '/': the argument after it is a lobby id.
+bool is_connect_lobby_flag(std::string_view argument);
 
 }  // namespace me

@@ -5,7 +5,7 @@
 namespace me {
 
 Connection::Connection(Direction direction_, TcpSocket socket_, uint32_t now)
-    : direction(direction_), established(direction_ != Outgoing), created(now), socket(std::move(socket_)) {
+    : direction(direction_), established(direction_ == Incoming), created(now), socket(std::move(socket_)) {
     incoming.reset_for_receiving(now);
 }
 

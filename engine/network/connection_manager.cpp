@@ -42,6 +42,7 @@ ConnectionManager::~ConnectionManager() = default;
 void ConnectionManager::teardown() {
     if (m_mode == Socket)
         shutdown();
+    m_lobby.teardown();
 }
 
 Connection* ConnectionManager::find(NodeId node) {
@@ -135,17 +136,9 @@ void ConnectionManager::shutdown() {
         return;
     }
     m_listen_socket.close();
-    std::vector<std::unique_ptr<Connection>> closing = std::move(m_connections);
-    m_connections.clear();
     m_own_node = kNoNode;
     m_mode = None;
-    for (std::unique_ptr<Connection>& connection : closing) {
-        connection->scheduled = true;
-        if (m_updating)
-            m_retired.push_back(std::move(connection));
-        else
-            disconnect_now(std::move(connection));
-    }
+    remove_all_connections();
 }
 
 void ConnectionManager::set_latency_simulation(int32_t min_ms, int32_t max_ms) {
@@ -160,6 +153,7 @@ void ConnectionManager::update() {
         m_latency_now = static_cast<uint32_t>(m_random ? m_random(m_latency_min, m_latency_max) : m_latency_max);
     if (m_mode == Socket)
         poll_sockets();
+    m_lobby.update();
     if (m_mode != None) {
         drop_stale_handshakes();
         remove_scheduled();
@@ -290,6 +284,10 @@ void ConnectionManager::dispatch(Connection& connection) {
             host_handshake(connection, message);
         else
             client_handshake(connection, message);
+        return;
+    }
+    if (m_mode == Lobby && message.type() == kHeloType && message.kind() != MessageKind::Oneshot) {
+        m_lobby.handle_helo(connection, message);
         return;
     }
     if (message.kind() == MessageKind::Oneshot && message.type() == kStatType) {
@@ -507,12 +505,15 @@ bool ConnectionManager::send_on(Connection& connection) {
         schedule_disconnect(connection, true, NetworkResult::System);
         return false;
     }
-    if (!connection.send_queue.empty() || !connection.established || m_latency_now != 0) {
+    if (!connection.send_queue.empty() || !connection.established || (m_latency_now != 0 && m_mode == Socket)) {
         connection.send_queue.push_back(std::move(message));
         return true;
     }
+    // Packets cannot be held back for a simulated latency, so in lobby mode
+    // a latency counts as a blocked send.
     size_t sent = 0;
-    const TcpSocket::Io result = connection.socket.send(message->unsent(), sent);
+    const TcpSocket::Io result = m_latency_now != 0 ? TcpSocket::Io::WouldBlock
+                                                    : transmit(connection, message->unsent(), sent);
     if (result == TcpSocket::Io::Failed || result == TcpSocket::Io::Closed) {
         log_error(format_message("Failed to send a message of kind %1 and type %2 on connection to node id %3",
                                  static_cast<int32_t>(message->kind()), Message::type_text(message->type()),
@@ -523,6 +524,14 @@ bool ConnectionManager::send_on(Connection& connection) {
     message->mark_sent(sent);
     if (message->state() == MessageState::Sent)
         return true;
+    if (m_mode == Lobby) {
+        log_error(format_message("Sending message of kind %1 and type %2 on connection to node id %3 has blocked. This "
+                                 "is not supported in LOBBY mode",
+                                 static_cast<int32_t>(message->kind()), Message::type_text(message->type()),
+                                 connection.node_id));
+        schedule_disconnect(connection, true, NetworkResult::System);
+        return false;
+    }
     log_warning(format_message(
         "Socket blocked while writing a message of kind %1 and type %2 on connection to node id %3, size %4",
         static_cast<int32_t>(message->kind()), Message::type_text(message->type()), connection.node_id,
@@ -537,7 +546,7 @@ void ConnectionManager::flush_queue(Connection& connection, bool honour_latency)
         if (honour_latency && m_latency_now != 0 && now() - message.created() < m_latency_now)
             return;
         size_t sent = 0;
-        const TcpSocket::Io result = connection.socket.send(message.unsent(), sent);
+        const TcpSocket::Io result = transmit(connection, message.unsent(), sent);
         if (result == TcpSocket::Io::Failed || result == TcpSocket::Io::Closed) {
             message.mark_send_failed();
             log_error(format_message("Failed to send a message of kind %1 and type %2 on connection to node id %3",
@@ -579,13 +588,58 @@ void ConnectionManager::drop_stale_handshakes() {
     }
 }
 
+TcpSocket::Io ConnectionManager::transmit(Connection& connection, std::span<const uint8_t> bytes, size_t& sent) {
+    if (m_mode != Lobby)
+        return connection.socket.send(bytes, sent);
+    if (!m_lobby.send_packet(connection, bytes))
+        return TcpSocket::Io::Failed;
+    sent = bytes.size();
+    return TcpSocket::Io::Done;
+}
+
 void ConnectionManager::remove_scheduled() {
+    if (m_mode == Lobby) {
+        // Each drop may kick, leave the lobby or run script callbacks, so the
+        // list is searched afresh every time.
+        for (;;) {
+            auto scheduled = std::find_if(m_connections.begin(), m_connections.end(),
+                                          [](const std::unique_ptr<Connection>& c) { return c->scheduled; });
+            if (scheduled == m_connections.end())
+                return;
+            m_lobby.drop_scheduled(**scheduled);
+        }
+    }
     std::vector<std::unique_ptr<Connection>> leaving;
     auto keep = std::stable_partition(m_connections.begin(), m_connections.end(),
                                       [](const std::unique_ptr<Connection>& c) { return !c->scheduled; });
     std::move(keep, m_connections.end(), std::back_inserter(leaving));
     m_connections.erase(keep, m_connections.end());
     for (std::unique_ptr<Connection>& connection : leaving)
+        disconnect_now(std::move(connection));
+}
+
+void ConnectionManager::remove_connection(Connection& connection) {
+    auto found = std::find_if(m_connections.begin(), m_connections.end(),
+                              [&](const std::unique_ptr<Connection>& c) { return c.get() == &connection; });
+    if (found == m_connections.end())
+        return;
+    std::unique_ptr<Connection> removed = std::move(*found);
+    m_connections.erase(found);
+    retire(std::move(removed));
+}
+
+void ConnectionManager::remove_all_connections() {
+    std::vector<std::unique_ptr<Connection>> closing = std::move(m_connections);
+    m_connections.clear();
+    for (std::unique_ptr<Connection>& connection : closing)
+        retire(std::move(connection));
+}
+
+void ConnectionManager::retire(std::unique_ptr<Connection> connection) {
+    connection->scheduled = true;
+    if (m_updating)
+        m_retired.push_back(std::move(connection));
+    else
         disconnect_now(std::move(connection));
 }
 

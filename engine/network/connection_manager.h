@@ -8,10 +8,11 @@
 
 #include "network/connection.h"
 #include "network/connection_event_handler.h"
+#include "network/lobby_transport.h"
 #include "network/message.h"
 #include "network/node_id.h"
 #include "network/stat_chunk_receiver.h"
-#include "network/tcp_socket.h"
+#include "core/tcp_socket.h"
 
 namespace me {
 
@@ -19,7 +20,8 @@ namespace me {
 // listens for peers or is the client of one host; every socket is
 // non-blocking and polled once per frame by update(), so nothing here ever
 // waits. Peers name themselves in a "HELO" handshake; after it the script
-// writes and reads messages one at a time per connection.
+// writes and reads messages one at a time per connection. In lobby mode the
+// members of a platform lobby are the connections (see LobbyTransport).
 class ConnectionManager {
 public:
     enum Mode : int32_t { None = 0, Socket = 1, Lobby = 2 };
@@ -46,10 +48,12 @@ public:
 
     void set_mode(Mode mode) { m_mode = mode; }
     Mode mode() const { return m_mode; }
-    // Start-up hook: nothing to open until the script asks for a mode.
-    void start() {}
-    // Process exit: closes whatever socket mode left open.
+    // Start-up: attaches the platform for lobby mode (invitations are heard
+    // from now on); nothing opens until the script asks for a mode.
+    void start(platform::PlatformClient* platform) { m_lobby.start(platform); }
+    // Process exit: closes whatever socket or lobby mode left open.
     void teardown();
+    LobbyTransport& lobby() { return m_lobby; }
 
     void set_handler(std::unique_ptr<ConnectionEventHandler> handler) { m_handler = std::move(handler); }
     ConnectionEventHandler* handler() const { return m_handler.get(); }
@@ -91,6 +95,7 @@ public:
     int32_t direction_of(NodeId node);
 
 private:
+    friend class LobbyTransport;
     enum class Access { Request, Response, Oneshot };
 
     uint32_t now() const { return m_clock(); }
@@ -115,7 +120,15 @@ private:
     void flush_queue(Connection& connection, bool honour_latency);
     void drop_stale_handshakes();
     void remove_scheduled();
+    // Takes the connection out of the list now; while an update runs it is
+    // closed when the update ends, so callers up the stack keep a valid one.
+    void remove_connection(Connection& connection);
+    void remove_all_connections();
+    void retire(std::unique_ptr<Connection> connection);
     void disconnect_now(std::unique_ptr<Connection> connection);
+    // Hands bytes to the connection's socket, or to its member as one
+    // peer-to-peer packet in lobby mode.
+    TcpSocket::Io transmit(Connection& connection, std::span<const uint8_t> bytes, size_t& sent);
 
     Mode m_mode = None;
     NodeId m_own_node = kNoNode;
@@ -131,6 +144,7 @@ private:
     Clock m_clock;
     RandomRange m_random;
     StatChunkReceiver m_stat_receiver;
+    LobbyTransport m_lobby{*this};
 };
 
 inline ConnectionManager* g_connection_manager = nullptr;

@@ -138,14 +138,31 @@ SQInteger connection_bool(HSQUIRRELVM vm) {
     return 1;
 }
 
+// A lobby member's state is its peer-to-peer session as last refreshed; a
+// socket's follows from the connection itself.
+bool is_member(const Connection& connection) { return connection.direction == Connection::Lobby; }
+
+SQInteger update_connection_state(HSQUIRRELVM vm) {
+    NativeArguments arguments(vm);
+    bool ok = false;
+    Connection* connection = connection_of(arguments, ok);
+    if (!ok)
+        return arguments.fail();
+    bool refreshed = connection != nullptr;
+    if (refreshed && is_member(*connection))
+        refreshed = g_connection_manager->lobby().refresh_session_state(*connection);
+    sq_pushbool(vm, refreshed);
+    return 1;
+}
+
 SQInteger game_protocol(const Connection& connection) { return connection.game_protocol; }
 SQInteger direction(const Connection& connection) { return connection.direction; }
-SQInteger no_error(const Connection&) { return 0; }
-SQInteger nothing_queued(const Connection&) { return 0; }
-bool exists(const Connection&) { return true; }
-bool connecting(const Connection& connection) { return !connection.scheduled && !connection.established; }
-bool active(const Connection& connection) { return connection.established && !connection.scheduled; }
-bool relayed(const Connection&) { return false; }
+SQInteger last_error(const Connection& c) { return is_member(c) ? c.session.last_error : 0; }
+SQInteger bytes_queued(const Connection& c) { return is_member(c) ? c.session.bytes_queued : 0; }
+SQInteger packets_queued(const Connection& c) { return is_member(c) ? c.session.packets_queued : 0; }
+bool connecting(const Connection& c) { return is_member(c) ? c.session.connecting : !c.scheduled && !c.established; }
+bool active(const Connection& c) { return is_member(c) ? c.session.active : c.established && !c.scheduled; }
+bool relayed(const Connection& c) { return is_member(c) && c.session.using_relay; }
 
 constexpr MethodBinding kConnectionFunctions[] = {
     {"init_default_handler", init_default_handler},
@@ -158,13 +175,13 @@ constexpr MethodBinding kConnectionFunctions[] = {
     {"send_state", send_state},
     {"get_connection_version", connection_integer<game_protocol, -1>},
     {"get_connection_mode", connection_integer<direction, 0>},
-    {"update_connection_state", connection_bool<exists>},
+    {"update_connection_state", update_connection_state},
     {"connstate_is_connecting", connection_bool<connecting>},
     {"connstate_is_active", connection_bool<active>},
     {"connstate_is_relayed", connection_bool<relayed>},
-    {"connstate_last_error", connection_integer<no_error, -1>},
-    {"connstate_sendqueue_bytes", connection_integer<nothing_queued, 0>},
-    {"connstate_sendqueue_packets", connection_integer<nothing_queued, 0>},
+    {"connstate_last_error", connection_integer<last_error, -1>},
+    {"connstate_sendqueue_bytes", connection_integer<bytes_queued, 0>},
+    {"connstate_sendqueue_packets", connection_integer<packets_queued, 0>},
 };
 
 void bind_connection_functions(HSQUIRRELVM vm) {

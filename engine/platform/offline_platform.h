@@ -11,7 +11,7 @@ namespace me::platform {
 // The platform without a service behind it: one local user whose id comes
 // from platform::user_id, statistics, achievements and cloud files kept in
 // the save directory. Lobbies and peer-to-peer packets are not available.
-class OfflinePlatform final : public PlatformClient {
+class OfflinePlatform : public PlatformClient {
 public:
     static constexpr uint64_t kGameId = 1;
 
@@ -40,6 +40,7 @@ public:
     void activate_overlay_to_web_page(std::string_view url) override;
     void activate_invite_dialog(LobbyId lobby) override;
 
+    bool lobbies_available() const override { return false; }
     CallHandle create_lobby(LobbyType type, int32_t max_members) override;
     CallHandle join_lobby(LobbyId lobby) override;
     void leave_lobby(LobbyId lobby) override;

@@ -21,7 +21,12 @@ public:
 
     virtual bool init() = 0;
     virtual void shutdown() = 0;
-    void run_callbacks() { m_callbacks.run(); }
+    // Once per frame: the backend takes in what its service sent, then every
+    // pending result and notification is delivered.
+    void run_callbacks() {
+        pump();
+        m_callbacks.run();
+    }
     CallbackDispatcher& callbacks() { return m_callbacks; }
 
     virtual UserId local_user_id() const = 0;
@@ -52,7 +57,10 @@ public:
     virtual void activate_invite_dialog(LobbyId lobby) = 0;
 
     // Lobbies. create_lobby and join_lobby answer with the call results
-    // LobbyCreated and LobbyEnter for the handle they return.
+    // LobbyCreated and LobbyEnter for the handle they return. Without a lobby
+    // service behind the backend, lobbies_available is false and every lobby
+    // call fails.
+    virtual bool lobbies_available() const = 0;
     virtual CallHandle create_lobby(LobbyType type, int32_t max_members) = 0;
     virtual CallHandle join_lobby(LobbyId lobby) = 0;
     virtual void leave_lobby(LobbyId lobby) = 0;
@@ -67,7 +75,8 @@ public:
     virtual std::optional<std::vector<uint8_t>> lobby_chat_entry(LobbyId lobby, uint32_t chat_id,
                                                                  UserId& sender) = 0;
 
-    // Peer-to-peer packets, sent reliably on a channel.
+    // Peer-to-peer packets, sent reliably on a channel. A read copies at most
+    // capacity bytes and gives the packet's whole size.
     virtual bool send_p2p_packet(UserId remote, const void* data, uint32_t size, int32_t channel) = 0;
     virtual bool is_p2p_packet_available(uint32_t& size, int32_t channel) = 0;
     virtual bool read_p2p_packet(void* buffer, uint32_t capacity, uint32_t& size, UserId& remote,
@@ -77,6 +86,8 @@ public:
     virtual bool p2p_session_state(UserId remote, P2PSessionState& state) = 0;
 
 protected:
+    virtual void pump() {}
+
     CallbackDispatcher m_callbacks;
 };
 

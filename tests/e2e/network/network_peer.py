@@ -125,12 +125,12 @@ class Peer:
 class Game:
     """One engine process in its own folder with its own save directory."""
 
-    def __init__(self, binary, work, name, script, constants, extra_scripts=()):
+    def __init__(self, binary, work, name, script, constants, extra_scripts=(), config="", arguments=()):
         self.folder = os.path.join(work, name)
         os.makedirs(os.path.join(self.folder, "scripts"))
-        with open(os.path.join(self.folder, "boot.config"), "w") as config:
-            config.write('system::save_dir = "user:%s"\nsystem::maximum_fps = 500\nsystem::inactive_fps = 500\n'
-                         % name)
+        with open(os.path.join(self.folder, "boot.config"), "w") as boot:
+            boot.write('system::save_dir = "user:%s"\nsystem::maximum_fps = 500\nsystem::inactive_fps = 500\n%s'
+                       % (name, config))
         shutil.copy(os.path.join(HERE, script), os.path.join(self.folder, "scripts", "main.nut"))
         for extra in extra_scripts:
             shutil.copy(os.path.join(HERE, extra), os.path.join(self.folder, "scripts", extra))
@@ -140,8 +140,8 @@ class Game:
         env = dict(os.environ, HOME=os.path.join(work, "home"), XDG_DOCUMENTS_DIR=os.path.join(work, "docs"),
                    QUILLMOOR_NO_MESSAGE_BOX="1", SDL_VIDEODRIVER="offscreen", SDL_AUDIODRIVER="dummy")
         self.log_path = os.path.join(work, "docs", name, "game_log.txt")
-        self.process = subprocess.Popen([binary], cwd=self.folder, env=env, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
+        self.process = subprocess.Popen([binary] + list(arguments), cwd=self.folder, env=env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def log(self):
         try:

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +25,8 @@ public:
         std::string what;
         NodeId node;
         NetworkResult reason;
+        uint64_t lobby = 0;
+        bool is_host = false;
         bool operator==(const Event&) const = default;
     };
 
@@ -33,10 +36,36 @@ public:
     }
     void on_connect_failure(NetworkResult reason) override { events.push_back({"failure", kNoNode, reason}); }
     void on_disconnect(NodeId node, NetworkResult reason) override { events.push_back({"disconnect", node, reason}); }
+    NetworkResult on_lobby_create_succeeded(uint64_t lobby, NodeId own_node) override {
+        return answered({"created", own_node, NetworkResult::Ok, lobby});
+    }
+    void on_lobby_create_failed(NetworkResult reason) override { events.push_back({"create_failed", kNoNode, reason}); }
+    NetworkResult on_lobby_join_succeeded(uint64_t lobby, NodeId own_node, bool is_host) override {
+        return answered({"joined", own_node, NetworkResult::Ok, lobby, is_host});
+    }
+    void on_lobby_join_failed(NetworkResult reason) override { events.push_back({"join_failed", kNoNode, reason}); }
+    NetworkResult on_lobby_node_joined(NodeId node, bool is_host) override {
+        return answered({"node_joined", node, NetworkResult::Ok, 0, is_host});
+    }
+    void on_lobby_node_left(NodeId node, NetworkResult reason) override {
+        events.push_back({"node_left", node, reason});
+    }
+    NetworkResult on_lobby_migration(NodeId new_owner) override {
+        return answered({"migration", new_owner, NetworkResult::Ok});
+    }
+    NetworkResult on_invitation_accepted(uint64_t lobby) override {
+        return answered({"invitation", kNoNode, NetworkResult::Ok, lobby});
+    }
     void on_message(NodeId node) override {
         events.push_back({"message", node, NetworkResult::Ok});
         if (on_message_hook)
             on_message_hook(node);
+    }
+
+    NetworkResult answered(const Event& event) {
+        events.push_back(event);
+        auto found = lobby_answers.find(event.what);
+        return found != lobby_answers.end() ? found->second : NetworkResult::Ok;
     }
 
     bool saw(const Event& event) const {
@@ -46,8 +75,17 @@ public:
         return false;
     }
 
+    size_t count(const std::string& what) const {
+        size_t n = 0;
+        for (const Event& e : events)
+            n += e.what == what ? 1 : 0;
+        return n;
+    }
+
     std::vector<Event> events;
     NetworkResult answer = NetworkResult::Ok;
+    // Answers of the lobby events that return a code, by event name.
+    std::map<std::string, NetworkResult> lobby_answers;
     std::function<void(NodeId)> on_message_hook;
 };
 

@@ -1,4 +1,4 @@
-#include "network/tcp_socket.h"
+#include "core/tcp_socket.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
