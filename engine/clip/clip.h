@@ -64,6 +64,15 @@ public:
     // (nothing kept) when it refuses or reads channels this clip lacks.
     bool add_controller(ClipController& controller);
     size_t controller_count() const;
+    // The first controller (in the order they were added) that satisfies
+    // the predicate, or null.
+    template <class Predicate>
+    ClipController* find_controller(Predicate predicate) const {
+        for (ClipController* controller : m_controllers)
+            if (controller != nullptr && predicate(*controller))
+                return controller;
+        return nullptr;
+    }
     void refresh_controllers();
 
     // Skin slots replace the resource's sprites by index. A names array of

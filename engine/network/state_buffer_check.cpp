@@ -2,14 +2,21 @@
 
 #include "core/log.h"
 #include "core/log_format.h"
+#include "network/native_state_skipper.h"
 #include "network/state_object.h"
 
 namespace me {
 
 namespace {
 
+bool saves_no_native_state(const StateClassInfo& info) { return info.native_class == &StateObject::kClassRecord; }
+
+const NativeStateSkipper* skipper_of(const StateClassInfo& info) {
+    return info.native_class != nullptr ? NativeStateSkipper::find(*info.native_class) : nullptr;
+}
+
 bool steps_over_native_state(const StateClassInfo& info) {
-    return info.native_class == &StateObject::kClassRecord;
+    return saves_no_native_state(info) || skipper_of(info) != nullptr;
 }
 
 }  // namespace
@@ -93,6 +100,10 @@ bool StateBufferCheck::read_types(StateBuffer& buffer, std::span<StateObject* co
 bool StateBufferCheck::skip_record(StateBuffer& buffer, const StateClassInfo& info, uint32_t object_count) {
     if (buffer.read_u16() != info.index || buffer.has_error())
         return false;
+    if (const NativeStateSkipper* skipper = skipper_of(info)) {
+        if (!skipper->skip(buffer, object_count) || buffer.has_error())
+            return false;
+    }
     for (const StateMemberInfo& member : info.members) {
         if (member.nullable) {
             const uint8_t flag = buffer.read_u8();

@@ -16,9 +16,10 @@ class StateObject;
 // whose CRC is right but whose content does not fit the class registry is
 // refused before a rollback destroys anything. Every refusal is a warning.
 //
-// Native members can only be stepped over for classes whose instances are
-// plain StateObjects (they write none); at the first record of another
-// native class the check stops and accepts what it has seen.
+// Native members are stepped over for plain StateObjects (they write none)
+// and for native classes that declare a NativeStateSkipper; at the first
+// record of any other native class the check stops and accepts what it has
+// seen.
 class StateBufferCheck {
 public:
     explicit StateBufferCheck(std::span<const std::unique_ptr<StateClassInfo>> classes) : m_classes(classes) {}

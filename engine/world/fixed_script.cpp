@@ -7,52 +7,11 @@
 #include "core/fixed_vec2.h"
 #include "script/bind_class.h"
 #include "script/native_class_arguments.h"
+#include "world/fixed_arguments.h"
 
 namespace me {
 
 namespace {
-
-constexpr const char* kExpectingFixed = "Expecting integer (fixed-point).";
-
-// Fixed arguments take the low 32 bits of a script integer; a float is refused.
-bool read_fixed(HSQUIRRELVM vm, NativeArguments& arguments, SQInteger index, Fixed& value) {
-    SQInteger integer = 0;
-    if (!arguments.has(index) || sq_gettype(vm, index) != OT_INTEGER)
-        return arguments.refuse(kExpectingFixed);
-    sq_getinteger(vm, index, &integer);
-    value = static_cast<Fixed>(integer);
-    return true;
-}
-
-bool read_array_fixed(HSQUIRRELVM vm, SQInteger array_index, SQInteger element, Fixed& value) {
-    sq_pushinteger(vm, element);
-    if (SQ_FAILED(sq_get(vm, array_index)))
-        return false;
-    SQInteger integer = 0;
-    const bool is_integer = sq_gettype(vm, -1) == OT_INTEGER;
-    if (is_integer)
-        sq_getinteger(vm, -1, &integer);
-    sq_pop(vm, 1);
-    value = static_cast<Fixed>(integer);
-    return is_integer;
-}
-
-// A FixedVec2 is one array of two integers or two integer arguments; index
-// moves past whichever was read.
-bool read_fixed_vec2(HSQUIRRELVM vm, NativeArguments& arguments, SQInteger& index, FixedVec2& value) {
-    if (arguments.has(index) && sq_gettype(vm, index) == OT_ARRAY) {
-        if (sq_getsize(vm, index) != 2)
-            return arguments.refuse("Vector array doesn't have right size.");
-        if (!read_array_fixed(vm, index, 0, value.x) || !read_array_fixed(vm, index, 1, value.y))
-            return arguments.refuse("Vector array element is not integer (fixed-point).");
-        ++index;
-        return true;
-    }
-    if (!read_fixed(vm, arguments, index, value.x) || !read_fixed(vm, arguments, index + 1, value.y))
-        return false;
-    index += 2;
-    return true;
-}
 
 SQInteger push_fixed(HSQUIRRELVM vm, Fixed value) {
     sq_pushinteger(vm, value);

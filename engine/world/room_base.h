@@ -1,0 +1,96 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "core/fixed.h"
+#include "core/fixed_vec2.h"
+#include "network/state_object.h"
+#include "world/collision.h"
+#include "world/collision_sweep.h"
+#include "world/world_callbacks.h"
+
+namespace me {
+
+class EntityBase;
+class NativeStateIo;
+
+// A cell of the game world: the entities in it, in the order they are
+// ticked, the static geometry they collide with, and the queries their
+// motion asks (ground height, surfaces, sweeps, push-apart). Scripts derive
+// their rooms from it and tick it once per game tick.
+class RoomBase : public StateObject {
+public:
+    static const ClassRecord kClassRecord;
+    // The saved entity count is 16 bits.
+    static constexpr size_t kMaxEntities = 65535;
+    // The push-apart strength, 6.6666565.
+    static constexpr Fixed kPushApartScale = 436906;
+
+    RoomBase() = default;
+    ~RoomBase() override;
+    const ClassRecord& class_record() const override { return kClassRecord; }
+
+    void dump_native_state(StateDumpWriter& dump) const override;
+    void save_native_state(StateBuffer& buffer) const override;
+    // Removes every entity of a dynamic class, last to first.
+    void before_dynamic_destroy() override;
+    bool load_native_state(StateBuffer& buffer) override;
+    static bool skip_native_state(StateBuffer& buffer, uint32_t object_count);
+
+    void tick(bool pause_static_clips, int32_t tick_number);
+
+    // Entities. The room holds a reference on each; removing one empties its
+    // slot, which the tick loop closes when it gets there.
+    void add_entity(EntityBase& entity);
+    void remove_entity(EntityBase& entity);
+    size_t entity_count() const;
+    // Entities in tick order, without the empty slots.
+    std::vector<EntityBase*> entities() const;
+
+    // Static geometry, placed at the room's origin.
+    void add_static_box_collision(FixedVec2 min, FixedVec2 max, Fixed height);
+    void add_static_skewed_box_collision(FixedVec2 min, FixedVec2 max, Fixed skew, Fixed height);
+    std::span<const Collision> static_collisions() const { return m_static_collisions; }
+
+    // Queries of the physical model.
+    Fixed ground_height(FixedVec2 point, uint16_t mask) const;
+    // The highest top (at least start, at most ceiling) of the surfaces that
+    // the mask selects under the entity's footprint, the entity excluded.
+    Fixed highest_top_under(const EntityBase& entity, uint16_t mask, Fixed start, Fixed ceiling) const;
+    // Whether a surface that the entity's mask selects has its top exactly
+    // at z under the entity's footprint.
+    bool has_surface_at(const EntityBase& entity, Fixed z) const;
+    FixedVec2 push_apart_vector(const EntityBase& entity) const;
+    // Statics first (when the mask asks for them), then the other entities
+    // in list order while the mover still moves.
+    void sweep(const EntityBase& mover, CollisionSweep& sweep) const;
+
+    void set_ambient_color(const std::array<uint8_t, 4>& color) { m_ambient_color = color; }
+    const std::array<uint8_t, 4>& ambient_color() const { return m_ambient_color; }
+    void set_jng_room() { m_is_jng_room = true; }
+    bool is_jng_room() const { return m_is_jng_room; }
+
+    WorldCallbacks& callbacks() { return m_callbacks; }
+
+private:
+    void visit_state(NativeStateIo& io);
+    void tick_entities();
+    // Scenery steps of the tick, run before the entities: debug areas, the
+    // clips of static objects and the particles. They belong to the drawing
+    // side of the room, which fills them in; the simulation needs none.
+    void tick_debug_areas() {}
+    void tick_static_object_clips(bool pause) { (void)pause; }
+    void tick_particles(int32_t tick_number) { (void)tick_number; }
+
+    std::vector<Collision> m_static_collisions;
+    // Slots are null between a removal and the tick loop reaching them.
+    std::vector<EntityBase*> m_entities;
+    std::array<uint8_t, 4> m_ambient_color{255, 255, 255, 255};
+    bool m_is_jng_room = false;
+    WorldCallbacks m_callbacks;
+};
+
+}  // namespace me
