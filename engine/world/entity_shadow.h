@@ -6,9 +6,6 @@
 
 namespace me {
 
-// The no-ground height: no surface lies under the point asked about.
-inline constexpr Fixed kNoGroundHeight = -999 * FIXED_ONE;
-
 // How much a shadow shrinks with the height of its caster above the ground:
 // 1 on the ground, half at 400 units, and never below 0.1 (720 units and up).
 // A caster that keeps its shadow's size gets 1 at any height.

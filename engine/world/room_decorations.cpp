@@ -21,10 +21,6 @@ FixedVec2 scaled_offset(FixedVec2 offset, FixedVec2 scale) {
     return {fixed_mul(offset.x, scale.x), fixed_mul(offset.y, scale.y)};
 }
 
-bool contains(const FixedBox& box, FixedVec2 point) {
-    return box.min_x <= point.x && point.x < box.max_x && box.min_y <= point.y && point.y < box.max_y;
-}
-
 Matrix2d sprite_transform(const StaticObject& object) {
     const Vec2 at = drawn_position(object.placement.position, object.placement.z);
     const Vec2 scale = float_scale(object.placement.scale);
@@ -105,7 +101,7 @@ void RoomDecorations::set_floor_type(StaticObject& object, int32_t floor_type, F
 
 int32_t RoomDecorations::floor_type_at(FixedVec2 point) const {
     for (auto object = m_objects.rbegin(); object != m_objects.rend(); ++object)
-        if (object->has_floor_area && contains(object->floor_area, point))
+        if (object->has_floor_area && object->floor_area.contains(point))
             return object->floor_type;
     return 0;
 }

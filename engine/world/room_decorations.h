@@ -8,7 +8,7 @@
 #include "core/fixed_vec2.h"
 #include "core/resource_ref.h"
 #include "resources/sprite.h"
-#include "world/particle_surroundings.h"
+#include "world/collision.h"
 
 namespace me {
 
@@ -37,7 +37,7 @@ struct StaticObject {
     Color color;
     bool has_floor_area = false;
     int32_t floor_type = 0;
-    FixedBox floor_area;
+    CollisionBounds floor_area;
 };
 
 struct OverlayClip {

@@ -16,16 +16,14 @@ constexpr float kBounceFactor = -0.5f;
 constexpr float kLandingSpinFactor = 0.4f;
 constexpr float kGroundFriction = 0.8f;
 
-FixedBox box_at(const ParticleBox& box, Vec3 position) {
+CollisionBounds box_at(const ParticleBox& box, Vec3 position) {
     const Fixed x = fixed_from_float(position.x);
     const Fixed y = fixed_from_float(position.y);
     return {fixed_add(x, box.min.x), fixed_add(y, box.min.y), fixed_add(x, box.max.x), fixed_add(y, box.max.y)};
 }
 
-FixedBox point_box(Vec3 position) {
-    const Fixed x = fixed_from_float(position.x);
-    const Fixed y = fixed_from_float(position.y);
-    return {x, y, fixed_add(x, 1), fixed_add(y, 1)};
+CollisionBounds point_box(Vec3 position) {
+    return CollisionBounds::unit_at({fixed_from_float(position.x), fixed_from_float(position.y)});
 }
 
 // The direction the particle is seen moving in on screen, where height goes up.
@@ -65,10 +63,13 @@ void RoomParticles::set_duration_and_fade(RoomParticle& particle, float duration
     particle.clip->set_looping(true);
 }
 
-void RoomParticles::update_group_base_position(int32_t group, Vec3 base) {
-    for (RoomParticle& particle : m_particles)
-        if (particle.group == group)
-            particle.base_position = base;
+void RoomParticles::update_group_base_position(int32_t group, Vec2 base) {
+    for (RoomParticle& particle : m_particles) {
+        if (particle.group == group) {
+            particle.base_position.x = base.x;
+            particle.base_position.y = base.y;
+        }
+    }
 }
 
 void RoomParticles::kill_newer(size_t count) {
@@ -132,7 +133,7 @@ void RoomParticles::move_against_room(RoomParticle& particle, Vec3 displacement,
     particle.position.y += fixed_to_float(allowed.y);
 
     const Vec3 moved = particle.room_position();
-    const FixedBox box = box_at(particle.box, moved);
+    const CollisionBounds box = box_at(particle.box, moved);
     const float ground = fixed_to_float(surroundings.ground_below(box, fixed_from_float(moved.z), kCollisionMask));
     const bool has_ground = ground > fixed_to_float(kNoGroundHeight);
     if (has_ground && moved.z + displacement.z < ground) {

@@ -72,8 +72,10 @@ public:
     // Null for an index outside the particles.
     RoomParticle* find(int64_t index);
 
-    void set_duration_and_fade(RoomParticle& particle, float duration, float fade_time);
-    void update_group_base_position(int32_t group, Vec3 base);
+    // Also sets the clip looping: the duration decides when it ends.
+    static void set_duration_and_fade(RoomParticle& particle, float duration, float fade_time);
+    // The ground position of each particle's base; its height stays.
+    void update_group_base_position(int32_t group, Vec2 base);
     void kill_all() { m_particles.clear(); }
     // Keeps the first count particles.
     void kill_newer(size_t count);

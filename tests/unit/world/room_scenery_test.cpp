@@ -19,13 +19,13 @@ class FloorAndWall : public ParticleSurroundings {
 public:
     static constexpr Fixed kWallX = 10 * kUnit;
 
-    FixedVec2 sweep(const FixedBox& box, Fixed, int32_t mask, FixedVec2 delta) const override {
+    FixedVec2 sweep(const CollisionBounds& box, Fixed, int32_t mask, FixedVec2 delta) const override {
         masks_asked.push_back(mask);
         if (delta.x > 0 && box.max_x + delta.x > kWallX)
             delta.x = std::max(kWallX - box.max_x, 0);
         return delta;
     }
-    Fixed ground_below(const FixedBox&, Fixed top, int32_t) const override { return top >= 0 ? 0 : kNoGroundHeight; }
+    Fixed ground_below(const CollisionBounds&, Fixed top, int32_t) const override { return top >= 0 ? 0 : kNoGroundHeight; }
 
     mutable std::vector<int32_t> masks_asked;
 };
@@ -128,10 +128,11 @@ TEST_F(RoomParticlesTest, GroupsKillingAndIndices) {
     make({0, 0, 0}, {}).group = 1;
     make({0, 0, 0}, {}).group = 2;
     make({0, 0, 0}, {}).group = 1;
-    particles.update_group_base_position(1, {5, 6, 7});
-    EXPECT_EQ(particles.find(0)->room_position(), (Vec3{5, 6, 7}));
+    particles.find(0)->base_position.z = 7;
+    particles.update_group_base_position(1, {5, 6});
+    EXPECT_EQ(particles.find(0)->room_position(), (Vec3{5, 6, 7})) << "the base keeps its height";
     EXPECT_EQ(particles.find(1)->room_position(), (Vec3{0, 0, 0}));
-    EXPECT_EQ(particles.find(2)->base_position, (Vec3{5, 6, 7}));
+    EXPECT_EQ(particles.find(2)->base_position, (Vec3{5, 6, 0}));
     EXPECT_EQ(particles.find(3), nullptr);
     EXPECT_EQ(particles.find(-1), nullptr);
     EXPECT_EQ(particles.create("no_such_clip", {}, 0, 7, 0, 0), -1);
