@@ -37,13 +37,13 @@ void RoomBase::tick(bool pause_static_clips, int32_t tick_number) {
     tick_entities();
 }
 
-void RoomBase::render(const View2d& view) {
+void RoomBase::render(const View2d& view, RoomRenderer& renderer) {
     const Sprite* white = m_scenery.white();
     const bool outlines = RoomScenery::draws_collisions();
     for (EntityBase* entity : m_entities)
         if (entity != nullptr)
             EntityDrawing(*entity, *this, m_scenery.draw_lists()).add_entries(white, outlines);
-    m_scenery.render(view, RoomSurroundings(*this), m_static_collisions, m_ambient_color);
+    m_scenery.render(view, renderer, RoomSurroundings(*this), m_static_collisions, m_ambient_color);
 }
 
 void RoomBase::tick_entities() {

@@ -18,6 +18,7 @@ namespace me {
 
 class EntityBase;
 class NativeStateIo;
+class RoomRenderer;
 class View2d;
 
 // A cell of the game world: the entities in it, in the order they are
@@ -88,7 +89,7 @@ public:
     // What the room shows besides its entities; the simulation never reads it.
     RoomScenery& scenery() { return m_scenery; }
     // Draws the entities and the scenery into the view.
-    void render(const View2d& view);
+    void render(const View2d& view, RoomRenderer& renderer);
 
 private:
     void visit_state(NativeStateIo& io);

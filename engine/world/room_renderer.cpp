@@ -52,9 +52,16 @@ void RoomRenderer::render_fade(const View2d& view, const Sprite& white, float am
 }
 
 void RoomRenderer::begin_view(const View2d& view) {
-    m_device.begin_view();
+    if (m_output == nullptr)
+        m_device.begin_view();
+    bind_output();
     load_view(m_device, view, m_window_height);
     m_batch.reset();
+}
+
+void RoomRenderer::bind_output() {
+    if (!m_device.set_frame_buffer(m_output))
+        m_device.set_frame_buffer(nullptr);
 }
 
 void RoomRenderer::draw_list(const View2d& view, const std::vector<DrawEntry>& entries) {
@@ -95,7 +102,7 @@ void RoomRenderer::light_pass(const View2d& view, const RoomDrawLists& lists, Co
         cover_view(*globals.light_map().view(), globals.light_mask());
     }
     m_batch.set_blend_state(nullptr);
-    m_device.set_frame_buffer(nullptr);
+    bind_output();
     load_view(m_device, view, m_window_height);
     if (!lit)
         return;

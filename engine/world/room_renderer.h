@@ -7,6 +7,7 @@
 
 namespace me {
 
+class FrameBuffer;
 class OffscreenLayer;
 class RenderDevice;
 class View2d;
@@ -19,8 +20,10 @@ class View2d;
 // sprites cover it.
 class RoomRenderer {
 public:
-    RoomRenderer(RenderDevice& device, QuadBatch& batch, float window_height)
-        : m_device(device), m_batch(batch), m_window_height(window_height) {}
+    // Draws into the output frame buffer, whose height is given, or into the
+    // window when it is null.
+    RoomRenderer(RenderDevice& device, QuadBatch& batch, const FrameBuffer* output, float output_height)
+        : m_device(device), m_batch(batch), m_output(output), m_window_height(output_height) {}
 
     // Sorts the lists and draws them; the lists are left empty.
     // debug_lights shows the light map itself instead of the lit room.
@@ -32,6 +35,7 @@ public:
 
 private:
     void begin_view(const View2d& view);
+    void bind_output();
     void draw_list(const View2d& view, const std::vector<DrawEntry>& entries);
     void draw_scissored(const View2d& view, const DrawEntry& entry);
     void light_pass(const View2d& view, const RoomDrawLists& lists, Color ambient, bool debug_lights);
@@ -44,6 +48,7 @@ private:
 
     RenderDevice& m_device;
     QuadBatch& m_batch;
+    const FrameBuffer* m_output;
     float m_window_height;
 };
 

@@ -1,9 +1,6 @@
 #include "world/room_scenery.h"
 
 #include "core/cvar_default.h"
-#include "gpu/quad_batch.h"
-#include "gpu/render_device.h"
-#include "gpu/view2d_viewport.h"
 #include "world/entity_drawing.h"
 #include "world/room_renderer.h"
 
@@ -41,7 +38,7 @@ void RoomScenery::tick(bool pause_static_clips, int64_t tick_number, const Parti
     m_particles.tick(tick_number, surroundings);
 }
 
-void RoomScenery::render(const View2d& view, const ParticleSurroundings& surroundings,
+void RoomScenery::render(const View2d& view, RoomRenderer& renderer, const ParticleSurroundings& surroundings,
                          std::span<const Collision> statics, const std::array<uint8_t, 4>& ambient) {
     m_decorations.add_draw_entries(m_draw_lists);
     m_particles.add_draw_entries(m_draw_lists, surroundings);
@@ -51,19 +48,12 @@ void RoomScenery::render(const View2d& view, const ParticleSurroundings& surroun
         if (draws_collisions())
             add_static_outlines(statics);
     }
-    if (g_render_device == nullptr || g_sprite_batch == nullptr) {
-        m_draw_lists.clear();
-        return;
-    }
-    RoomRenderer renderer(*g_render_device, *g_sprite_batch, current_screen_size().y);
     renderer.render(view, m_draw_lists, ambient_color(ambient), shows_lights());
 }
 
-void RoomScenery::render_fade(const View2d& view, float amount) {
-    const Sprite* solid = white();
-    if (solid == nullptr || g_render_device == nullptr || g_sprite_batch == nullptr)
-        return;
-    RoomRenderer(*g_render_device, *g_sprite_batch, current_screen_size().y).render_fade(view, *solid, amount);
+void RoomScenery::render_fade(const View2d& view, RoomRenderer& renderer, float amount) {
+    if (const Sprite* solid = white())
+        renderer.render_fade(view, *solid, amount);
 }
 
 // Static shapes stand on the ground: their footprints are outlined there.

@@ -15,6 +15,7 @@
 
 namespace me {
 
+class RoomRenderer;
 class View2d;
 
 // The side of a room that only shows: decorations, particles, debug areas
@@ -41,9 +42,9 @@ public:
 
     // Adds what the room shows itself to the entries its entities added,
     // then draws all of it into the view.
-    void render(const View2d& view, const ParticleSurroundings& surroundings, std::span<const Collision> statics,
-                const std::array<uint8_t, 4>& ambient);
-    void render_fade(const View2d& view, float amount);
+    void render(const View2d& view, RoomRenderer& renderer, const ParticleSurroundings& surroundings,
+                std::span<const Collision> statics, const std::array<uint8_t, 4>& ambient);
+    void render_fade(const View2d& view, RoomRenderer& renderer, float amount);
 
 private:
     void add_static_outlines(std::span<const Collision> statics);

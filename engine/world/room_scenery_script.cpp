@@ -7,10 +7,14 @@
 #include "clip/clip_resource.h"
 #include "clip/clip_script_arguments.h"
 #include "core/log_format.h"
+#include "gpu/quad_batch.h"
+#include "gpu/render_device.h"
 #include "gpu/view2d.h"
+#include "gpu/view2d_viewport.h"
 #include "script/native_class_arguments.h"
 #include "world/fixed_arguments.h"
 #include "world/room_base.h"
+#include "world/room_renderer.h"
 
 namespace me {
 
@@ -107,13 +111,24 @@ bool read_placement(HSQUIRRELVM vm, NativeArguments& arguments, SQInteger& index
            read_int32(arguments, index++, placement.layer);
 }
 
+// Drawing reaches the window through the process's device and batch, which
+// exist from start-up to shutdown while scripts run.
+bool can_draw() { return g_render_device != nullptr && g_sprite_batch != nullptr; }
+
+RoomRenderer window_renderer() {
+    return RoomRenderer(*g_render_device, *g_sprite_batch, nullptr, current_screen_size().y);
+}
+
 SQInteger render(HSQUIRRELVM vm) {
     SCENERY_THIS();
     (void)scenery;
     View2d* view = nullptr;
     if (!arguments.instance(2, view))
         return arguments.fail();
-    room->render(*view);
+    if (can_draw()) {
+        RoomRenderer renderer = window_renderer();
+        room->render(*view, renderer);
+    }
     return 0;
 }
 
@@ -123,7 +138,10 @@ SQInteger render_fade(HSQUIRRELVM vm) {
     float amount = 0.0f;
     if (!arguments.instance(2, view) || !read_float(arguments, 3, amount))
         return arguments.fail();
-    scenery.render_fade(*view, amount);
+    if (can_draw()) {
+        RoomRenderer renderer = window_renderer();
+        scenery.render_fade(*view, renderer, amount);
+    }
     return 0;
 }
 
