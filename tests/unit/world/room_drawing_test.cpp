@@ -38,7 +38,8 @@ std::vector<uint8_t> look_pixels() {
 
 // A room drawn into a real window: entities with clips and shadows on the
 // floor (one on the ground, one 200 units up, one on a platform, one
-// shaking 40 units up), a decal, a
+// shaking 40 units up, one sunk 8 units and cut at its ground line), a
+// decal, a
 // static sprite on the platform, a debug area, and a light on a bluish
 // ambient colour.
 class RoomDrawingTest : public test::DrawingTest {
@@ -96,8 +97,10 @@ protected:
             room.add_static_sprite_object(1, [120 * U, 60 * U], 20 * U, [120 * U, 50 * U], 7, "tile", [4 * U, 2 * U]);
             room.add_decal("tile", 0, [40 * U, 100 * U], 7, 0, [3 * U, U]);
             room.add_debug_draw_area([5 * U, 5 * U], [25 * U, 15 * U], [0, 0], 2, 255, 0, 255, 128);
-            ::walkers <- [Walker(40, 70, 0), Walker(70, 80, 200), Walker(120, 70, 20), Walker(20, 110, 0)];
+            ::walkers <- [Walker(40, 70, 0), Walker(70, 80, 200), Walker(120, 70, 20), Walker(20, 110, 0),
+                          Walker(145, 100, -8)];
             walkers[3].play_hit_shake();
+            walkers[4].set_scissor(true);
             walkers[0].play_light_clip("glow", true);
             walkers[0].set_light_clip_offset(0, 0, 8 * U);
             foreach (walker in walkers) room.add_entity(walker);
@@ -126,6 +129,9 @@ protected:
 TEST_F(RoomDrawingTest, EntitiesShadowsAndDecorationsMatchTheirReferencePicture) {
     start_canvas(kWidth, kHeight, {0.55f, 0.5f, 0.45f, 1.0f});
     render();
+    const Image drawn = read_canvas();
+    EXPECT_EQ(pixel(drawn, 145, 95), pixel(drawn, 20, 62)) << "the sunk body above its ground line";
+    EXPECT_EQ(pixel(drawn, 145, 104), pixel(drawn, 150, 112)) << "nothing of it below the line";
     expect_canvas_matches("room_drawing");
 }
 
