@@ -9,8 +9,6 @@ namespace me {
 
 namespace {
 
-constexpr float kRadiansPerTurn = 6.2831853f;
-
 Vec2 float_scale(FixedVec2 scale) { return {fixed_to_float(scale.x), fixed_to_float(scale.y)}; }
 
 Vec2 drawn_position(FixedVec2 position, Fixed z) {
@@ -24,7 +22,7 @@ FixedVec2 scaled_offset(FixedVec2 offset, FixedVec2 scale) {
 Matrix2d sprite_transform(const StaticObject& object) {
     const Vec2 at = drawn_position(object.placement.position, object.placement.z);
     const Vec2 scale = float_scale(object.placement.scale);
-    const float radians = object.angle * kRadiansPerTurn;
+    const float radians = object.angle * TURNS_TO_RADIANS;
     const float cosine = std::cos(radians);
     const float sine = std::sin(radians);
     return {cosine * scale.x, sine * scale.x, -sine * scale.y, cosine * scale.y, at.x, at.y};

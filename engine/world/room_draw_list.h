@@ -40,6 +40,9 @@ constexpr bool is_valid_renderable_type(int64_t type) { return type >= 0 && type
 // the offset of type 0.
 int32_t depth_key(int32_t layer, Fixed y, Fixed z, int32_t renderable_type);
 
+// Scripts give colour components as 0-255; drawing takes 0-1.
+inline constexpr float kColorByteScale = 0.003921569f;
+
 // Drawing takes colours with their alpha multiplied in.
 constexpr Color premultiplied(Color color) {
     return {color.red * color.alpha, color.green * color.alpha, color.blue * color.alpha, color.alpha};

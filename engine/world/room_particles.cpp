@@ -11,7 +11,6 @@ namespace me {
 
 namespace {
 
-constexpr float kTurnsPerRadian = 0.15915494f;
 constexpr float kBounceFactor = -0.5f;
 constexpr float kLandingSpinFactor = 0.4f;
 constexpr float kGroundFriction = 0.8f;
@@ -172,7 +171,7 @@ void RoomParticles::add_draw_entries(RoomDrawLists& lists, const ParticleSurroun
             scale.x = -scale.x;
         float angle = particle.angle;
         if (particle.turn_to_velocity && speed > 0.0f)
-            angle = std::atan2(seen.y, seen.x) * kTurnsPerRadian;
+            angle = std::atan2(seen.y, seen.x) * RADIANS_TO_TURNS;
         clip::Clip& played = *particle.clip.get();
         played.set_position({at.x, at.y - at.z});
         played.set_scale(scale);

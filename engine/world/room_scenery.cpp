@@ -12,11 +12,10 @@ CVarDefault g_draw_collisions("draw_collisions", "0", CVarType::Bool);
 CVarDefault g_debug_lights("debug_lights", "0", CVarType::Bool);
 
 constexpr Color kStaticOutlineColor{0.5f, 0.5f, 0.5f, 0.5f};
-constexpr float kComponentScale = 0.003921569f;
 
 Color ambient_color(const std::array<uint8_t, 4>& ambient) {
-    return {ambient[0] * kComponentScale, ambient[1] * kComponentScale, ambient[2] * kComponentScale,
-            ambient[3] * kComponentScale};
+    return {ambient[0] * kColorByteScale, ambient[1] * kColorByteScale, ambient[2] * kColorByteScale,
+            ambient[3] * kColorByteScale};
 }
 
 }  // namespace

@@ -20,9 +20,6 @@ namespace me {
 
 namespace {
 
-constexpr float kComponentScale = 0.003921569f;
-constexpr float kTurnsPerRadian = 0.15915494f;
-constexpr float kRadiansPerTurn = 6.2831853f;
 constexpr SQInteger kLastRenderableType = kRenderableTypeCount - 1;
 
 #define SCENERY_THIS()                \
@@ -55,7 +52,7 @@ bool read_color(NativeArguments& arguments, SQInteger index, Color& color) {
         SQFloat number = 0.0f;
         if (!arguments.numeric(index + i, number))
             return false;
-        components[i] = number * kComponentScale;
+        components[i] = number * kColorByteScale;
     }
     color = {components[0], components[1], components[2], components[3]};
     return true;
@@ -346,8 +343,8 @@ bool set_velocity_from_angle_and_speed(HSQUIRRELVM, NativeArguments& arguments, 
     if (!read_float(arguments, 3, turns) || !read_float(arguments, 4, speed))
         return false;
     if (particle != nullptr) {
-        particle->velocity.x = std::cos(turns * kRadiansPerTurn) * speed;
-        particle->velocity.y = std::sin(turns * kRadiansPerTurn) * speed;
+        particle->velocity.x = std::cos(turns * TURNS_TO_RADIANS) * speed;
+        particle->velocity.y = std::sin(turns * TURNS_TO_RADIANS) * speed;
     }
     return true;
 }
@@ -357,7 +354,7 @@ bool set_angle_from_vector2(HSQUIRRELVM, NativeArguments& arguments, RoomParticl
     if (!arguments.vector(3, vector))
         return false;
     if (particle != nullptr)
-        particle->angle = std::atan2(vector[1], vector[0]) * kTurnsPerRadian;
+        particle->angle = std::atan2(vector[1], vector[0]) * RADIANS_TO_TURNS;
     return true;
 }
 
