@@ -36,7 +36,7 @@ private:
 // The interned script strings, by slot.
 class NameTable {
 public:
-    static constexpr int kSlotCount = 160;
+    static constexpr int kSlotCount = 164;
 
     // Interns every InternedName; false (with an error logged) when two names
     // share a slot or a slot is out of range.

@@ -113,6 +113,15 @@ Fixed skewed_y(const CollisionBounds& m, const Collision& obstacle, const Skewed
     return dy;
 }
 
+// Whether two rectangles share a point, edges included; min and max may be
+// given either way round.
+bool touches(const CollisionBounds& a, const CollisionBounds& b) {
+    const auto meet = [](Fixed a0, Fixed a1, Fixed b0, Fixed b1) {
+        return std::min(a0, a1) <= std::max(b0, b1) && std::min(b0, b1) <= std::max(a0, a1);
+    };
+    return meet(a.min_x, a.max_x, b.min_x, b.max_x) && meet(a.min_y, a.max_y, b.min_y, b.max_y);
+}
+
 }  // namespace
 
 void CollisionSweep::test_static(const Collision& obstacle) {
@@ -135,6 +144,10 @@ CollisionBounds CollisionSweep::swept_bounds() const {
 }
 
 bool CollisionSweep::test_shape(const Collision& obstacle) {
+    // An obstacle that does not even touch the way the mover goes can
+    // neither block it nor overlap it; testing it could only tell so.
+    if (!touches(swept_bounds(), obstacle.m_bounds))
+        return false;
     if (obstacle.m_type == CollisionType::SkewedBox)
         return test_skewed_box(obstacle);
     return test_box(obstacle.m_bounds);

@@ -46,6 +46,18 @@ void EntityBase::set_position(FixedVec2 position) {
     place_collision();
 }
 
+void EntityBase::place_collision() {
+    m_collision.place(m_position);
+    if (RoomBase* room = m_room.get())
+        room->entity_bounds_changed(*this);
+}
+
+void EntityBase::enable_collision(bool enabled) {
+    m_collision_enabled = enabled;
+    if (RoomBase* room = m_room.get())
+        room->entity_bounds_changed(*this);
+}
+
 void EntityBase::set_z(Fixed z) { m_z = std::max(z, kNoGroundHeight); }
 
 bool EntityBase::set_facing(uint8_t facing) {

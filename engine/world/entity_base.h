@@ -86,7 +86,7 @@ public:
     void set_none_collision();
     void set_box_collision(FixedVec2 min, FixedVec2 max, Fixed height);
     void set_skewed_box_collision(FixedVec2 min, FixedVec2 max, Fixed skew, Fixed height);
-    void enable_collision(bool enabled) { m_collision_enabled = enabled; }
+    void enable_collision(bool enabled);
     bool is_collision_enabled() const { return m_collision_enabled; }
     bool has_collision() const { return m_collision_enabled && m_collision.has_shape(); }
     void set_collision_group_and_mask(uint16_t group, uint16_t mask) {
@@ -181,8 +181,9 @@ public:
 
 private:
     void visit_state(NativeStateIo& io, bool& shadow_present);
-    // The collision bounds follow the position and the shape.
-    void place_collision() { m_collision.place(m_position); }
+    // The collision bounds follow the position and the shape, and the room
+    // learns where they went.
+    void place_collision();
     void move_vertically(Fixed dz);
     // Applies a horizontal displacement unless on_move vetoes it.
     void displace(FixedVec2 delta);

@@ -61,9 +61,24 @@ void RoomBase::tick_entities() {
     }
 }
 
+template <class Visit>
+void RoomBase::visit_near(const CollisionBounds& area, Visit visit) const {
+    if (m_broad_phase && m_grid.candidates(area, m_nearby)) {
+        for (EntityBase* entity : m_nearby)
+            if (!visit(*entity))
+                return;
+        return;
+    }
+    for (EntityBase* entity : m_entities)
+        if (entity != nullptr && !visit(*entity))
+            return;
+}
+
 void RoomBase::add_entity(EntityBase& entity) {
     entity.acquire();
     m_entities.push_back(&entity);
+    if (m_broad_phase)
+        m_grid.insert(entity);
     entity.set_room(this);
     entity.callbacks().call(entity, WorldCallback::AddedToRoom, {script_instance_of(this)});
     m_callbacks.call(*this, WorldCallback::EntityAdded, {script_instance_of(&entity)});
@@ -74,6 +89,7 @@ void RoomBase::remove_entity(EntityBase& entity) {
     if (slot == m_entities.end())
         return;
     *slot = nullptr;
+    m_grid.erase(entity);
     // The room's reference goes only after the callbacks, which see the
     // entity alive whoever else holds it.
     const ResourceRef<EntityBase> held = ResourceRef<EntityBase>::adopt(&entity);
@@ -122,12 +138,11 @@ Fixed RoomBase::ground_height(FixedVec2 point, uint16_t mask) const {
             if (collision.has_shape() && collision.has_top() && collision.m_bounds.contains(point))
                 height = std::max(height, collision.m_height);
     }
-    for (const EntityBase* entity : m_entities) {
-        if (entity == nullptr || !entity->is_obstacle_for(mask) || !entity->collision().has_top() ||
-            !entity->collision().m_bounds.contains(point))
-            continue;
-        height = std::max(height, fixed_add(entity->z(), entity->collision().m_height));
-    }
+    visit_near({point.x, point.y, point.x, point.y}, [&](const EntityBase& entity) {
+        if (entity.is_obstacle_for(mask) && entity.collision().has_top() && entity.collision().m_bounds.contains(point))
+            height = std::max(height, fixed_add(entity.z(), entity.collision().m_height));
+        return true;
+    });
     return height;
 }
 
@@ -143,12 +158,12 @@ Fixed RoomBase::highest_top_under(const CollisionBounds& footprint, uint16_t mas
             if (collision.has_shape() && collision.has_top() && collision.m_bounds.overlaps(footprint))
                 raise(collision.m_height);
     }
-    for (const EntityBase* other : m_entities) {
-        if (other == nullptr || other == excluded || !other->is_obstacle_for(mask) ||
-            !other->collision().has_top() || !other->collision().m_bounds.overlaps(footprint))
-            continue;
-        raise(fixed_add(other->z(), other->collision().m_height));
-    }
+    visit_near(footprint, [&](const EntityBase& other) {
+        if (&other != excluded && other.is_obstacle_for(mask) && other.collision().has_top() &&
+            other.collision().m_bounds.overlaps(footprint))
+            raise(fixed_add(other.z(), other.collision().m_height));
+        return true;
+    });
     return height;
 }
 
@@ -161,15 +176,13 @@ bool RoomBase::has_surface_at(const EntityBase& entity, Fixed z) const {
                 collision.m_bounds.overlaps(footprint))
                 return true;
     }
-    for (const EntityBase* other : m_entities) {
-        if (other == nullptr || other == &entity || !other->is_obstacle_for(mask) ||
-            !other->collision().has_top())
-            continue;
-        if (fixed_add(other->z(), other->collision().m_height) == z &&
-            other->collision().m_bounds.overlaps(footprint))
-            return true;
-    }
-    return false;
+    bool found = false;
+    visit_near(footprint, [&](const EntityBase& other) {
+        found = &other != &entity && other.is_obstacle_for(mask) && other.collision().has_top() &&
+                fixed_add(other.z(), other.collision().m_height) == z && other.collision().m_bounds.overlaps(footprint);
+        return !found;
+    });
+    return found;
 }
 
 FixedVec2 RoomBase::push_apart_vector(const EntityBase& entity) const {
@@ -210,17 +223,28 @@ void RoomBase::sweep_past(const EntityBase* mover, CollisionSweep& sweep) const 
             if (collision.has_shape() && (!collision.has_top() || collision.m_height > sweep.z()))
                 sweep.test_static(collision);
     }
-    for (EntityBase* other : m_entities) {
+    visit_near(sweep.swept_bounds(), [&](EntityBase& other) {
         if (!sweep.is_moving())
-            return;
-        if (other == nullptr || other == mover || !other->is_obstacle_for(sweep.mask()))
-            continue;
-        const Collision& shape = other->collision();
-        if (shape.has_top() && fixed_add(other->z(), shape.m_height) <= sweep.z())
-            continue;
-        sweep.test_entity(shape, *other);
-    }
+            return false;
+        if (&other == mover || !other.is_obstacle_for(sweep.mask()))
+            return true;
+        const Collision& shape = other.collision();
+        if (!shape.has_top() || fixed_add(other.z(), shape.m_height) > sweep.z())
+            sweep.test_entity(shape, other);
+        return true;
+    });
 }
+
+void RoomBase::entity_bounds_changed(EntityBase& entity) {
+    if (m_broad_phase)
+        m_grid.update(entity);
+}
+
+void RoomBase::set_broad_phase(bool enabled) {
+    m_broad_phase = enabled;
+    m_grid.rebuild(enabled ? m_entities : std::vector<EntityBase*>());
+}
+
 
 void RoomBase::visit_state(NativeStateIo& io) {
     if (m_entities.size() > kMaxEntities) {
@@ -254,6 +278,8 @@ void RoomBase::visit_state(NativeStateIo& io) {
         if (entity != nullptr)
             entity->release();
     m_entities = std::move(read);
+    if (m_broad_phase)
+        m_grid.rebuild(m_entities);
 }
 
 void RoomBase::dump_native_state(StateDumpWriter& dump) const {

@@ -11,6 +11,7 @@
 #include "world/collision.h"
 #include "world/collision_sweep.h"
 #include "world/entity_base.h"
+#include "world/entity_grid.h"
 #include "world/room_scenery.h"
 #include "world/world_callbacks.h"
 
@@ -79,6 +80,12 @@ public:
     // The same for a mover that is no entity of the room (null) or is one.
     void sweep_past(const EntityBase* mover, CollisionSweep& sweep) const;
 
+    // The entity's collision bounds or shape changed.
+    void entity_bounds_changed(EntityBase& entity);
+    // With the broad phase off every query looks at every entity; the
+    // results are the same either way, which tests and benchmarks compare.
+    void set_broad_phase(bool enabled);
+
     void set_ambient_color(const std::array<uint8_t, 4>& color) { m_ambient_color = color; }
     const std::array<uint8_t, 4>& ambient_color() const { return m_ambient_color; }
     void set_jng_room() { m_is_jng_room = true; }
@@ -94,10 +101,18 @@ public:
 private:
     void visit_state(NativeStateIo& io);
     void tick_entities();
+    // Calls visit for the entities (in list order, never null) that may
+    // touch the area, until it returns false.
+    template <class Visit>
+    void visit_near(const CollisionBounds& area, Visit visit) const;
 
     std::vector<Collision> m_static_collisions;
     // Slots are null between a removal and the tick loop reaching them.
     std::vector<EntityBase*> m_entities;
+    EntityGrid m_grid;
+    bool m_broad_phase = true;
+    // Scratch for one query at a time; queries never nest.
+    mutable std::vector<EntityBase*> m_nearby;
     std::array<uint8_t, 4> m_ambient_color{255, 255, 255, 255};
     bool m_is_jng_room = false;
     WorldCallbacks m_callbacks;

@@ -218,6 +218,51 @@ TEST_F(WorldStateTest, RestoringGivesBackEveryMemberAndTheSameBytes) {
               "1 40 9 true 3 163840 3 true 24");
 }
 
+TEST_F(WorldStateTest, ClipsComeBackByNameAtTheirSavedTime) {
+    run(R"(
+        ::walk <- ClipResource();
+        walk.set_duration_in_milliseconds(100);
+        walk.init_channels(3, 2, 2);
+        walk.set_fixed_channel_data(0, 0, [0, 655360, 1966080]);
+        walk.set_fixed_channel_data(1, 1, [0, 131072, 131072]);
+        walk.set_instantiator(function(resource) {
+            local clip = Clip();
+            clip.init(resource);
+            local root = ClipObject();
+            root.set_name("root");
+            clip.add_child(root);
+            clip.add_controller(ClipTransformChannelController(clip, root, 0, -1, -1));
+            return clip;
+        });
+        walk.finish();
+        g_clip_resource_defs.walk <- { _clip_resource = walk };
+        ::build_world();
+        ::world.room.get_entities()[2].play_clip("walk", 1, true, true);
+        ::world.room.get_entities()[4].play_light_clip("walk", false);
+        ::run_tick(); ::run_tick();
+        Network.save_state(5, 0);
+    )");
+    const std::vector<uint8_t> saved = slot_bytes(5);
+    run(R"(
+        ::world.room.get_entities()[2].reset_clip(false);
+        ::world.room.get_entities()[4].play_light_clip("walk", true);
+        ::run_tick(); ::run_tick(); ::run_tick();
+    )");
+    run("Network.rollback(5); Network.save_state(6, 0);");
+    EXPECT_EQ(hex(slot_bytes(6)), hex(saved));
+    EXPECT_EQ(evaluate_string(R"(
+        local a = ::world.room.get_entities()[2], b = ::world.room.get_entities()[4];
+        return a.get_clip_name() + " " + a.get_clip().get_clip_time() + " " + b.get_light_clip_name() + " "
+            + b.get_light_clip().get_clip_time();
+    )"),
+              "walk 3332 walk 3332");
+    run("::run_tick(); ::run_tick();");
+    EXPECT_NE(evaluate_string("local d = ::world.room.get_entities()[2].get_anim_move_delta(); return d[0] + \"\";"),
+              "0")
+        << "the anim-move controller was found again in the restored clip";
+    run("::walk <- null;");
+}
+
 TEST_F(WorldStateTest, ADamagedEntityRecordIsRefusedBeforeTheRollbackDestroysAnything) {
     run("::build_world(); ::world.room.get_entities()[0].set_box_collision([0x1234, 0], [0x5678, 1], 0);");
     run("Network.save_state(2, 0);");
