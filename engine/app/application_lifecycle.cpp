@@ -39,6 +39,7 @@
 #include "script/interned_name.h"
 #include "script/script_host.h"
 #include "script/script_root.h"
+#include "world/gorath_globals.h"
 
 namespace me {
 
@@ -224,6 +225,8 @@ void teardown() {
     g_cvar_registry->save_user();
     const bool wait_for_key = cvars::console_wait_on_exit.bool_value();
     g_audio_system->release();
+    // Rooms' shared targets are GL objects: they go while the context lives.
+    shutdown_gorath_globals();
     g_render_device->release_shared_object();
     g_main_window->destroy();
     g_connection_manager->teardown();

@@ -6,6 +6,7 @@
 #include "clip/clip_controller.h"
 #include "clip/clip_time.h"
 #include "core/log.h"
+#include "core/stable_sort.h"
 #include "resources/resource_registry.h"
 #include "resources/sprite.h"
 
@@ -240,45 +241,10 @@ void Clip::render(QuadBatch& batch, const Matrix2d* extra) {
     const int32_t own_z = z_order() != kUnsetZOrder ? z_order() : 0;
     for (size_t i = 0; i < child_count(); ++i)
         child(i)->collect(*this, accumulated_color(), own_z);
-    sort_draw_list();
+    stable_sort_with_scratch(m_draw_list, m_sort_scratch, kInsertionSortLimit, earlier);
     for (const DrawEntry& entry : m_draw_list)
         entry.second->render(batch, extra);
     m_draw_list.clear();
-}
-
-void Clip::sort_draw_list() {
-    const size_t count = m_draw_list.size();
-    if (count <= kInsertionSortLimit) {
-        for (size_t i = 1; i < count; ++i) {
-            const DrawEntry entry = m_draw_list[i];
-            size_t j = i;
-            for (; j > 0 && earlier(entry, m_draw_list[j - 1]); --j)
-                m_draw_list[j] = m_draw_list[j - 1];
-            m_draw_list[j] = entry;
-        }
-        return;
-    }
-    m_sort_scratch.resize(count);
-    merge_sort(0, count);
-}
-
-// Stable: on equal z the entry of the left half, collected earlier, goes
-// first.
-void Clip::merge_sort(size_t begin, size_t end) {
-    if (end - begin < 2)
-        return;
-    const size_t middle = begin + (end - begin) / 2;
-    merge_sort(begin, middle);
-    merge_sort(middle, end);
-    size_t left = begin;
-    size_t right = middle;
-    for (size_t out = begin; out < end; ++out) {
-        const bool take_right = left == middle || (right < end && earlier(m_draw_list[right], m_draw_list[left]));
-        m_sort_scratch[out] = take_right ? m_draw_list[right++] : m_draw_list[left++];
-    }
-    std::copy(m_sort_scratch.begin() + static_cast<std::ptrdiff_t>(begin),
-              m_sort_scratch.begin() + static_cast<std::ptrdiff_t>(end),
-              m_draw_list.begin() + static_cast<std::ptrdiff_t>(begin));
 }
 
 }  // namespace me::clip

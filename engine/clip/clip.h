@@ -101,8 +101,6 @@ private:
     void evaluate_now();
     void update_controllers(int32_t code);
     void release_controllers();
-    void sort_draw_list();
-    void merge_sort(size_t begin, size_t end);
 
     ResourceRef<ClipResource> m_resource;
     uint64_t m_time = 0;

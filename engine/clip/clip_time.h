@@ -10,6 +10,7 @@ inline constexpr int32_t kClipTicksPerSecond = 100000;
 inline constexpr int32_t kClipTicksPerMillisecond = 100;
 inline constexpr int32_t kClipTicksPerMinute = 6000000;
 inline constexpr int32_t kClipTicksPerHour = 360000000;
+inline constexpr int32_t kClipTicksPerGameTick = 1666;
 
 // The code a controller is updated with: a positive value is the count of
 // ticks just advanced, the negative ones say why else it runs.

@@ -58,7 +58,8 @@ void QuadBatch::create_buffers() {
     std::shared_ptr<IndexBuffer> index_buffer = m_device.create_index_buffer(indices.size(), BufferUsage::Static);
     index_buffer->upload(indices);
     m_geometry = m_device.create_geometry(*m_shader, {m_vertices, nullptr}, std::move(index_buffer));
-    m_state = m_device.render_state(kDepthTestOff, false, CullMode::Off, static_cast<int>(BlendMode::Premultiplied));
+    m_own_state = m_device.render_state(kDepthTestOff, false, CullMode::Off, static_cast<int>(BlendMode::Premultiplied));
+    m_state = m_own_state;
     m_mapped = nullptr;
     m_quads = 0;
 }
@@ -94,6 +95,11 @@ void QuadBatch::reset() {
     flush();
     if (has_buffers())
         use_batch_state();
+}
+
+void QuadBatch::set_blend_state(const RenderState* state) {
+    flush();
+    m_state = state != nullptr ? state : m_own_state;
 }
 
 void QuadBatch::use_batch_state() {

@@ -55,6 +55,11 @@ public:
     // view about to draw, a custom shader done).
     void reset();
 
+    // Draws what is gathered, then blends what follows by the state (null:
+    // the batch's own premultiplied state), for passes such as additive
+    // lights or a multiplied light map.
+    void set_blend_state(const RenderState* state);
+
     int pending_quads() const { return m_quads; }
     GLuint pending_texture() const { return m_texture; }
     // Flushes that drew at least one quad since the batch was made.
@@ -74,6 +79,7 @@ private:
     std::shared_ptr<VertexBuffer> m_vertices;
     std::shared_ptr<VertexGeometry> m_geometry;
     const RenderState* m_state = nullptr;
+    const RenderState* m_own_state = nullptr;
     // The mapped vertex buffer (kVertexCount vertices), or null.
     QuadVertex* m_mapped = nullptr;
     GLuint m_texture = 0;

@@ -1,5 +1,6 @@
 #include "gpu/render_device.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/log.h"
@@ -105,6 +106,18 @@ void RenderDevice::clear() {
 void RenderDevice::set_viewport(int x, int y, int width, int height) {
     if (m_gl.has_context() && width >= 0 && height >= 0)
         glViewport(x, y, width, height);
+}
+
+void RenderDevice::set_scissor(int x, int y, int width, int height) {
+    if (!m_gl.has_context())
+        return;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(x, y, std::max(width, 0), std::max(height, 0));
+}
+
+void RenderDevice::lift_scissor() {
+    if (m_gl.has_context())
+        glDisable(GL_SCISSOR_TEST);
 }
 
 std::shared_ptr<VertexBuffer> RenderDevice::create_vertex_buffer(const VertexDeclaration& declaration,

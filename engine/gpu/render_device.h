@@ -52,6 +52,10 @@ public:
     void set_clear_color(const std::array<float, 4>& color) { m_clear_color = color; }
     const std::array<float, 4>& clear_color() const { return m_clear_color; }
     void set_viewport(int x, int y, int width, int height);
+    // Limits drawing to a window rectangle counted, as GL counts, from the
+    // bottom row up; the limit stays until it is lifted.
+    void set_scissor(int x, int y, int width, int height);
+    void lift_scissor();
     // The viewport and canvas sizes of the view loaded last, for drawing code
     // that sizes itself to the view.
     void record_view_sizes(Vec2 viewport, Vec2 canvas) {

@@ -8,6 +8,7 @@
 #include "script/script_push.h"
 #include "world/entity_base.h"
 #include "world/fixed_arguments.h"
+#include "world/room_draw_list.h"
 
 namespace me {
 
@@ -149,7 +150,7 @@ SQInteger set_z_order(HSQUIRRELVM vm) {
 SQInteger set_renderable_type(HSQUIRRELVM vm) {
     ENTITY_THIS();
     SQInteger value = 0;
-    if (!read_integer_in_range(arguments, 2, "renderable type", 0, 255, value))
+    if (!read_integer_in_range(arguments, 2, "renderable type", 0, kRenderableTypeCount - 1, value))
         return arguments.fail();
     entity->set_renderable_type(static_cast<uint8_t>(value));
     return 0;

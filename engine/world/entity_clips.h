@@ -5,6 +5,7 @@
 
 #include "clip/clip.h"
 #include "clip/clip_channel_controllers.h"
+#include "clip/clip_time.h"
 #include "core/fixed.h"
 #include "core/fixed_vec2.h"
 #include "core/resource_ref.h"
@@ -21,7 +22,7 @@ class NativeStateIo;
 class EntityClips {
 public:
     // One game tick in clip ticks.
-    static constexpr int64_t kClipTicksPerGameTick = 1666;
+    static constexpr int64_t kClipTicksPerGameTick = clip::kClipTicksPerGameTick;
     static constexpr uint16_t kNormalSpeed = 100;
 
     // handler: what the clips' commands run with as this (a weak reference

@@ -9,7 +9,9 @@
 #include "network/state_buffer.h"
 #include "network/state_manager.h"
 #include "world/entity_base.h"
+#include "world/entity_drawing.h"
 #include "world/native_state_io.h"
+#include "world/room_surroundings.h"
 
 namespace me {
 
@@ -31,10 +33,17 @@ RoomBase::~RoomBase() {
 }
 
 void RoomBase::tick(bool pause_static_clips, int32_t tick_number) {
-    tick_debug_areas();
-    tick_static_object_clips(pause_static_clips);
-    tick_particles(tick_number);
+    m_scenery.tick(pause_static_clips, tick_number, RoomSurroundings(*this));
     tick_entities();
+}
+
+void RoomBase::render(const View2d& view, RoomRenderer& renderer) {
+    const Sprite* white = m_scenery.white();
+    const bool outlines = RoomScenery::draws_collisions();
+    for (EntityBase* entity : m_entities)
+        if (entity != nullptr)
+            EntityDrawing(*entity, *this, m_scenery.draw_lists()).add_entries(white, outlines);
+    m_scenery.render(view, renderer, RoomSurroundings(*this), m_static_collisions, m_ambient_color);
 }
 
 void RoomBase::tick_entities() {
@@ -137,8 +146,8 @@ Fixed RoomBase::ground_height(FixedVec2 point, uint16_t mask) const {
     return height;
 }
 
-Fixed RoomBase::highest_top_under(const EntityBase& entity, uint16_t mask, Fixed start, Fixed ceiling) const {
-    const CollisionBounds footprint = entity.footprint();
+Fixed RoomBase::highest_top_under(const CollisionBounds& footprint, uint16_t mask, Fixed start, Fixed ceiling,
+                                  const EntityBase* excluded) const {
     Fixed height = start;
     const auto raise = [&](Fixed top) {
         if (top <= ceiling)
@@ -150,7 +159,7 @@ Fixed RoomBase::highest_top_under(const EntityBase& entity, uint16_t mask, Fixed
                 raise(collision.m_height);
     }
     visit_near(footprint, [&](const EntityBase& other) {
-        if (&other != &entity && other.is_obstacle_for(mask) && other.collision().has_top() &&
+        if (&other != excluded && other.is_obstacle_for(mask) && other.collision().has_top() &&
             other.collision().m_bounds.overlaps(footprint))
             raise(fixed_add(other.z(), other.collision().m_height));
         return true;
@@ -208,7 +217,7 @@ FixedVec2 RoomBase::push_apart_vector(const EntityBase& entity) const {
     return {fixed_mul(sum.x / count, kPushApartScale), fixed_mul(sum.y / count, kPushApartScale)};
 }
 
-void RoomBase::sweep(const EntityBase& mover, CollisionSweep& sweep) const {
+void RoomBase::sweep_past(const EntityBase* mover, CollisionSweep& sweep) const {
     if ((sweep.mask() & EntityBase::kStaticCollisionBit) != 0) {
         for (const Collision& collision : m_static_collisions)
             if (collision.has_shape() && (!collision.has_top() || collision.m_height > sweep.z()))
@@ -217,7 +226,7 @@ void RoomBase::sweep(const EntityBase& mover, CollisionSweep& sweep) const {
     visit_near(sweep.swept_bounds(), [&](EntityBase& other) {
         if (!sweep.is_moving())
             return false;
-        if (&other == &mover || !other.is_obstacle_for(sweep.mask()))
+        if (&other == mover || !other.is_obstacle_for(sweep.mask()))
             return true;
         const Collision& shape = other.collision();
         if (!shape.has_top() || fixed_add(other.z(), shape.m_height) > sweep.z())

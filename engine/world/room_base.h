@@ -10,13 +10,17 @@
 #include "network/state_object.h"
 #include "world/collision.h"
 #include "world/collision_sweep.h"
+#include "world/entity_base.h"
 #include "world/entity_grid.h"
+#include "world/room_scenery.h"
 #include "world/world_callbacks.h"
 
 namespace me {
 
 class EntityBase;
 class NativeStateIo;
+class RoomRenderer;
+class View2d;
 
 // A cell of the game world: the entities in it, in the order they are
 // ticked, the static geometry they collide with, and the queries their
@@ -60,14 +64,21 @@ public:
     Fixed ground_height(FixedVec2 point, uint16_t mask) const;
     // The highest top (at least start, at most ceiling) of the surfaces that
     // the mask selects under the entity's footprint, the entity excluded.
-    Fixed highest_top_under(const EntityBase& entity, uint16_t mask, Fixed start, Fixed ceiling) const;
+    Fixed highest_top_under(const EntityBase& entity, uint16_t mask, Fixed start, Fixed ceiling) const {
+        return highest_top_under(entity.footprint(), mask, start, ceiling, &entity);
+    }
+    // The same under any footprint, leaving out one entity (or none).
+    Fixed highest_top_under(const CollisionBounds& footprint, uint16_t mask, Fixed start, Fixed ceiling,
+                            const EntityBase* excluded) const;
     // Whether a surface that the entity's mask selects has its top exactly
     // at z under the entity's footprint.
     bool has_surface_at(const EntityBase& entity, Fixed z) const;
     FixedVec2 push_apart_vector(const EntityBase& entity) const;
     // Statics first (when the mask asks for them), then the other entities
     // in list order while the mover still moves.
-    void sweep(const EntityBase& mover, CollisionSweep& sweep) const;
+    void sweep(const EntityBase& mover, CollisionSweep& sweep) const { sweep_past(&mover, sweep); }
+    // The same for a mover that is no entity of the room (null) or is one.
+    void sweep_past(const EntityBase* mover, CollisionSweep& sweep) const;
 
     // The entity's collision bounds or shape changed.
     void entity_bounds_changed(EntityBase& entity);
@@ -82,6 +93,11 @@ public:
 
     WorldCallbacks& callbacks() { return m_callbacks; }
 
+    // What the room shows besides its entities; the simulation never reads it.
+    RoomScenery& scenery() { return m_scenery; }
+    // Draws the entities and the scenery into the view.
+    void render(const View2d& view, RoomRenderer& renderer);
+
 private:
     void visit_state(NativeStateIo& io);
     void tick_entities();
@@ -89,12 +105,6 @@ private:
     // touch the area, until it returns false.
     template <class Visit>
     void visit_near(const CollisionBounds& area, Visit visit) const;
-    // Scenery steps of the tick, run before the entities: debug areas, the
-    // clips of static objects and the particles. They belong to the drawing
-    // side of the room, which fills them in; the simulation needs none.
-    void tick_debug_areas() {}
-    void tick_static_object_clips(bool pause) { (void)pause; }
-    void tick_particles(int32_t tick_number) { (void)tick_number; }
 
     std::vector<Collision> m_static_collisions;
     // Slots are null between a removal and the tick loop reaching them.
@@ -106,6 +116,7 @@ private:
     std::array<uint8_t, 4> m_ambient_color{255, 255, 255, 255};
     bool m_is_jng_room = false;
     WorldCallbacks m_callbacks;
+    RoomScenery m_scenery;
 };
 
 }  // namespace me

@@ -9,6 +9,7 @@
 #include "world/entity_base.h"
 #include "world/fixed_arguments.h"
 #include "world/room_base.h"
+#include "world/room_scenery_script.h"
 
 namespace me {
 
@@ -164,7 +165,17 @@ constexpr MethodBinding kMethods[] = {
     {"get_ground_height_for_entity", get_ground_height_for_entity},
 };
 
-const NativeClassBinding g_room_base_binding(RoomBase::kClassRecord, kMethods);
+// The scenery's methods are bound from their own file; joining the tables
+// at start-up is safe since both are constant data.
+std::vector<MethodBinding> all_methods() {
+    std::vector<MethodBinding> methods(std::begin(kMethods), std::end(kMethods));
+    const std::span<const MethodBinding> scenery = room_scenery_methods();
+    methods.insert(methods.end(), scenery.begin(), scenery.end());
+    return methods;
+}
+
+const std::vector<MethodBinding> g_room_methods = all_methods();
+const NativeClassBinding g_room_base_binding(RoomBase::kClassRecord, g_room_methods);
 
 }  // namespace
 

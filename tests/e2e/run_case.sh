@@ -485,6 +485,24 @@ case_model_viewer_shows_its_model() {
     [ "$corner" != "$middle" ] || fail "the middle of the screenshot is the clear colour ($corner): no model drawn"
 }
 
+# The world demo fills its room with balls that wander, collide and throw
+# sparks: after a second of play it has logged its room and particles, saved
+# a screenshot that shows a scene, and reported no error.
+case_world_demo_shows_its_room() {
+    world="$work/world_demo"
+    cp -R "$QUILLMOOR_WORLD_DEMO_DIR" "$world"
+    printf '\nsystem::video_mode = "960 540 0"\nsystem::maximum_fps = 1000\nworld::quit_after_frames = 60\nworld::ball_count = 60\n' >> "$world/boot.config"
+    log="$XDG_DOCUMENTS_DIR/Quillmoor World Demo/game_log.txt"
+    run_in "$world"
+    expect_status 0
+    expect_before "$log" "Quillmoor World Demo: 60 entities in the room" "Quillmoor World Demo: saved screenshot.png"
+    expect_before "$log" "Quillmoor World Demo: saved screenshot.png" "Quillmoor World Demo: shutdown after 60 frames"
+    expect_in_file "$log" " particles"
+    expect_not_in_file "$log" "error: "
+    expect_not_in_file "$log" "warning: "
+    expect_screenshot_shows_a_scene "$XDG_DOCUMENTS_DIR/Quillmoor World Demo/screenshot.png"
+}
+
 # A drawn scene differs from place to place; a blank frame is one colour.
 # Samples a 5 x 3 grid over the middle of the picture and wants at least 8
 # different pixels.

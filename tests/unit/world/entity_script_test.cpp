@@ -137,7 +137,9 @@ TEST_F(EntityScriptTest, SettersRefuseWhatTheirSavedWidthCannotHold) {
     } kCases[] = {
         {"a.set_z_order(256)", "Value 256 of z order is out of range 0 to 255."},
         {"a.set_z_order(-1)", "Value -1 of z order is out of range 0 to 255."},
-        {"a.set_renderable_type(300)", "Value 300 of renderable type is out of range 0 to 255."},
+        {"a.set_renderable_type(4)", "Value 4 of renderable type is out of range 0 to 3."},
+        {"a.set_renderable_type(-1)", "Value -1 of renderable type is out of range 0 to 3."},
+        {"a.set_renderable_type(3)", "no error"},
         {"a.set_facing(-2)", "Value -2 of facing is out of range 0 to 255."},
         {"a.set_clip_speed(65536)", "Value 65536 of clip speed is out of range 0 to 65535."},
         {"a.set_z(1.5)", "Expecting integer (fixed-point)."},
