@@ -28,6 +28,10 @@ FLOATS = ["0.0", "1.5", "-2.25", "0.1", "100.", "1e3", "3.75", "-0.5"]
 STRINGS = ['""', '"a"', '"abc"', '"Hello"', '"a,b,,c"', '"  pad  "', '"12"', '"0x1f"', '"-7"', '"3.5"']
 
 
+def is_container(source):
+    return source.startswith("[") or source.startswith("{")
+
+
 class Generator:
     def __init__(self, seed):
         self.rng = random.Random(seed)
@@ -43,8 +47,11 @@ class Generator:
         op = self.pick(["+", "-", "&", "|", "^", "<<", ">>", "%", "/"])
         if op in ("%", "/"):
             return f"({a} {op} ({b} == 0 ? 1 : {b}))"
-        if op in ("<<", ">>"):
-            return f"(({a}) {op} ({self.rng.randint(0, 8)}))"
+        if op == "<<":
+            # Only the low bits, which are alike at every integer width.
+            return f"((({a}) << ({self.rng.randint(0, 8)})) & 0xffffff)"
+        if op == ">>":
+            return f"(({a}) >> ({self.rng.randint(0, 8)}))"
         return f"(({a} & 0xffff) {op} ({b} & 0xffff))"
 
     def number(self):
@@ -61,10 +68,11 @@ class Generator:
             return f"{s}.{self.pick(['toupper()', 'tolower()', 'slice(1)', 'slice(-2)'])}"
         return s
 
-    def any_value(self):
+    # Small integers keep a product within 32 bits.
+    def any_value(self, small=False):
         kind = self.pick(["int", "float", "string", "bool", "null", "array", "table"])
         if kind == "int":
-            return self.integer()
+            return self.pick(INTS[:7]) if small else self.integer()
         if kind == "float":
             return self.number()
         if kind == "string":
@@ -89,7 +97,13 @@ class Generator:
         # answers its left operand), so it only meets numbers here.
         if self.rng.random() < 0.2:
             return f"{self.number()} % ({self.integer()} | 1)"
-        return f"{self.any_value()} {self.pick(['+', '-', '*', '/'])} {self.any_value()}"
+        op = self.pick(['+', '-', '*', '/'])
+        left, right = self.any_value(op == "*"), self.any_value(op == "*")
+        # A string joined with an array or table names its address: the
+        # other side stays a number there.
+        if op == "+" and (is_container(left) or is_container(right)):
+            left, right = [v if is_container(v) else self.number() for v in (left, right)]
+        return f"{left} {op} {right}"
 
     def scalar(self):
         return self.pick([self.integer(), self.number(), self.string(), "true", "false", "null"])

@@ -26,13 +26,13 @@ try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
 try { show((true).tostring()); } catch (e) { print("E: " + e + "\n"); }
 try { show(D(2)); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([].sort())); } catch (e) { print("E: " + e + "\n"); }
-try { show(((2 & 0xffff) ^ ((((255 & 0xffff) | (65535 & 0xffff)) % (2 == 0 ? 1 : 2)) & 0xffff)) + true); } catch (e) { print("E: " + e + "\n"); }
-try { show(("a,b,,c" + "  pad  ").toupper()); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(typeof V(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%5.2f")); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(2, 2)); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2, 3][-13]); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%-4d|", "a", 0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(true + true); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(V(1).tostring()); } catch (e) { print("E: " + e + "\n"); }
+try { show("a,b,,c".len()); } catch (e) { print("E: " + e + "\n"); }
+try { show((null).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show((((((2 % (65535 == 0 ? 1 : 65535))) >> (5)) & 0xffff) ^ (((((-1 & 0xffff) ^ (0 & 0xffff)) & 0xffff) ^ (1 & 0xffff)) & 0xffff)) / [2]); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(""[-13]); } catch (e) { print("E: " + e + "\n"); }
+try { show(1 * null); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 2, 3][2]); } catch (e) { print("E: " + e + "\n"); }

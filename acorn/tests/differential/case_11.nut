@@ -23,7 +23,7 @@ function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
 try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(((((65535 & 0xffff) - (((-1 & 0xffff) & (7 & 0xffff)) & 0xffff))) << (7))) + V(((2 & 0xffff) + ((((255 / (100 == 0 ? 1 : 100)) & 0xffff) ^ ((7 / (2 == 0 ? 1 : 2)) & 0xffff)) & 0xffff)))); } catch (e) { print("E: " + e + "\n"); }
+try { show(V((((((65535 & 0xffff) - (((-1 & 0xffff) & (7 & 0xffff)) & 0xffff))) << (7)) & 0xffffff)) + V(((2 & 0xffff) + ((((255 / (100 == 0 ? 1 : 100)) & 0xffff) ^ ((7 / (2 == 0 ? 1 : 2)) & 0xffff)) & 0xffff)))); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
 try { show((true).tointeger()); } catch (e) { print("E: " + e + "\n"); }
 try { show("hello"[-1]); } catch (e) { print("E: " + e + "\n"); }

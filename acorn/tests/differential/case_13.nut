@@ -35,7 +35,7 @@ try { show([-13, 100, 0, -13, 100].len()); } catch (e) { print("E: " + e + "\n")
 try { show([1, 2]["a"]); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([100, -1, -1, 0].sort())); } catch (e) { print("E: " + e + "\n"); }
 try { show(true >= false); } catch (e) { print("E: " + e + "\n"); }
-try { show(((((((65535) << (0))) << (6)) & 0xffff) + (7 & 0xffff)) % (7 | 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(((((((((65535) << (0)) & 0xffffff)) << (6)) & 0xffffff) & 0xffff) + (7 & 0xffff)) % (7 | 1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(format("%%", "a")); } catch (e) { print("E: " + e + "\n"); }
 try { show((0).tointeger()); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([255, 100].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }

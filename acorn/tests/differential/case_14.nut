@@ -26,7 +26,8 @@ try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
 try { show([7, 7].filter(@(i, x) x > 0).len()); } catch (e) { print("E: " + e + "\n"); }
 try { show(format("%%")); } catch (e) { print("E: " + e + "\n"); }
 try { show((("abc" + 0)).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(((7) >> (7)) + { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
+try { show(null + ("" + "Hello")); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%%", "abc", 1)); } catch (e) { print("E: " + e + "\n"); }
 try { show({ a = 1 }["abc"]); } catch (e) { print("E: " + e + "\n"); }
 try { show("a".slice(1)); } catch (e) { print("E: " + e + "\n"); }
 try { show("_add" in V); } catch (e) { print("E: " + e + "\n"); }
@@ -34,4 +35,3 @@ try { show("-7".tofloat()); } catch (e) { print("E: " + e + "\n"); }
 try { show(("0x1f" + "abc").tointeger()); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
 try { show(R(544)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([0, 1, 1, 100, 1].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }

@@ -27,7 +27,7 @@ try { show(typeof V(1)); } catch (e) { print("E: " + e + "\n"); }
 try { show("hello"[0]); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
 try { show(R(1161)); } catch (e) { print("E: " + e + "\n"); }
-try { show(((((((-1 & 0xffff) + (100 & 0xffff))) << (7))) << (3)) == (3.75 + 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(((((((((-1 & 0xffff) + (100 & 0xffff))) << (7)) & 0xffffff)) << (3)) & 0xffffff) == (3.75 + 1)); } catch (e) { print("E: " + e + "\n"); }
 try { show([-13, 0, 100].slice(0)); } catch (e) { print("E: " + e + "\n"); }
 try { show(("12" + "").slice(0)); } catch (e) { print("E: " + e + "\n"); }
 try { show([1, 2]["abc"]); } catch (e) { print("E: " + e + "\n"); }
@@ -37,7 +37,7 @@ try { show(format("%d %d")); } catch (e) { print("E: " + e + "\n"); }
 try { show(D()); } catch (e) { print("E: " + e + "\n"); }
 try { show([1, 2, 3][-13]); } catch (e) { print("E: " + e + "\n"); }
 try { show([1, 2]["abc"]); } catch (e) { print("E: " + e + "\n"); }
-try { show(((255 & 0xffff) ^ (2 & 0xffff)) % ((((2 & 0xffff) - (((-1) << (6)) & 0xffff)) / (((((0) << (6)) & 0xffff) + ((2 / (2 == 0 ? 1 : 2)) & 0xffff)) == 0 ? 1 : ((((0) << (6)) & 0xffff) + ((2 / (2 == 0 ? 1 : 2)) & 0xffff)))) | 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(((255 & 0xffff) ^ (2 & 0xffff)) % ((((2 & 0xffff) - ((((-1) << (6)) & 0xffffff) & 0xffff)) / ((((((0) << (6)) & 0xffffff) & 0xffff) + ((2 / (2 == 0 ? 1 : 2)) & 0xffff)) == 0 ? 1 : (((((0) << (6)) & 0xffffff) & 0xffff) + ((2 / (2 == 0 ? 1 : 2)) & 0xffff)))) | 1)); } catch (e) { print("E: " + e + "\n"); }
 try { show([] == { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
 try { show(R(244)); } catch (e) { print("E: " + e + "\n"); }
 try { show(typeof W(2)); } catch (e) { print("E: " + e + "\n"); }

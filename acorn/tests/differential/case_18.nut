@@ -25,15 +25,15 @@ function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 try { show((-0.5 + -0.5) > false); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
 try { show({ a = 1 }["abc"]); } catch (e) { print("E: " + e + "\n"); }
-try { show(true / null); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([7, 1, 7, 255].sort(@(a, b) (a - b) * 0.5))); } catch (e) { print("E: " + e + "\n"); }
+try { show((3.75 * 1e3) / null); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
-try { show("0x1f".tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(R(1619)); } catch (e) { print("E: " + e + "\n"); }
-try { show(null > false); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%d %d", 0, 100)); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%d", 100, "a")); } catch (e) { print("E: " + e + "\n"); }
-try { show((("a" + 2)).tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
+try { show(("a,b,,c").tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([-1, 100, 0, 100].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }
+try { show("abc".find("12")); } catch (e) { print("E: " + e + "\n"); }
+try { show(false * false); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%5.2f")); } catch (e) { print("E: " + e + "\n"); }
+try { show("abc".find("0x1f", 0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, -1].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([-13, 1, 7, -13, -1].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%%", "a", 0)); } catch (e) { print("E: " + e + "\n"); }

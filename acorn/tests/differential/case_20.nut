@@ -30,9 +30,9 @@ try { show(J([0].sort(@(a, b) a > b))); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(format("%5.2f")); } catch (e) { print("E: " + e + "\n"); }
 try { show("" != [2, 7, -13]); } catch (e) { print("E: " + e + "\n"); }
-try { show(((1 & 0xffff) + (((-13 & 0xffff) ^ (1 & 0xffff)) & 0xffff)) + ((0 & 0xffff) | (((((7 & 0xffff) ^ (100 & 0xffff)) & 0xffff) | (1 & 0xffff)) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
-try { show([1].filter(@(i, x) x > 0).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(("a,b,,c" + "3.5") <= true); } catch (e) { print("E: " + e + "\n"); }
-try { show(true == [0, 7, 7, -1]); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(2 / [0, 7, -1, -1]); } catch (e) { print("E: " + e + "\n"); }
+try { show(((((1 & 0xffff) - (7 & 0xffff)) & 0xffff) - ((((0 / (65535 == 0 ? 1 : 65535))) >> (4)) & 0xffff)) - true); } catch (e) { print("E: " + e + "\n"); }
+try { show([2].remove(-1)); } catch (e) { print("E: " + e + "\n"); }
+try { show("a".toupper().slice(-1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([1, 0].sort(@(a, b) (a - b) * 0.5))); } catch (e) { print("E: " + e + "\n"); }
+try { show(("-7").tostring()); } catch (e) { print("E: " + e + "\n"); }
+try { show(("a,b,,c" + 2).tofloat()); } catch (e) { print("E: " + e + "\n"); }

@@ -27,7 +27,7 @@ try { show([-1, 2, 0].top()); } catch (e) { print("E: " + e + "\n"); }
 try { show([0].slice(2)); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
 try { show(D(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(true <= (((((1 / (255 == 0 ? 1 : 255))) << (7)) & 0xffff) & (((255 & 0xffff) - (0 & 0xffff)) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
+try { show(true <= ((((((1 / (255 == 0 ? 1 : 255))) << (7)) & 0xffffff) & 0xffff) & (((255 & 0xffff) - (0 & 0xffff)) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
 try { show(D(0, 2)); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([-1, -13].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }

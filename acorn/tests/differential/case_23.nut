@@ -23,9 +23,9 @@ function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
 try { show("12".slice(1) == [-1]); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(255) + V((255 % (((((-13 & 0xffff) + (2 & 0xffff))) << (1)) == 0 ? 1 : ((((-13 & 0xffff) + (2 & 0xffff))) << (1)))))); } catch (e) { print("E: " + e + "\n"); }
+try { show(V(255) + V((255 % ((((((-13 & 0xffff) + (2 & 0xffff))) << (1)) & 0xffffff) == 0 ? 1 : (((((-13 & 0xffff) + (2 & 0xffff))) << (1)) & 0xffffff))))); } catch (e) { print("E: " + e + "\n"); }
 try { show([0, 255, 1, -13, 0].reverse().len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(((7) << (8))) < V((((1 & 0xffff) - (65535 & 0xffff)) % (65535 == 0 ? 1 : 65535)))); } catch (e) { print("E: " + e + "\n"); }
+try { show(V((((7) << (8)) & 0xffffff)) < V((((1 & 0xffff) - (65535 & 0xffff)) % (65535 == 0 ? 1 : 65535)))); } catch (e) { print("E: " + e + "\n"); }
 try { show(("3.5").len()); } catch (e) { print("E: " + e + "\n"); }
 try { show(D(-1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([-13, 1].sort())); } catch (e) { print("E: " + e + "\n"); }

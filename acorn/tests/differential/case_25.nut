@@ -22,25 +22,25 @@ function T(n) { local t = newthread(function(k) { for (local i = 0; i < k; i++) 
 function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
-try { show({ a = 1, b = "x" } * [0, -1, 0]); } catch (e) { print("E: " + e + "\n"); }
-try { show(((1.5 * 1)).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(null == null); } catch (e) { print("E: " + e + "\n"); }
-try { show("hello"[-13]); } catch (e) { print("E: " + e + "\n"); }
-try { show(null >= null); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%", "")); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(((((((2 & 0xffff) ^ (-1 & 0xffff)) / (((7 & 0xffff) + (0 & 0xffff)) == 0 ? 1 : ((7 & 0xffff) + (0 & 0xffff)))) & 0xffff) - (((((-1 & 0xffff) - (1 & 0xffff)) & 0xffff) - (((-1 & 0xffff) ^ (-1 & 0xffff)) & 0xffff)) & 0xffff))).tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D()); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([7, 0, -1, 7].sort(@(a, b) (a - b) * 0.5))); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%d", 100, 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show((((255 & 0xffff) & (((((255) << (6)) & 0xffff) - (0 & 0xffff)) & 0xffff))).tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show([0, -1, 0] * "3.5".toupper()); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([255, 1, 1, -13, 100].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([255, 1].sort(@(a, b) a > b))); } catch (e) { print("E: " + e + "\n"); }
+try { show((0.0 * -2.25) >= null); } catch (e) { print("E: " + e + "\n"); }
+try { show("Hello"[7]); } catch (e) { print("E: " + e + "\n"); }
+try { show(typeof V(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(typeof W(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 2, 3][2]); } catch (e) { print("E: " + e + "\n"); }
 try { show({ a = 1 }["abc"]); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1 }["a"]); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([100].sort())); } catch (e) { print("E: " + e + "\n"); }
+try { show(typeof W(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%d %d")); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show("12" <= 65535); } catch (e) { print("E: " + e + "\n"); }
-try { show("a".find("0x1f", 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(("-7" + "0x1f").slice(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([100, 0].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([2, -13, 7].sort(@(a, b) true))); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%", 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show([255, 0].remove(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show("Hello".slice(-13, 0)); } catch (e) { print("E: " + e + "\n"); }
+try { show("  pad  ".find("-7")); } catch (e) { print("E: " + e + "\n"); }
+try { show("hello"[7]); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([100, 0].sort())); } catch (e) { print("E: " + e + "\n"); }

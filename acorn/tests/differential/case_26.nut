@@ -26,7 +26,7 @@ try { show([1, 2, 3][1]); } catch (e) { print("E: " + e + "\n"); }
 try { show(("0x1f" + 0).tofloat()); } catch (e) { print("E: " + e + "\n"); }
 try { show(D(0, 1)); } catch (e) { print("E: " + e + "\n"); }
 try { show([255, 100, -13, 2].resize(7).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(((((((-13) >> (3)) & 0xffff) | (7 & 0xffff)) & 0xffff) + (((100 & 0xffff) + ((1 / (65535 == 0 ? 1 : 65535)) & 0xffff)) & 0xffff)) >= ((1 & 0xffff) - ((((7) << (8)) / (((0 & 0xffff) + (-1 & 0xffff)) == 0 ? 1 : ((0 & 0xffff) + (-1 & 0xffff)))) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
+try { show(((((((-13) >> (3)) & 0xffff) | (7 & 0xffff)) & 0xffff) + (((100 & 0xffff) + ((1 / (65535 == 0 ? 1 : 65535)) & 0xffff)) & 0xffff)) >= ((1 & 0xffff) - (((((7) << (8)) & 0xffffff) / (((0 & 0xffff) + (-1 & 0xffff)) == 0 ? 1 : ((0 & 0xffff) + (-1 & 0xffff)))) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
 try { show(R(598)); } catch (e) { print("E: " + e + "\n"); }
 try { show(("a" + "a").len()); } catch (e) { print("E: " + e + "\n"); }
 try { show((true).tointeger()); } catch (e) { print("E: " + e + "\n"); }

@@ -28,10 +28,10 @@ try { show(("12" + "abc").find("3.5")); } catch (e) { print("E: " + e + "\n"); }
 try { show(format("%-4d|", 2, 2)); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(4)); } catch (e) { print("E: " + e + "\n"); }
 try { show(D(1, 2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(("a,b,,c" + "-7") * []); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show("Hello".toupper()[2]); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1 }[""]); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([1, 255, -1, 255, 2, 255].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }
+try { show([0, 7] * null); } catch (e) { print("E: " + e + "\n"); }
+try { show((true).tostring()); } catch (e) { print("E: " + e + "\n"); }
+try { show(V((255 / (((((100 & 0xffff) | (100 & 0xffff))) >> (6)) == 0 ? 1 : ((((100 & 0xffff) | (100 & 0xffff))) >> (6))))) + V(-1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([-13].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
+try { show((100. * -0.5) != [-13, 7, 1]); } catch (e) { print("E: " + e + "\n"); }
+try { show([100, 7].resize(2).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show([-13, 7].remove(-1)); } catch (e) { print("E: " + e + "\n"); }

@@ -27,11 +27,11 @@ try { show("  pad  "[-1]); } catch (e) { print("E: " + e + "\n"); }
 try { show([255].find(7)); } catch (e) { print("E: " + e + "\n"); }
 try { show([1, 2, 3][1]); } catch (e) { print("E: " + e + "\n"); }
 try { show({ a = 1 }["abc"]); } catch (e) { print("E: " + e + "\n"); }
-try { show("0x1f" / [2, -13, 7]); } catch (e) { print("E: " + e + "\n"); }
+try { show(false * [2, -13, 7]); } catch (e) { print("E: " + e + "\n"); }
 try { show(typeof W(2)); } catch (e) { print("E: " + e + "\n"); }
 try { show("12".slice(-2).slice(7)); } catch (e) { print("E: " + e + "\n"); }
-try { show((((7) << (5))).tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show((((-13) << (5))).tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show(((((7) << (5)) & 0xffffff)).tofloat()); } catch (e) { print("E: " + e + "\n"); }
+try { show(((((-13) << (5)) & 0xffffff)).tointeger()); } catch (e) { print("E: " + e + "\n"); }
 try { show(("Hello".tolower()).tofloat()); } catch (e) { print("E: " + e + "\n"); }
 try { show("hello"[7]); } catch (e) { print("E: " + e + "\n"); }
 try { show(format("%c", 100, "abc")); } catch (e) { print("E: " + e + "\n"); }

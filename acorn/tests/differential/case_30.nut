@@ -39,12 +39,12 @@ try { show([-1, -1, 255, 1, 2].reverse().len()); } catch (e) { print("E: " + e +
 try { show(format("%x", 0)); } catch (e) { print("E: " + e + "\n"); }
 try { show(R(1676)); } catch (e) { print("E: " + e + "\n"); }
 try { show((((7 & 0xffff) + (((((65535 & 0xffff) | (1 & 0xffff)) & 0xffff) | (255 & 0xffff)) & 0xffff))).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(-13 - ""); } catch (e) { print("E: " + e + "\n"); }
+try { show(-1 + ""); } catch (e) { print("E: " + e + "\n"); }
 try { show(D(-1)); } catch (e) { print("E: " + e + "\n"); }
 try { show({ a = 1 }["abc"]); } catch (e) { print("E: " + e + "\n"); }
 try { show((null).tointeger()); } catch (e) { print("E: " + e + "\n"); }
 try { show(V(65535) < V(255)); } catch (e) { print("E: " + e + "\n"); }
-try { show(false - null); } catch (e) { print("E: " + e + "\n"); }
+try { show(true / null); } catch (e) { print("E: " + e + "\n"); }
 try { show([1, 2, 3][1]); } catch (e) { print("E: " + e + "\n"); }
 try { show(null < null); } catch (e) { print("E: " + e + "\n"); }
 try { show([1, 2, 3][0]); } catch (e) { print("E: " + e + "\n"); }

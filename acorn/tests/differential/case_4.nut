@@ -31,11 +31,11 @@ try { show((((((-1 & 0xffff) - (2 & 0xffff)) / (((255) >> (5)) == 0 ? 1 : ((255)
 try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(W(((100 & 0xffff) + ((2 % (100 == 0 ? 1 : 100)) & 0xffff))).twice()); } catch (e) { print("E: " + e + "\n"); }
 try { show([1, 2, 3][2]); } catch (e) { print("E: " + e + "\n"); }
-try { show((0.1 - 100.) - ""); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([0, 255, 100, 1, 100, 2].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
+try { show(null - (3.75 - -2.25)); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([1, 100, 0, 255, 100].sort())); } catch (e) { print("E: " + e + "\n"); }
+try { show((-0.5 * -0.5) < (100 % ((((2 / (-13 == 0 ? 1 : -13)) & 0xffff) - (((65535 & 0xffff) + (1 & 0xffff)) & 0xffff)) == 0 ? 1 : (((2 / (-13 == 0 ? 1 : -13)) & 0xffff) - (((65535 & 0xffff) + (1 & 0xffff)) & 0xffff))))); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(2)); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([-13, 100, 2, 7, -13, 100, 255].sort(@(a, b) (a - b) * 0.5))); } catch (e) { print("E: " + e + "\n"); }
-try { show(2 >= true); } catch (e) { print("E: " + e + "\n"); }
-try { show(null != null); } catch (e) { print("E: " + e + "\n"); }
+try { show("  pad  " + (((7) >> (1)) / (-13 == 0 ? 1 : -13))); } catch (e) { print("E: " + e + "\n"); }
 try { show(format("%%", "abc", 1)); } catch (e) { print("E: " + e + "\n"); }
 try { show([1, 2]["a"]); } catch (e) { print("E: " + e + "\n"); }

@@ -36,7 +36,7 @@ try { show([1, 2]["abc"]); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([-13, -13, 100, 100].sort(@(a, b) a > b))); } catch (e) { print("E: " + e + "\n"); }
 try { show("  pad  ".find("  pad  ", 7)); } catch (e) { print("E: " + e + "\n"); }
 try { show(format("%s|%s")); } catch (e) { print("E: " + e + "\n"); }
-try { show(255 % (((100) << (6)) | 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(255 % ((((100) << (6)) & 0xffffff) | 1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(typeof V(1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(format("%-4d|")); } catch (e) { print("E: " + e + "\n"); }
 try { show(("-7" + "Hello").toupper()); } catch (e) { print("E: " + e + "\n"); }
@@ -44,7 +44,7 @@ try { show(D()); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([100].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
 try { show((null).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show((1e3 - 100.) % (((((100) << (5)) & 0xffff) - (-1 & 0xffff)) | 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show((1e3 - 100.) % ((((((100) << (5)) & 0xffffff) & 0xffff) - (-1 & 0xffff)) | 1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(((-1 % ((((1 & 0xffff) | (255 & 0xffff)) % ((255 / (-1 == 0 ? 1 : -1)) == 0 ? 1 : (255 / (-1 == 0 ? 1 : -1)))) == 0 ? 1 : (((1 & 0xffff) | (255 & 0xffff)) % ((255 / (-1 == 0 ? 1 : -1)) == 0 ? 1 : (255 / (-1 == 0 ? 1 : -1))))))).tointeger()); } catch (e) { print("E: " + e + "\n"); }
 try { show(V(2) < V(2)); } catch (e) { print("E: " + e + "\n"); }
 try { show({ a = 1, b = "x" } != true); } catch (e) { print("E: " + e + "\n"); }

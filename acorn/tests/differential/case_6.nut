@@ -36,17 +36,17 @@ try { show([7].pop()); } catch (e) { print("E: " + e + "\n"); }
 try { show(V(1).tostring()); } catch (e) { print("E: " + e + "\n"); }
 try { show((-2.25 - 2) % (100 | 1)); } catch (e) { print("E: " + e + "\n"); }
 try { show([-1].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(null / (3.75 * -0.5)); } catch (e) { print("E: " + e + "\n"); }
-try { show(null - [-13]); } catch (e) { print("E: " + e + "\n"); }
+try { show((3.75 * -0.5) / 65535); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(5)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([-1, -1].sort(@(a, b) (a - b) * 0.5))); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(65535 + [7, 0]); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1, b = "x" } / (100. + -0.5)); } catch (e) { print("E: " + e + "\n"); }
-try { show(null < "a".slice(-2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(false < "  pad  "); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(-1, 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show((-2.25 * 0) % (1 | 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(true <=> null); } catch (e) { print("E: " + e + "\n"); }
-try { show("0x1f".slice(1, -1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(0 != [-1, 0, 0]); } catch (e) { print("E: " + e + "\n"); }
+try { show("Hello".find("a,b,,c", -13)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%s|%s")); } catch (e) { print("E: " + e + "\n"); }
+try { show((1.5 * 2) % (((((((2 & 0xffff) ^ (2 & 0xffff)) & 0xffff) + (1 & 0xffff)) & 0xffff) - (255 & 0xffff)) | 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show((3.75 * 2) <=> 0); } catch (e) { print("E: " + e + "\n"); }
+try { show("hello"[7]); } catch (e) { print("E: " + e + "\n"); }
+try { show("12".toupper()); } catch (e) { print("E: " + e + "\n"); }
+try { show((7).tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show(false != { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(5)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
+try { show([100, -1, 255, 0, -13].slice(-1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }

@@ -33,9 +33,9 @@ try { show([].apply(@(x) x).len()); } catch (e) { print("E: " + e + "\n"); }
 try { show((true).tostring()); } catch (e) { print("E: " + e + "\n"); }
 try { show(("Hello" + "3.5") < false); } catch (e) { print("E: " + e + "\n"); }
 try { show(format("%d")); } catch (e) { print("E: " + e + "\n"); }
-try { show([0, 0] / false); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show("3.5".toupper().slice(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D()); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([-13].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%5.2f")); } catch (e) { print("E: " + e + "\n"); }
+try { show(0 * false); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1 }[""]); } catch (e) { print("E: " + e + "\n"); }
+try { show("hello"[-1]); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 2, 3][-1]); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show([-13, -13].remove(0)); } catch (e) { print("E: " + e + "\n"); }

@@ -36,13 +36,13 @@ try { show([1, 2]["abc"]); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
 try { show((null).tofloat()); } catch (e) { print("E: " + e + "\n"); }
 try { show(((255) >> (6)) < null); } catch (e) { print("E: " + e + "\n"); }
-try { show(V((((((1 % (0 == 0 ? 1 : 0))) << (3)) & 0xffff) - (((2 & 0xffff) - (0 & 0xffff)) & 0xffff))) + V(((((0 & 0xffff) + (((-13 & 0xffff) | (1 & 0xffff)) & 0xffff)) & 0xffff) | (65535 & 0xffff)))); } catch (e) { print("E: " + e + "\n"); }
+try { show(V(((((((1 % (0 == 0 ? 1 : 0))) << (3)) & 0xffffff) & 0xffff) - (((2 & 0xffff) - (0 & 0xffff)) & 0xffff))) + V(((((0 & 0xffff) + (((-13 & 0xffff) | (1 & 0xffff)) & 0xffff)) & 0xffff) | (65535 & 0xffff)))); } catch (e) { print("E: " + e + "\n"); }
 try { show([-13].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
 try { show([-13, 1, 0, 100, 255].insert(7, 9).len()); } catch (e) { print("E: " + e + "\n"); }
 try { show(D(-1, 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(("" + "  pad  ") - []); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show("hello"[2]); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(5)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([2, -13, 100, -1].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }
+try { show(0 * ((((((100 & 0xffff) & (65535 & 0xffff)) & 0xffff) & (((7 & 0xffff) & (100 & 0xffff)) & 0xffff)) & 0xffff) ^ (((0) >> (1)) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
+try { show((((-1 & 0xffff) & ((0 % (((0 & 0xffff) - (65535 & 0xffff)) == 0 ? 1 : ((0 & 0xffff) - (65535 & 0xffff)))) & 0xffff))).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show([2, 100, 0, 0].slice(-1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%", 7)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
