@@ -227,7 +227,7 @@ const char *sq_typename(SQObjectType t);
 
 // The longest string a script can make; producers check before allocating
 // and raise "string too long" beyond it.
-constexpr SQInteger SQ_MAX_STRING_LENGTH = (SQInteger(1) << 27) - 1;
+constexpr SQInteger SQ_MAX_STRING_LENGTH = ACORN_MAX_STRING_LENGTH;
 
 struct SQString : SQRefCounted {
     SQSharedState *ss;
