@@ -44,7 +44,13 @@ static void describe_script(HSQUIRRELVM v, const SQClosure *c, SQTable *info) {
     sq_table_put(v, info, "native", SQValue::boolean(false));
     sq_table_put(v, info, "name", proto->name);
     sq_table_put(v, info, "src", proto->sourcename);
-    sq_table_put(v, info, "parameters", array_of(v, proto->parameters));
+    // A variable argument list shows as its array and the marker that made it.
+    SQValue parameters = array_of(v, proto->parameters);
+    if (proto->varparams) {
+        sq_array(parameters)->values.push_back(sq_make_string(v, "vargv"));
+        sq_array(parameters)->values.push_back(sq_make_string(v, "..."));
+    }
+    sq_table_put(v, info, "parameters", parameters);
     sq_table_put(v, info, "defparams", array_of(v, c->defaultparams));
     sq_table_put(v, info, "varargs", SQValue(static_cast<SQInteger>(proto->varparams ? 1 : 0)));
 }

@@ -66,8 +66,8 @@ bool SQVM::check_arg_count(SQClosure *closure, SQInteger nargs) {
     SQInteger required = nparams - static_cast<SQInteger>(closure->defaultparams.size());
     // The count named is every parameter, defaults included, as the reference says it.
     if (nargs < required) {
-        raise_error("wrong number of parameters (%d passed, %d required)", static_cast<int>(nargs),
-                    static_cast<int>(nparams));
+        raise_error("wrong number of parameters (%d passed, %s%d required)", static_cast<int>(nargs),
+                    fn->varparams ? "at least " : "", static_cast<int>(nparams));
         return false;
     }
     if (nargs > nparams && !fn->varparams) {

@@ -130,7 +130,7 @@ SQInteger stream_readblob(HSQUIRRELVM v, Stream &stream) {
     std::vector<unsigned char> bytes;
     if (!read_up_to(stream, static_cast<std::size_t>(size), bytes)) return sq_throwerror(v, "out of memory");
     const std::size_t got = bytes.size();
-    if (got == 0 && size > 0) return sq_throwerror(v, "no data left to read");
+    if (got == 0) return sq_throwerror(v, "no data left to read");
     SQUserPointer data = sqstd_createblob(v, static_cast<SQInteger>(got));
     if (data == nullptr) return sq_throwerror(v, "cannot create a blob");
     if (got > 0) std::memcpy(data, bytes.data(), got);
