@@ -25,10 +25,10 @@ std::string mask_names(SQInteger mask) {
     std::string out;
     for (SQObjectType t : TYPECHECK_TYPES) {
         if (!(mask & _RAW_TYPE(t))) continue;
-        const char *name = sq_typename(t);
-        if (out.find(name) != std::string::npos) continue;
+        // Script and native closures are both "function": named once each, as
+        // the reference names them.
         if (!out.empty()) out += '|';
-        out += name;
+        out += sq_typename(t);
     }
     return out;
 }
