@@ -89,7 +89,8 @@ class Generator:
     def statement(self):
         form = self.pick([self.arith, self.compare, self.string_method, self.array_method, self.conversion,
                           self.sort_call, self.format_call, self.class_use, self.generator_use, self.thread_use,
-                          self.index_use, self.closure_use])
+                          self.index_use, self.closure_use, self.slot_use, self.base_conversion,
+                          self.literal_use])
         return f"try {{ show({form()}); }} catch (e) {{ print(\"E: \" + e + \"\\n\"); }}"
 
     def arith(self):
@@ -170,6 +171,27 @@ class Generator:
     def closure_use(self):
         return self.pick([f"D({self.pick(INTS[:4])})", f"D({self.pick(INTS[:4])}, {self.pick(INTS[:4])})",
                           "D()", f"R({self.rng.randint(0, 2000)})"])
+
+    # Setting, adding and deleting slots of every kind of value.
+    def slot_use(self):
+        target = self.pick(["[1, 2]", "{ a = 1 }", "\"str\"", "5", "null", "V(1)", "V", "{ a = 1 }.weakref()"])
+        key = self.pick(["0", "1", "\"a\"", "\"zz\"", "null", "true", "1.5"])
+        op = self.pick(["=", "<-"])
+        # Setting a table's null key does nothing in the reference; Acorn
+        # raises an error there on purpose.
+        if op == "=" and key == "null":
+            key = "\"a\""
+        if self.rng.random() < 0.3:
+            return f"(function() {{ local t = {target}; delete t[{key}]; return \"deleted\"; }})()"
+        return f"(function() {{ local t = {target}; t[{key}] {op} 7; return t[{key}]; }})()"
+
+    def base_conversion(self):
+        text = self.pick(['"12"', '"ff"', '"0x1f"', '"017"', '"-101"', '""', '"zz"', '"1e2"'])
+        return f"{text}.tointeger({self.pick(['0', '1', '2', '8', '10', '16', '36', '37', '-1'])})"
+
+    def literal_use(self):
+        return self.pick(["0x", "0x1F", "017", "09", "100.", "5.e1", "1.5.5", "1e1.5", "2E-1", "'a'", "'\\x41'",
+                          "1e3", "0.5e-1"])
 
     def program(self):
         lines = [PRELUDE]

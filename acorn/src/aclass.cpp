@@ -28,7 +28,6 @@ SQClass *SQClass::create(SQSharedState *ss, SQClass *base) {
     if (base) {
         sq_incref(base);
         c->base = base;
-        base->locked = true;
         c->members = base->members ? base->members->clone() : SQTable::create(ss);
         c->fields = base->fields;
         c->methods = base->methods;

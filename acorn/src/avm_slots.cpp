@@ -138,7 +138,8 @@ bool SQVM::get_index_error(const SQObject &key) {
         return false;
     }
     SQValue text;
-    if (key._type == OT_INTEGER || key._type == OT_FLOAT || key._type == OT_BOOL || key._type == OT_NULL) {
+    // Numbers show their value; any other key its type name ("bool", "null").
+    if (key._type == OT_INTEGER || key._type == OT_FLOAT) {
         tostring(key, text);
     } else {
         text = SQValue(SQString::create(ss, sq_typename(key._type)));

@@ -23,30 +23,30 @@ function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
 try { show((((-1) << (1)) & 0xffffff) + (1e3 + 3.75)); } catch (e) { print("E: " + e + "\n"); }
-try { show("3.5".slice(-2).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show("0x1f".slice(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show("Hello".toupper()); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%")); } catch (e) { print("E: " + e + "\n"); }
-try { show("hello"[-1]); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%x")); } catch (e) { print("E: " + e + "\n"); }
-try { show(-13 + { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
+try { show("0x1f".tointeger(16)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%%", 100)); } catch (e) { print("E: " + e + "\n"); }
+try { show(W(3) instanceof V); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(null < false); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([-1, 255, 1, 100, 0, 0, 255].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show((((((((100) << (4)) & 0xffffff) & 0xffff) & ((100 / (65535 == 0 ? 1 : 65535)) & 0xffff)) & 0xffff) ^ (((0) >> (3)) & 0xffff)) - 65535); } catch (e) { print("E: " + e + "\n"); }
-try { show(null <= true); } catch (e) { print("E: " + e + "\n"); }
-try { show(false * { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
-try { show([7, 255, 7, 255, 7].insert(-1, 9).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(typeof W(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show([-1, -1, 100].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%s|%s")); } catch (e) { print("E: " + e + "\n"); }
-try { show((-2.25 * 0.0) < ("Hello" + "Hello")); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%d %d", "a", 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(("" + 2).tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(2, 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(false / ((((((1 & 0xffff) & (7 & 0xffff)) & 0xffff) & (0 & 0xffff)) & 0xffff) ^ (65535 & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
-try { show("a"[-13]); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%d %d")); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(0, 0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%", 7, 100)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
+try { show([2, 1, 2] != null); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%", 2, "abc")); } catch (e) { print("E: " + e + "\n"); }
+try { show(((((((7) >> (5)) & 0xffff) | (((-1 & 0xffff) + (-13 & 0xffff)) & 0xffff)) & 0xffff) ^ (((((255 & 0xffff) ^ (1 & 0xffff)) & 0xffff) - ((7 / (0 == 0 ? 1 : 0)) & 0xffff)) & 0xffff)) > true); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1 }[""]); } catch (e) { print("E: " + e + "\n"); }
+try { show(false > -13); } catch (e) { print("E: " + e + "\n"); }
+try { show(("a,b,,c" + -1).toupper()); } catch (e) { print("E: " + e + "\n"); }
+try { show(0.5e-1); } catch (e) { print("E: " + e + "\n"); }
+try { show("12".tointeger(36)); } catch (e) { print("E: " + e + "\n"); }
+try { show([2, -13].slice(7)); } catch (e) { print("E: " + e + "\n"); }
+try { show("zz".tointeger(16)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = "str"; t[0] <- 7; return t[0]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(2 * false); } catch (e) { print("E: " + e + "\n"); }
+try { show((-0.5 * -0.5) % (((((100 & 0xffff) - (((65535 & 0xffff) | (100 & 0xffff)) & 0xffff)) & 0xffff) + (((-1) >> (0)) & 0xffff)) | 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show("a,b,,c".tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show("0x1f".tointeger(10)); } catch (e) { print("E: " + e + "\n"); }
+try { show("12".tointeger(36)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
+try { show(-1 > false); } catch (e) { print("E: " + e + "\n"); }
+try { show("12".tointeger(1)); } catch (e) { print("E: " + e + "\n"); }

@@ -23,27 +23,27 @@ function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
 try { show((((((0 & 0xffff) + ((255 / (2 == 0 ? 1 : 2)) & 0xffff)) & 0xffff) + (((255 & 0xffff) | (-13 & 0xffff)) & 0xffff))).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show((((((-1 & 0xffff) & (65535 & 0xffff)) % (((65535) >> (6)) == 0 ? 1 : ((65535) >> (6)))) & 0xffff) - (((0) >> (4)) & 0xffff)) - "Hello".slice(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(4)); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(((100 & 0xffff) - (2 & 0xffff)) / { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show("a".len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(0x); } catch (e) { print("E: " + e + "\n"); }
+try { show("017".tointeger(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%")); } catch (e) { print("E: " + e + "\n"); }
+try { show("hello"[1]); } catch (e) { print("E: " + e + "\n"); }
+try { show(R(820)); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 2]["abc"]); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1 }[""]); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([7, 1, 7, 2, -13, -13].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%%")); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show([100, 0, 100, 2, 1].len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%c", "")); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([7, 255, 255, 255, 2].sort(@(a, b) a > b))); } catch (e) { print("E: " + e + "\n"); }
 try { show("0x1f".slice(1, 7)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([0, 0, 2].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([2].sort(@(a, b) (a - b) * 0.5))); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show(0.5e-1); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = V(1); t[1] = 7; return t[1]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, -13, -1, 0].resize(7).len()); } catch (e) { print("E: " + e + "\n"); }
 try { show(V(((255 & 0xffff) ^ (((7 & 0xffff) | ((-13 % (65535 == 0 ? 1 : 65535)) & 0xffff)) & 0xffff))) + V(((0 & 0xffff) + (((7 & 0xffff) ^ ((100 / (0 == 0 ? 1 : 0)) & 0xffff)) & 0xffff)))); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(7 % (((((((0) << (7)) & 0xffffff) % (((65535) >> (8)) == 0 ? 1 : ((65535) >> (8))))) >> (5)) | 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(true <=> ("" + "a")); } catch (e) { print("E: " + e + "\n"); }
-try { show(V((((((((-13 & 0xffff) - (1 & 0xffff))) >> (5))) << (8)) & 0xffffff)) < V((100 / (((((-13 & 0xffff) ^ (-1 & 0xffff)) & 0xffff) + (100 & 0xffff)) == 0 ? 1 : ((((-13 & 0xffff) ^ (-1 & 0xffff)) & 0xffff) + (100 & 0xffff)))))); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1 }["a"]); } catch (e) { print("E: " + e + "\n"); }
-try { show(("3.5" + 1) >= false); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(1).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([2, 1].sort(@(a, b) a > b))); } catch (e) { print("E: " + e + "\n"); }
-try { show([0, 255].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }

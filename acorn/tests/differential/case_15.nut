@@ -24,17 +24,17 @@ function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
 try { show((1e3 + 1.5) + { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([7, 100, 7, -13, 2].sort(@(a, b) true))); } catch (e) { print("E: " + e + "\n"); }
-try { show([-13, 2].insert(1, 9).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%")); } catch (e) { print("E: " + e + "\n"); }
-try { show(W(((((((1 & 0xffff) | (255 & 0xffff))) << (6)) & 0xffffff) / ((((7) << (6)) & 0xffffff) == 0 ? 1 : (((7) << (6)) & 0xffffff)))).twice()); } catch (e) { print("E: " + e + "\n"); }
-try { show(typeof W(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([-13, 1, -1, 255, 2].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2, 3][-13]); } catch (e) { print("E: " + e + "\n"); }
-try { show("-7".slice(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(V((2 % (((((-1 & 0xffff) ^ (65535 & 0xffff)) & 0xffff) + (((0 & 0xffff) & (0 & 0xffff)) & 0xffff)) == 0 ? 1 : ((((-1 & 0xffff) ^ (65535 & 0xffff)) & 0xffff) + (((0 & 0xffff) & (0 & 0xffff)) & 0xffff))))) <=> ((((((65535 & 0xffff) | (2 & 0xffff)) & 0xffff) - (((100 & 0xffff) + (255 & 0xffff)) & 0xffff)) & 0xffff) & ((((7 & 0xffff) - (-13 & 0xffff)) % (((65535 & 0xffff) ^ (2 & 0xffff)) == 0 ? 1 : ((65535 & 0xffff) ^ (2 & 0xffff)))) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
-try { show([7].apply(@(x) x).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show((0.0 - 3.75) % (-13 | 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2][""]); } catch (e) { print("E: " + e + "\n"); }
-try { show(null * null); } catch (e) { print("E: " + e + "\n"); }
-try { show("Hello".slice(1).find("3.5", 2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(09); } catch (e) { print("E: " + e + "\n"); }
+try { show("".tointeger(16)); } catch (e) { print("E: " + e + "\n"); }
+try { show([100, 2].insert(2, 9).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(V(1).tostring()); } catch (e) { print("E: " + e + "\n"); }
+try { show("12".tointeger(36)); } catch (e) { print("E: " + e + "\n"); }
+try { show(1.5.5); } catch (e) { print("E: " + e + "\n"); }
+try { show(null * true); } catch (e) { print("E: " + e + "\n"); }
+try { show(("a,b,,c" + "-7").tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show("" - [-13, 0, -13, 7]); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%-4d|")); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([-13, 255, 255, 1, 100].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
+try { show(0.5e-1); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }

@@ -23,8 +23,9 @@ function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
 try { show([].reduce(@(a, b) a + b)); } catch (e) { print("E: " + e + "\n"); }
-try { show(-1 != []); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(0x1F); } catch (e) { print("E: " + e + "\n"); }
+try { show([0, -13].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(0x); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
 try { show((null).len()); } catch (e) { print("E: " + e + "\n"); }
 try { show(false == false); } catch (e) { print("E: " + e + "\n"); }
@@ -35,4 +36,3 @@ try { show(typeof W(2)); } catch (e) { print("E: " + e + "\n"); }
 try { show((null).tointeger()); } catch (e) { print("E: " + e + "\n"); }
 try { show(W((((65535) << (1)) & 0xffffff)) - 1); } catch (e) { print("E: " + e + "\n"); }
 try { show(D(-1, 2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(1)); } catch (e) { print("E: " + e + "\n"); }

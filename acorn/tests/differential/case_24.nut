@@ -22,25 +22,25 @@ function T(n) { local t = newthread(function(k) { for (local i = 0; i < k; i++) 
 function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
-try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show([2].insert(-1, 9).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(W(3) instanceof V); } catch (e) { print("E: " + e + "\n"); }
-try { show((-2.25 * -1) + null); } catch (e) { print("E: " + e + "\n"); }
+try { show("0x1f".tointeger(8)); } catch (e) { print("E: " + e + "\n"); }
+try { show(("Hello" + 0).toupper()); } catch (e) { print("E: " + e + "\n"); }
+try { show("ff".tointeger(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show("_add" in V); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = { a = 1 }; t[1] = 7; return t[1]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(5)); } catch (e) { print("E: " + e + "\n"); }
+try { show('a'); } catch (e) { print("E: " + e + "\n"); }
 try { show([-1, -1, 0].resize(0).len()); } catch (e) { print("E: " + e + "\n"); }
 try { show(D()); } catch (e) { print("E: " + e + "\n"); }
-try { show((((((((65535 % (7 == 0 ? 1 : 7)) & 0xffff) & ((-1 / (2 == 0 ? 1 : 2)) & 0xffff))) << (4)) & 0xffffff)).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(true <=> false); } catch (e) { print("E: " + e + "\n"); }
-try { show("hello"[1]); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([2].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show("a,b,,c".len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(255 != (0.1 * 1e3)); } catch (e) { print("E: " + e + "\n"); }
-try { show((-1 / ((((2 & 0xffff) | (100 & 0xffff)) % (((255 & 0xffff) + (65535 & 0xffff)) == 0 ? 1 : ((255 & 0xffff) + (65535 & 0xffff)))) == 0 ? 1 : (((2 & 0xffff) | (100 & 0xffff)) % (((255 & 0xffff) + (65535 & 0xffff)) == 0 ? 1 : ((255 & 0xffff) + (65535 & 0xffff)))))) > (0.1 * -0.5)); } catch (e) { print("E: " + e + "\n"); }
-try { show(null / -1); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([2, 1, 2, 100, 7, 2].sort(@(a, b) (a - b) * 0.5))); } catch (e) { print("E: " + e + "\n"); }
-try { show(W((((((((100) >> (4)) & 0xffff) ^ (((100 & 0xffff) - (100 & 0xffff)) & 0xffff))) << (2)) & 0xffffff)) - 1); } catch (e) { print("E: " + e + "\n"); }
-try { show(null - "a"); } catch (e) { print("E: " + e + "\n"); }
-try { show((((1 & 0xffff) & (((255 & 0xffff) - (-13 & 0xffff)) & 0xffff)) % (100 == 0 ? 1 : 100)) <=> ((-1 & 0xffff) - (-1 & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
-try { show(null < (100. + -0.5)); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(((255 & 0xffff) + (((2 & 0xffff) & (((2 & 0xffff) + (-1 & 0xffff)) & 0xffff)) & 0xffff))) < V(((-13 & 0xffff) - ((((((1 & 0xffff) + (1 & 0xffff))) << (5)) & 0xffffff) & 0xffff)))); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = null; delete t[0]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = { a = 1 }; t[null] <- 7; return t[null]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show((-1).tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show("0x1f".slice(1, 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(D(-1, 2)); } catch (e) { print("E: " + e + "\n"); }
+try { show([255, -13, 255].find(-13)); } catch (e) { print("E: " + e + "\n"); }
+try { show(D()); } catch (e) { print("E: " + e + "\n"); }
+try { show(V(0) <=> (((255) << (2)) & 0xffffff)); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 2]["a"]); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 2, 100, 7, 2].top()); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show(D(1)); } catch (e) { print("E: " + e + "\n"); }

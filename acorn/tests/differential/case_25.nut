@@ -22,25 +22,25 @@ function T(n) { local t = newthread(function(k) { for (local i = 0; i < k; i++) 
 function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
-try { show([0, -1, 0] * "3.5".toupper()); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = [1, 2]; t[1] <- 7; return t[1]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(-1 * null); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%s|%s", 1, 7)); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(4)); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([255, 1, 1, -13, 100].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([255, 1].sort(@(a, b) a > b))); } catch (e) { print("E: " + e + "\n"); }
 try { show((0.0 * -2.25) >= null); } catch (e) { print("E: " + e + "\n"); }
-try { show("Hello"[7]); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = "str"; t[1] = 7; return t[1]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = V(1); t[1] = 7; return t[1]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show('a'); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = { a = 1 }.weakref(); t["a"] <- 7; return t["a"]; })()); } catch (e) { print("E: " + e + "\n"); }
 try { show(typeof V(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(typeof W(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2, 3][2]); } catch (e) { print("E: " + e + "\n"); }
+try { show(0.5e-1); } catch (e) { print("E: " + e + "\n"); }
+try { show("  pad  ".tolower().find("a", 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(017); } catch (e) { print("E: " + e + "\n"); }
 try { show({ a = 1 }["abc"]); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1 }["a"]); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([100].sort())); } catch (e) { print("E: " + e + "\n"); }
-try { show(typeof W(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%d %d")); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show("Hello".slice(-13, 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show("  pad  ".find("-7")); } catch (e) { print("E: " + e + "\n"); }
-try { show("hello"[7]); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([100, 0].sort())); } catch (e) { print("E: " + e + "\n"); }
+try { show(2E-1); } catch (e) { print("E: " + e + "\n"); }
+try { show("12".tointeger(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show("".tointeger(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show("12" <= 65535); } catch (e) { print("E: " + e + "\n"); }
+try { show("a".find("0x1f", 0)); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = "str"; delete t["a"]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }
