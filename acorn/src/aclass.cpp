@@ -128,7 +128,8 @@ bool SQClass::get_attributes(const SQObject &key, SQValue &attrs) {
 }
 
 SQInstance *SQClass::create_instance() {
-    locked = true;
+    // An instance of a derived class locks its bases too.
+    for (SQClass *c = this; c != nullptr && !c->locked; c = c->base) c->locked = true;
     SQInstance *inst = new SQInstance(ss);
     sq_incref(this);
     inst->cls = this;

@@ -426,7 +426,7 @@ struct SQClass : SQCollectable {
     SQUserPointer typetag = nullptr;
     SQRELEASEHOOK hook = nullptr;
     SQInteger udsize = 0;
-    bool locked = false;              // true once instantiated
+    bool locked = false;              // true once it or a class derived from it is instantiated
 
     static SQClass *create(SQSharedState *ss, SQClass *base);  // copies base's members
     explicit SQClass(SQSharedState *ss) : SQCollectable(ss) {}

@@ -10,6 +10,10 @@ print("method: " + Base().method() + "\n");
 try { Base.late <- 3; } catch (e) { print("after an instance: " + e + "\n"); }
 Base.static_late <- function() { return "still a method"; };
 print(Base.static_late() + "\n");
+class Root { r = 1; }
+class Leaf extends Root {}
+Leaf();
+try { Root.late <- 1; } catch (e) { print("base of an instantiated class: " + e + "\n"); }
 foreach (key in [true, false, 1, 2.5, "name", [], {}]) {
     try { local v = {}[key]; } catch (e) { print(e + "\n"); }
 }
