@@ -27,3 +27,7 @@ local seven = function() { return 7; };
 print("writeclosuretofile answers its closure: " + (writeclosuretofile(name, seven) == seven) + "\n");
 print("and it runs: " + dofile(name) + "\n");
 remove(name);
+// Called with nothing, not even `this`.
+foreach (call in [@() (@() 1).call(), @() (function(...) {}).pcall(), @() (@() 1).acall([]), @() print.call()]) {
+    try { call(); } catch (e) { print(e + "\n"); }
+}
