@@ -71,6 +71,9 @@ bool SQClass::newslot(const SQObject &key, const SQObject &val, bool bstatic) {
         return true;
     }
     bool wants_method = bstatic || sq_isfunctionvalue(val);
+    // Instances copy the fields, so once they exist no field changes, not
+    // even its default; methods and statics live only in the class.
+    if (locked && !wants_method) return false;
     SQValue code;
     if (members->get(key, code) && is_method_code(sq_int(code)) == wants_method) {
         std::vector<SQClassMember> &store = wants_method ? methods : fields;
@@ -79,9 +82,7 @@ bool SQClass::newslot(const SQObject &key, const SQObject &val, bool bstatic) {
         resolve_special(key, val);
         return true;
     }
-    // Instances copy the fields, so once they exist the set of fields is
-    // fixed; methods and statics live only in the class.
-    if (locked && (!wants_method || !code.is_null())) return false;
+    if (locked && !code.is_null()) return false;  // a field turning into a method
     std::vector<SQClassMember> &store = wants_method ? methods : fields;
     SQInteger encoded = static_cast<SQInteger>(store.size()) | (wants_method ? SQ_MEMBER_METHOD_BIT : 0);
     store.push_back(SQClassMember{SQValue(val), SQValue()});

@@ -8,6 +8,7 @@ print("added after deriving: " + Base.added + "\n");
 Base.method <- function() { return "m"; };
 print("method: " + Base().method() + "\n");
 try { Base.late <- 3; } catch (e) { print("after an instance: " + e + "\n"); }
+try { Base.x <- 5; } catch (e) { print("new default after an instance: " + e + "\n"); }
 Base.static_late <- function() { return "still a method"; };
 print(Base.static_late() + "\n");
 class Root { r = 1; }
