@@ -28,6 +28,10 @@ FLOATS = ["0.0", "1.5", "-2.25", "0.1", "100.", "1e3", "3.75", "-0.5"]
 STRINGS = ['""', '"a"', '"abc"', '"Hello"', '"a,b,,c"', '"  pad  "', '"12"', '"0x1f"', '"-7"', '"3.5"']
 
 
+def is_container(source):
+    return source.startswith("[") or source.startswith("{")
+
+
 class Generator:
     def __init__(self, seed):
         self.rng = random.Random(seed)
@@ -43,8 +47,11 @@ class Generator:
         op = self.pick(["+", "-", "&", "|", "^", "<<", ">>", "%", "/"])
         if op in ("%", "/"):
             return f"({a} {op} ({b} == 0 ? 1 : {b}))"
-        if op in ("<<", ">>"):
-            return f"(({a}) {op} ({self.rng.randint(0, 8)}))"
+        if op == "<<":
+            # Only the low bits, which are alike at every integer width.
+            return f"((({a}) << ({self.rng.randint(0, 8)})) & 0xffffff)"
+        if op == ">>":
+            return f"(({a}) >> ({self.rng.randint(0, 8)}))"
         return f"(({a} & 0xffff) {op} ({b} & 0xffff))"
 
     def number(self):
@@ -61,10 +68,11 @@ class Generator:
             return f"{s}.{self.pick(['toupper()', 'tolower()', 'slice(1)', 'slice(-2)'])}"
         return s
 
-    def any_value(self):
+    # Small integers keep a product within 32 bits.
+    def any_value(self, small=False):
         kind = self.pick(["int", "float", "string", "bool", "null", "array", "table"])
         if kind == "int":
-            return self.integer()
+            return self.pick(INTS[:7]) if small else self.integer()
         if kind == "float":
             return self.number()
         if kind == "string":
@@ -81,7 +89,8 @@ class Generator:
     def statement(self):
         form = self.pick([self.arith, self.compare, self.string_method, self.array_method, self.conversion,
                           self.sort_call, self.format_call, self.class_use, self.generator_use, self.thread_use,
-                          self.index_use, self.closure_use])
+                          self.index_use, self.closure_use, self.slot_use, self.base_conversion,
+                          self.literal_use])
         return f"try {{ show({form()}); }} catch (e) {{ print(\"E: \" + e + \"\\n\"); }}"
 
     def arith(self):
@@ -89,7 +98,13 @@ class Generator:
         # answers its left operand), so it only meets numbers here.
         if self.rng.random() < 0.2:
             return f"{self.number()} % ({self.integer()} | 1)"
-        return f"{self.any_value()} {self.pick(['+', '-', '*', '/'])} {self.any_value()}"
+        op = self.pick(['+', '-', '*', '/'])
+        left, right = self.any_value(op == "*"), self.any_value(op == "*")
+        # A string joined with an array or table names its address: the
+        # other side stays a number there.
+        if op == "+" and (is_container(left) or is_container(right)):
+            left, right = [v if is_container(v) else self.number() for v in (left, right)]
+        return f"{left} {op} {right}"
 
     def scalar(self):
         return self.pick([self.integer(), self.number(), self.string(), "true", "false", "null"])
@@ -156,6 +171,27 @@ class Generator:
     def closure_use(self):
         return self.pick([f"D({self.pick(INTS[:4])})", f"D({self.pick(INTS[:4])}, {self.pick(INTS[:4])})",
                           "D()", f"R({self.rng.randint(0, 2000)})"])
+
+    # Setting, adding and deleting slots of every kind of value.
+    def slot_use(self):
+        target = self.pick(["[1, 2]", "{ a = 1 }", "\"str\"", "5", "null", "V(1)", "V", "{ a = 1 }.weakref()"])
+        key = self.pick(["0", "1", "\"a\"", "\"zz\"", "null", "true", "1.5"])
+        op = self.pick(["=", "<-"])
+        # Setting a table's null key does nothing in the reference; Acorn
+        # raises an error there on purpose.
+        if op == "=" and key == "null":
+            key = "\"a\""
+        if self.rng.random() < 0.3:
+            return f"(function() {{ local t = {target}; delete t[{key}]; return \"deleted\"; }})()"
+        return f"(function() {{ local t = {target}; t[{key}] {op} 7; return t[{key}]; }})()"
+
+    def base_conversion(self):
+        text = self.pick(['"12"', '"ff"', '"0x1f"', '"017"', '"-101"', '""', '"zz"', '"1e2"'])
+        return f"{text}.tointeger({self.pick(['0', '1', '2', '8', '10', '16', '36', '37', '-1'])})"
+
+    def literal_use(self):
+        return self.pick(["0x", "0x1F", "017", "09", "100.", "5.e1", "1.5.5", "1e1.5", "2E-1", "'a'", "'\\x41'",
+                          "1e3", "0.5e-1"])
 
     def program(self):
         lines = [PRELUDE]

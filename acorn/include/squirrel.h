@@ -38,6 +38,11 @@ extern "C" {
 #define SQUIRREL_AUTHOR "Quillmoor developers"
 #define SQUIRREL_VERSION_NUMBER 320
 
+/* The longest string a script can make, in bytes. Every producer of strings
+ * (concatenation, format, escape, file reads) checks it before allocating and
+ * raises "string too long" beyond it. */
+#define ACORN_MAX_STRING_LENGTH ((1 << 27) - 1)
+
 #ifdef ACORN_INT64
 typedef long long SQInteger;
 typedef unsigned long long SQUnsignedInteger;

@@ -72,7 +72,7 @@ SQRESULT sq_getobjtypetag(const HSQOBJECT *o, SQUserPointer *typetag) {
 
 void sq_weakref(HSQUIRRELVM v, SQInteger idx) {
     const SQValue &o = api_value(v, idx);
-    if (ISREFCOUNTED(o._type) && o._type != OT_WEAKREF)
+    if (ISREFCOUNTED(o._type))  // a weak reference too gets a weak reference of its own
         api_push(v, SQValue(o._unVal.pRefCounted->get_weakref(o._type)));
     else
         api_push(v, SQValue(o));

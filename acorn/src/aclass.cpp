@@ -28,7 +28,6 @@ SQClass *SQClass::create(SQSharedState *ss, SQClass *base) {
     if (base) {
         sq_incref(base);
         c->base = base;
-        base->locked = true;
         c->members = base->members ? base->members->clone() : SQTable::create(ss);
         c->fields = base->fields;
         c->methods = base->methods;
@@ -72,6 +71,9 @@ bool SQClass::newslot(const SQObject &key, const SQObject &val, bool bstatic) {
         return true;
     }
     bool wants_method = bstatic || sq_isfunctionvalue(val);
+    // Instances copy the fields, so once they exist no field changes, not
+    // even its default; methods and statics live only in the class.
+    if (locked && !wants_method) return false;
     SQValue code;
     if (members->get(key, code) && is_method_code(sq_int(code)) == wants_method) {
         std::vector<SQClassMember> &store = wants_method ? methods : fields;
@@ -80,9 +82,7 @@ bool SQClass::newslot(const SQObject &key, const SQObject &val, bool bstatic) {
         resolve_special(key, val);
         return true;
     }
-    // Instances copy the fields, so once they exist the set of fields is
-    // fixed; methods and statics live only in the class.
-    if (locked && (!wants_method || !code.is_null())) return false;
+    if (locked && !code.is_null()) return false;  // a field turning into a method
     std::vector<SQClassMember> &store = wants_method ? methods : fields;
     SQInteger encoded = static_cast<SQInteger>(store.size()) | (wants_method ? SQ_MEMBER_METHOD_BIT : 0);
     store.push_back(SQClassMember{SQValue(val), SQValue()});
@@ -129,7 +129,8 @@ bool SQClass::get_attributes(const SQObject &key, SQValue &attrs) {
 }
 
 SQInstance *SQClass::create_instance() {
-    locked = true;
+    // An instance of a derived class locks its bases too.
+    for (SQClass *c = this; c != nullptr && !c->locked; c = c->base) c->locked = true;
     SQInstance *inst = new SQInstance(ss);
     sq_incref(this);
     inst->cls = this;

@@ -20,6 +20,7 @@ Compiler::Compiler(SQVM *v, const char *src, size_t len, const char *sourcename)
 
 void Compiler::next() {
     if (fs_) fs_->line = tok_.line;
+    prev_kind_ = tok_.kind;
     lex_.next(tok_);
 }
 
@@ -50,8 +51,10 @@ std::string Compiler::expect_identifier() {
     return name;
 }
 
+// A statement that ended with its own ';' or '}' (a function whose body is
+// one statement) needs no other end.
 void Compiler::end_of_statement() {
-    if (accept(';')) return;
+    if (accept(';') || prev_kind_ == ';' || prev_kind_ == '}') return;
     if (tok_.kind == '}' || tok_.kind == TK_EOF || tok_.newline_before) return;
     error("end of statement expected (; or lf)");
 }

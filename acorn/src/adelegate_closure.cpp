@@ -2,10 +2,22 @@
 #include "abaselib.h"
 #include "adelegate_common.h"
 
+// A call with no arguments at all lacks even `this`: it fails with the error
+// the function's own argument check gives for none.
+static SQInteger refuse_empty_call(HSQUIRRELVM v) {
+    const SQValue &fn = sq_arg(v, 1);
+    if (fn._type != OT_CLOSURE || v->check_arg_count(sq_closure(fn), 0)) {
+        return sq_throwerror(v, "wrong number of parameters");
+    }
+    return SQ_ERROR;
+}
+
 // `this` is the function at API index 1, so the arguments after it are
 // already laid out as a call: the environment, then the parameters.
 static SQInteger call_in_place(HSQUIRRELVM v, SQBool raiseerror) {
-    if (SQ_FAILED(sq_call(v, sq_gettop(v) - 1, SQTrue, raiseerror))) return SQ_ERROR;
+    const SQInteger nargs = sq_gettop(v) - 1;
+    if (nargs == 0) return refuse_empty_call(v);
+    if (SQ_FAILED(sq_call(v, nargs, SQTrue, raiseerror))) return SQ_ERROR;
     return 1;
 }
 
@@ -16,7 +28,7 @@ static SQInteger closure_pcall(HSQUIRRELVM v) { return call_in_place(v, SQFalse)
 static SQInteger call_with_array(HSQUIRRELVM v, SQBool raiseerror) {
     const std::vector<SQValue> args = sq_array(sq_arg(v, 2))->values;
     const auto nargs = static_cast<SQInteger>(args.size());
-    if (nargs == 0) return sq_throwerror(v, "wrong number of parameters");
+    if (nargs == 0) return refuse_empty_call(v);
     if (SQ_FAILED(sq_reservestack(v, nargs + 1))) return SQ_ERROR;
     sq_push(v, 1);
     for (const SQValue &a : args) sq_pushobject(v, a);
@@ -44,7 +56,13 @@ static void describe_script(HSQUIRRELVM v, const SQClosure *c, SQTable *info) {
     sq_table_put(v, info, "native", SQValue::boolean(false));
     sq_table_put(v, info, "name", proto->name);
     sq_table_put(v, info, "src", proto->sourcename);
-    sq_table_put(v, info, "parameters", array_of(v, proto->parameters));
+    // A variable argument list shows as its array and the marker that made it.
+    SQValue parameters = array_of(v, proto->parameters);
+    if (proto->varparams) {
+        sq_array(parameters)->values.push_back(sq_make_string(v, "vargv"));
+        sq_array(parameters)->values.push_back(sq_make_string(v, "..."));
+    }
+    sq_table_put(v, info, "parameters", parameters);
     sq_table_put(v, info, "defparams", array_of(v, c->defaultparams));
     sq_table_put(v, info, "varargs", SQValue(static_cast<SQInteger>(proto->varparams ? 1 : 0)));
 }
@@ -84,8 +102,8 @@ static SQInteger closure_getroot(HSQUIRRELVM v) {
 }
 
 const SQRegFunction sq_closure_delegate_funcs[] = {
-    {"call", closure_call, -2, "c"},
-    {"pcall", closure_pcall, -2, "c"},
+    {"call", closure_call, -1, "c"},
+    {"pcall", closure_pcall, -1, "c"},
     {"acall", closure_acall, 2, "ca"},
     {"pacall", closure_pacall, 2, "ca"},
     {"weakref", sq_delegate_weakref, 1, nullptr},

@@ -34,10 +34,15 @@ static bool parse_float(const char *s, SQFloat &out) {
     return true;
 }
 
-static bool parse_integer(const char *s, int base, SQInteger &out) {
-    if (base < 2 || base > 36) return false;
+// Base 0 reads a C prefix (0x, 0); a base outside 2..36 reads nothing and
+// gives 0, as the reference's conversion does.
+static bool parse_integer(const char *s, SQInteger base, SQInteger &out) {
+    if (base != 0 && (base < 2 || base > 36)) {
+        out = 0;
+        return true;
+    }
     char *end = nullptr;
-    const long long n = std::strtoll(s, &end, base);
+    const long long n = std::strtoll(s, &end, static_cast<int>(base));
     if (end == s) return false;
     out = static_cast<SQInteger>(n);
     return true;
@@ -50,7 +55,7 @@ static SQInteger string_tointeger(HSQUIRRELVM v) {
     SQFloat f = 0;
     if (looks_like_float(bytes, base) && parse_float(bytes.data(), f)) {
         n = sq_float_to_integer(f);
-    } else if (!parse_integer(bytes.data(), static_cast<int>(base), n)) {
+    } else if (!parse_integer(bytes.data(), base, n)) {
         return sq_throwerror(v, "cannot convert the string");
     }
     sq_pushinteger(v, n);

@@ -145,7 +145,7 @@ void Lexer::read_number(Token &tok) {
     if (peek() == '0' && (peek(1) == 'x' || peek(1) == 'X')) {
         advance();
         advance();
-        if (hex_value(peek()) < 0) fail("expected hex digits after '0x'");
+        // A bare "0x" is 0, as in the reference lexer.
         while (hex_value(peek()) >= 0) value = value * 16 + static_cast<SQUnsignedInteger>(hex_value(advance()));
     } else if (peek() == '0' && peek(1) >= '0' && peek(1) <= '7') {
         while (is_digit(peek())) {
@@ -171,7 +171,9 @@ void Lexer::read_number(Token &tok) {
             is_float = true;
             advance();
             if (has_sign) advance();
-            while (is_digit(peek())) advance();
+            // Dots and digits after the exponent belong to the number too
+            // ("1e5.5" is 1e5), as the reference reads them.
+            while (is_digit(peek()) || peek() == '.') advance();
         }
         std::string digits(src_ + start, pos_ - start);
         if (is_float) {
@@ -261,7 +263,8 @@ void Lexer::read_string(Token &tok, int quote, bool verbatim) {
         tok.kind = TK_STRING;
         return;
     }
-    if (tok.text.size() != 1) fail("invalid character literal");
+    if (tok.text.empty()) fail("empty constant");
+    if (tok.text.size() != 1) fail("constant too long");
     tok.kind = TK_INTEGER;
     tok.ival = static_cast<SQInteger>(static_cast<signed char>(tok.text[0]));
 }

@@ -227,7 +227,7 @@ const char *sq_typename(SQObjectType t);
 
 // The longest string a script can make; producers check before allocating
 // and raise "string too long" beyond it.
-constexpr SQInteger SQ_MAX_STRING_LENGTH = (SQInteger(1) << 27) - 1;
+constexpr SQInteger SQ_MAX_STRING_LENGTH = ACORN_MAX_STRING_LENGTH;
 
 struct SQString : SQRefCounted {
     SQSharedState *ss;
@@ -426,7 +426,7 @@ struct SQClass : SQCollectable {
     SQUserPointer typetag = nullptr;
     SQRELEASEHOOK hook = nullptr;
     SQInteger udsize = 0;
-    bool locked = false;              // true once instantiated or derived from
+    bool locked = false;              // true once it or a class derived from it is instantiated
 
     static SQClass *create(SQSharedState *ss, SQClass *base);  // copies base's members
     explicit SQClass(SQSharedState *ss) : SQCollectable(ss) {}

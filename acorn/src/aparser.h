@@ -157,6 +157,7 @@ class Compiler {
     SQSharedState *ss_;
     Lexer lex_;
     Token tok_;
+    int prev_kind_ = 0;  // kind of the token consumed last
     SQValue sourcename_;
     std::string sourcename_text_;
     FuncState *fs_ = nullptr;

@@ -93,7 +93,7 @@ void Compiler::parameters(FuncState &child) {
         } else if (!child.proto->defaultparams.empty()) {
             error("expected '='");
         }
-        if (tok_.kind != ')') expect(',');
+        if (tok_.kind != ')' && !accept(',')) error("expected ')' or ','");
     }
 }
 

@@ -439,7 +439,8 @@ void Compiler::call(Exp &e) {
         expression(arg);
         to_next_reg(arg);
         ++nargs;
-        if (!accept(',')) break;
+        // Commas between arguments may be left out, but one may not end them.
+        if (accept(',') && tok_.kind == ')') error("expression expected, found ')'");
     }
     expect(')');
     int result = fs_->is_temp(func) ? func : self;

@@ -180,8 +180,12 @@ struct SQVM : SQCollectable {
         RETURN,  // by returning stack[suspended_target] (a woken tail call)
     };
     // Runs frames until the one at `entry_depth` returns or yields, or the
-    // thread suspends.
+    // thread suspends. Memory running out becomes the script error "out of
+    // memory", thrown in the running frame.
     bool execute(SQInteger entry_depth, SQValue &ret, bool raiseerror, ExecStart start = ExecStart::RUN);
+    bool run_loop(SQInteger entry_depth, SQValue &ret, bool raiseerror, ExecStart start);
+    // Runs a native function; memory running out inside it is its error.
+    SQInteger run_native(SQNativeClosure *nc);
     bool call_any(const SQObject &closure, SQInteger nargs, SQInteger argbase, SQValue &ret, bool raiseerror);
     bool construct(SQClass *cls, SQInteger nargs, SQInteger argbase, SQValue &ret, bool raiseerror);
     bool fail_call(bool raiseerror);

@@ -1,6 +1,7 @@
 // Calls: argument checks, frames for script closures, native calls,
 // constructors, `_call`, generators and thread suspension.
 #include <algorithm>
+#include <new>
 #include <string>
 
 #include "agenerator.h"
@@ -24,10 +25,10 @@ std::string mask_names(SQInteger mask) {
     std::string out;
     for (SQObjectType t : TYPECHECK_TYPES) {
         if (!(mask & _RAW_TYPE(t))) continue;
-        const char *name = sq_typename(t);
-        if (out.find(name) != std::string::npos) continue;
+        // Script and native closures are both "function": named once each, as
+        // the reference names them.
         if (!out.empty()) out += '|';
-        out += name;
+        out += sq_typename(t);
     }
     return out;
 }
@@ -65,8 +66,8 @@ bool SQVM::check_arg_count(SQClosure *closure, SQInteger nargs) {
     SQInteger required = nparams - static_cast<SQInteger>(closure->defaultparams.size());
     // The count named is every parameter, defaults included, as the reference says it.
     if (nargs < required) {
-        raise_error("wrong number of parameters (%d passed, %d required)", static_cast<int>(nargs),
-                    static_cast<int>(nparams));
+        raise_error("wrong number of parameters (%d passed, %s%d required)", static_cast<int>(nargs),
+                    fn->varparams ? "at least " : "", static_cast<int>(nparams));
         return false;
     }
     if (nargs > nparams && !fn->varparams) {
@@ -157,6 +158,32 @@ static bool check_native_params(SQVM *v, const SQNativeClosure *nc, SQInteger na
     return true;
 }
 
+SQInteger SQVM::run_native(SQNativeClosure *nc) {
+    const SQInteger depth = call_depth();
+    try {
+        return nc->func(this);
+    } catch (const std::bad_alloc &) {
+        unwind_to(depth);
+        raise_error("out of memory");
+        return SQ_ERROR;
+    }
+}
+
+// The loop starts again by throwing the error in the frame that ran out, so
+// a script's try/catch sees it like any other error; a loop whose frames are
+// gone already only reports it.
+bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart start) {
+    for (;;) {
+        try {
+            return run_loop(entry, ret, raiseerror, start);
+        } catch (const std::bad_alloc &) {
+            raise_error("out of memory");
+            if (call_depth() <= entry || calls.back().closure._type != OT_CLOSURE) return false;
+            start = ExecStart::THROW;
+        }
+    }
+}
+
 bool SQVM::call_native(SQNativeClosure *nc, SQInteger nargs, SQInteger argbase, SQValue &ret, bool &suspended) {
     suspended = false;
     bool from_loop = native_from_loop;
@@ -173,7 +200,7 @@ bool SQVM::call_native(SQNativeClosure *nc, SQInteger nargs, SQInteger argbase, 
     stackbase = argbase;
     top = argbase + nargs;
     for (const SQValue &outer : nc->outers) push(outer);
-    SQInteger result = nc->func(this);
+    SQInteger result = run_native(nc);
     SQInteger endtop = std::clamp<SQInteger>(top, argbase, static_cast<SQInteger>(stack.size()));
     calls.pop_back();
     native_may_suspend = saved_may_suspend;

@@ -92,7 +92,7 @@ struct LoopScope {
 
 }  // namespace
 
-bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart start) {
+bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart start) {
     if (nativecalls >= SQ_MAX_NATIVE_DEPTH) {
         raise_error("stack overflow");
         start = ExecStart::THROW;

@@ -104,7 +104,11 @@ SlotResult set_own(SQVM *v, const SQObject &self, const SQObject &key, const SQO
         case OT_USERDATA: return SLOT_MISSING;
         case OT_ARRAY: {
             SQArray *a = sq_array(self);
-            if (!numeric_index(key, idx) || idx < 0 || idx >= a->size()) return SLOT_MISSING;
+            if (!numeric_index(key, idx)) {
+                v->raise_error("indexing array with %s", sq_typename(key._type));
+                return SLOT_ERROR;
+            }
+            if (idx < 0 || idx >= a->size()) return SLOT_MISSING;
             a->values[static_cast<size_t>(idx)] = val;
             return SLOT_FOUND;
         }
@@ -134,7 +138,8 @@ bool SQVM::get_index_error(const SQObject &key) {
         return false;
     }
     SQValue text;
-    if (key._type == OT_INTEGER || key._type == OT_FLOAT || key._type == OT_BOOL || key._type == OT_NULL) {
+    // Numbers show their value; any other key its type name ("bool", "null").
+    if (key._type == OT_INTEGER || key._type == OT_FLOAT) {
         tostring(key, text);
     } else {
         text = SQValue(SQString::create(ss, sq_typename(key._type)));
@@ -213,11 +218,18 @@ bool SQVM::newslot(const SQObject &self, const SQObject &key, const SQObject &va
             t->newslot(key, val);
             return true;
         }
-        case OT_CLASS: return newmember(self, key, val, SQValue(), bstatic, raw);
-        case OT_INSTANCE:
+        // Only a class body's declarations go through _newmember.
+        case OT_CLASS: return newmember(self, key, val, SQValue(), bstatic, true);
+        case OT_INSTANCE: {
+            SQValue fn, ignored;
+            if (!raw && find_metamethod(self, MT_NEWSLOT, fn)) {
+                SQObject args[2] = {key, val};
+                return call_metamethod(fn, self, 2, args, ignored);
+            }
             raise_error("class instances do not support the new slot operator");
             return false;
-        default: raise_error("trying to set '%s'", sq_typename(self._type)); return false;
+        }
+        default: raise_error("indexing %s with %s", sq_typename(self._type), sq_typename(key._type)); return false;
     }
 }
 
@@ -250,13 +262,18 @@ bool SQVM::newmember(const SQObject &cls, const SQObject &key, const SQObject &v
 }
 
 bool SQVM::delete_slot(const SQObject &self, const SQObject &key, SQValue &removed, bool raw) {
+    const bool delegable = self._type == OT_TABLE || self._type == OT_INSTANCE || self._type == OT_USERDATA;
+    if (!delegable) {
+        raise_error("attempt to delete a slot from a %s", sq_typename(self._type));
+        return false;
+    }
+    SQValue fn;
+    if (!raw && find_metamethod(self, MT_DELSLOT, fn)) return call_metamethod(fn, self, 1, &key, removed);
     if (self._type != OT_TABLE) {
         raise_error("cannot delete a slot from %s", sq_typename(self._type));
         return false;
     }
     SQTable *t = sq_table(self);
-    SQValue fn;
-    if (!raw && find_metamethod(self, MT_DELSLOT, fn)) return call_metamethod(fn, self, 1, &key, removed);
     SQValue *slot = t->find(key);
     if (!slot) return get_index_error(key);
     removed = *slot;

@@ -161,7 +161,13 @@ public:
         const SQInteger top = sq_gettop(v_);
         return top >= first_ ? static_cast<std::size_t>(top - first_ + 1) : 0;
     }
+    // A bool is the integer 0 or 1 here, as the reference library reads it.
     bool integer(std::size_t index, SQInteger &out) const override {
+        SQBool flag = SQFalse;
+        if (SQ_SUCCEEDED(sq_getbool(v_, at(index), &flag))) {
+            out = flag ? 1 : 0;
+            return true;
+        }
         return SQ_SUCCEEDED(sq_getinteger(v_, at(index), &out));
     }
     bool floating(std::size_t index, SQFloat &out) const override {
@@ -186,8 +192,8 @@ private:
 
 }  // namespace
 
-// The VM's longest string (SQ_MAX_STRING_LENGTH), checked as the result grows.
-constexpr std::size_t kMaxResultLength = (std::size_t(1) << 27) - 1;
+// Checked as the result grows.
+constexpr std::size_t kMaxResultLength = ACORN_MAX_STRING_LENGTH;
 
 bool format_text(std::string_view format, const FormatArguments &args, std::string &out, std::string &error) {
     out.clear();
@@ -210,7 +216,7 @@ bool format_text(std::string_view format, const FormatArguments &args, std::stri
         error = e.message;
         return false;
     } catch (const std::bad_alloc &) {
-        error = "format result too large";
+        error = "out of memory";
         return false;
     }
     return true;

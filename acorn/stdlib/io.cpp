@@ -45,7 +45,7 @@ std::FILE *open_argument(HSQUIRRELVM v, bool &owned, SQRESULT &result) {
         return static_cast<std::FILE *>(pointer);
     }
     std::string path;
-    const std::string mode(sq_gettop(v) >= 3 ? string_argument(v, 3) : std::string_view("r"));
+    const std::string mode(string_argument(v, 3));
     if (sq_gettype(v, 2) != OT_STRING || !is_valid_mode(mode)) {
         result = sq_throwerror(v, "cannot open file");
         return nullptr;
@@ -89,7 +89,8 @@ SQInteger file_typeof(HSQUIRRELVM v) {
 }
 
 const SQRegFunction kFileMethods[] = {
-    {"constructor", file_constructor, -2, "x.s"},
+    // A file is always opened with a mode, as in the reference library.
+    {"constructor", file_constructor, 3, "x.s|o"},
     {"close", file_close, 1, "x"},
     {"_typeof", file_typeof, 1, "x"},
     {nullptr, nullptr, 0, nullptr},
@@ -116,7 +117,8 @@ SQInteger io_writeclosuretofile(HSQUIRRELVM v) {
     std::string path;
     if (SQ_FAILED(c_string_argument(v, 2, path))) return SQ_ERROR;
     sq_push(v, 3);
-    return SQ_SUCCEEDED(sqstd_writeclosuretofile(v, path.c_str())) ? 0 : SQ_ERROR;
+    // Answers the closure it wrote, as the reference library does.
+    return SQ_SUCCEEDED(sqstd_writeclosuretofile(v, path.c_str())) ? 1 : SQ_ERROR;
 }
 
 const SQRegFunction kIoFunctions[] = {
@@ -178,7 +180,8 @@ SQRESULT sqstd_createfile(HSQUIRRELVM v, SQFILE file, SQBool own) {
     if (SQ_FAILED(push_registry_value(v, kFileClassKey))) return sq_throwerror(v, "the io library is not registered");
     sq_pushroottable(v);
     sq_pushuserpointer(v, file);
-    if (SQ_FAILED(sq_call(v, 2, SQTrue, SQFalse))) {
+    sq_pushnull(v);  // the constructor's mode, unused for an open file
+    if (SQ_FAILED(sq_call(v, 3, SQTrue, SQFalse))) {
         sq_settop(v, top);
         return SQ_ERROR;
     }

@@ -29,15 +29,16 @@ SQRESULT this_regex(HSQUIRRELVM v, Regex *&regex) {
 }
 
 // Reads the text argument and the optional start index; the text handed on
-// begins at the start index, so `^` anchors there.
-SQRESULT searched_text(HSQUIRRELVM v, std::string_view &text, std::size_t &start) {
+// begins at the start index, so `^` anchors there. False when the start lies
+// outside the text, where nothing can match.
+bool searched_text(HSQUIRRELVM v, std::string_view &text, std::size_t &start) {
     text = string_argument(v, 2);
     SQInteger index = 0;
     if (sq_gettop(v) >= 3) sq_getinteger(v, 3, &index);
-    if (index < 0 || static_cast<std::size_t>(index) > text.size()) return sq_throwerror(v, "start index out of range");
+    if (index < 0 || static_cast<std::size_t>(index) > text.size()) return false;
     start = static_cast<std::size_t>(index);
     text.remove_prefix(start);
-    return SQ_OK;
+    return true;
 }
 
 SQRESULT report(HSQUIRRELVM v, RegexOutcome outcome) {
@@ -81,8 +82,8 @@ SQInteger regexp_match(HSQUIRRELVM v) {
 // matched and returns 1, or returns 0 with a match to be pushed by the caller.
 SQInteger run_search(HSQUIRRELVM v, Regex *&regex, std::size_t &start) {
     std::string_view text;
-    if (SQ_FAILED(this_regex(v, regex)) || SQ_FAILED(searched_text(v, text, start))) return SQ_ERROR;
-    const RegexOutcome outcome = regex->search(text);
+    if (SQ_FAILED(this_regex(v, regex))) return SQ_ERROR;
+    const RegexOutcome outcome = searched_text(v, text, start) ? regex->search(text) : RegexOutcome::NoMatch;
     if (SQ_FAILED(report(v, outcome))) return SQ_ERROR;
     if (outcome == RegexOutcome::Matched) return 0;
     sq_pushnull(v);

@@ -2,6 +2,8 @@
 // escapes \t \n \r \f \v, the classes \w \W \s \S \d \D \x \X \l \u \a \A
 // \c \C \p \P, the word-boundary assertions \b \B and \mXY, a balanced
 // run from X to its matching Y. Any other escaped character stands for itself.
+// Errors are worded as the reference library words them, so a script that
+// shows one prints the same text.
 #include "regexp.h"
 
 #include <ctype.h>
@@ -85,7 +87,7 @@ public:
 
     Node parse() {
         Node root = alternation(0);
-        if (!at_end()) throw PatternError{"unexpected ')'"};
+        if (!at_end()) throw PatternError{"unexpected character"};
         return root;
     }
 
@@ -144,7 +146,7 @@ private:
     }
 
     int bound() {
-        if (at_end() || !std::isdigit(static_cast<unsigned char>(peek()))) throw PatternError{"expected a number in '{}'"};
+        if (at_end() || !std::isdigit(static_cast<unsigned char>(peek()))) throw PatternError{"number expected"};
         int value = 0;
         while (!at_end() && std::isdigit(static_cast<unsigned char>(peek()))) {
             value = value * 10 + (peek() - '0');
@@ -161,7 +163,7 @@ private:
             ++pos_;
             max = (!at_end() && peek() == '}') ? -1 : bound();
         }
-        if (at_end() || peek() != '}') throw PatternError{"expected '}'"};
+        if (at_end() || peek() != '}') throw PatternError{", or } expected"};
         ++pos_;
         if (max != -1 && max < min) throw PatternError{"repetition bounds out of order"};
     }
@@ -199,8 +201,9 @@ private:
             if (groups_ >= kMaxGroups) throw PatternError{"too many groups"};
             node.capture = static_cast<int>(++groups_);
         }
+        if (at_end()) throw PatternError{"letter expected"};
         node.children.push_back(alternation(depth));
-        if (at_end()) throw PatternError{"expected ')'"};
+        if (at_end()) throw PatternError{"expected paren"};
         ++pos_;
         return node;
     }
@@ -213,7 +216,7 @@ private:
     }
 
     Node escape() {
-        if (at_end()) throw PatternError{"trailing '\\'"};
+        if (at_end()) throw PatternError{"letter expected for argument of escape sequence"};
         const char c = pattern_[pos_++];
         if (c == 'b') return make_node(Node::Kind::WordBoundary);
         if (c == 'B') return make_node(Node::Kind::NotWordBoundary);
@@ -224,7 +227,7 @@ private:
     }
 
     Node balanced() {
-        if (pos_ + 2 > pattern_.size()) throw PatternError{"balanced escape needs two characters"};
+        if (pos_ + 2 > pattern_.size()) throw PatternError{"balanced chars expected"};
         Node node = make_node(Node::Kind::Balanced);
         node.ch = static_cast<unsigned char>(pattern_[pos_++]);
         node.close = static_cast<unsigned char>(pattern_[pos_++]);
@@ -237,7 +240,7 @@ private:
     int bracket_member(CharSet &set) {
         const char c = pattern_[pos_++];
         if (c != '\\') return static_cast<unsigned char>(c);
-        if (at_end()) throw PatternError{"trailing '\\'"};
+        if (at_end()) throw PatternError{"letter expected for argument of escape sequence"};
         const char letter = pattern_[pos_++];
         if (class_escape(letter, set)) return -1;
         return static_cast<unsigned char>(escaped_char(letter));
@@ -249,15 +252,18 @@ private:
         if (negate) ++pos_;
         bool first = true;
         while (true) {
-            if (at_end()) throw PatternError{"expected ']'"};
-            if (peek() == ']' && !first) break;
+            if (at_end()) throw PatternError{"letter expected"};
+            if (peek() == ']') {
+                if (first) throw PatternError{"empty class"};
+                break;
+            }
             first = false;
             const int low = bracket_member(set);
             if (low < 0) continue;
             if (pos_ + 1 < pattern_.size() && peek() == '-' && pattern_[pos_ + 1] != ']') {
                 ++pos_;
                 const int high = bracket_member(set);
-                if (high < 0 || high < low) throw PatternError{"invalid range in '[]'"};
+                if (high < 0 || high < low) throw PatternError{"invalid range"};
                 for (int c = low; c <= high; ++c) set.set(c);
             } else {
                 set.set(low);

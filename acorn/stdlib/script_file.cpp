@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "sqstdio.h"
@@ -17,11 +18,24 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 constexpr unsigned char kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
 
-bool read_whole_file(std::FILE *file, std::vector<char> &bytes) {
+enum class ReadResult { Read, Failed, TooLarge };
+
+// A script or compiled closure is never longer than the longest string, so
+// a file beyond that (an endless device, a runaway log) is refused before it
+// exhausts memory.
+ReadResult read_whole_file(std::FILE *file, std::vector<char> &bytes) {
+    constexpr std::size_t kMaxFileSize = ACORN_MAX_STRING_LENGTH;
     char chunk[8192];
     std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-    return std::ferror(file) == 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        if (got > kMaxFileSize - bytes.size()) return ReadResult::TooLarge;
+        try {
+            bytes.insert(bytes.end(), chunk, chunk + got);
+        } catch (const std::bad_alloc &) {
+            return ReadResult::TooLarge;
+        }
+    }
+    return std::ferror(file) == 0 ? ReadResult::Read : ReadResult::Failed;
 }
 
 bool starts_with_bytes(const std::vector<char> &bytes, const unsigned char *prefix, std::size_t size) {
@@ -62,7 +76,11 @@ SQRESULT sqstd_loadfile(HSQUIRRELVM v, const SQChar *filename, SQBool printerror
     FileHandle file(filename == nullptr ? nullptr : std::fopen(filename, "rb"));
     if (!file) return sq_throwerror(v, "cannot open the file");
     std::vector<char> bytes;
-    if (!read_whole_file(file.get(), bytes)) return sq_throwerror(v, "cannot read the file");
+    switch (read_whole_file(file.get(), bytes)) {
+    case ReadResult::Failed: return sq_throwerror(v, "cannot read the file");
+    case ReadResult::TooLarge: return sq_throwerror(v, "the file is too large");
+    case ReadResult::Read: break;
+    }
     if (is_compiled_closure(bytes)) {
         MemoryReader reader{bytes};
         return sq_readclosure(v, read_memory, &reader);

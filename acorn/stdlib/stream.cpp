@@ -1,6 +1,8 @@
 #include "stream.h"
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "binding.h"
@@ -103,18 +105,32 @@ SQInteger stream_writen(HSQUIRRELVM v, Stream &stream) {
     return sq_throwerror(v, known ? "io error" : "invalid format");
 }
 
+// Memory is taken as the bytes arrive, so asking for far more than a stream
+// holds costs nothing; false when memory runs out.
+bool read_up_to(Stream &stream, std::size_t wanted, std::vector<unsigned char> &bytes) {
+    constexpr std::size_t kChunk = std::size_t(1) << 16;
+    try {
+        while (bytes.size() < wanted) {
+            const std::size_t before = bytes.size();
+            bytes.resize(before + std::min(kChunk, wanted - before));
+            const std::size_t got = stream.read(bytes.data() + before, bytes.size() - before);
+            bytes.resize(before + got);
+            if (got == 0) break;
+        }
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    return true;
+}
+
 SQInteger stream_readblob(HSQUIRRELVM v, Stream &stream) {
     SQInteger size = 0;
     sq_getinteger(v, 2, &size);
     if (size < 0) return sq_throwerror(v, "negative size");
     std::vector<unsigned char> bytes;
-    try {
-        bytes.resize(static_cast<std::size_t>(size));
-    } catch (const std::exception &) {
-        return sq_throwerror(v, "out of memory");
-    }
-    const std::size_t got = stream.read(bytes.data(), bytes.size());
-    if (got == 0 && size > 0) return sq_throwerror(v, "no data left to read");
+    if (!read_up_to(stream, static_cast<std::size_t>(size), bytes)) return sq_throwerror(v, "out of memory");
+    const std::size_t got = bytes.size();
+    if (got == 0) return sq_throwerror(v, "no data left to read");
     SQUserPointer data = sqstd_createblob(v, static_cast<SQInteger>(got));
     if (data == nullptr) return sq_throwerror(v, "cannot create a blob");
     if (got > 0) std::memcpy(data, bytes.data(), got);

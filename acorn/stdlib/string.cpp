@@ -54,6 +54,7 @@ SQInteger string_rstrip(HSQUIRRELVM v) {
 SQInteger string_split(HSQUIRRELVM v) {
     const std::string_view text = string_argument(v, 2);
     const std::string_view separators = string_argument(v, 3);
+    if (separators.empty()) return sq_throwerror(v, "empty separators string");
     SQBool skip_empty = SQFalse;
     if (sq_gettop(v) >= 4) sq_getbool(v, 4, &skip_empty);
     sq_newarray(v, 0);
@@ -87,9 +88,19 @@ void append_escaped(std::string &out, unsigned char c) {
     out += hex;
 }
 
+std::size_t escaped_size(unsigned char c) {
+    if (c == '"' || c == '\'' || c == '\\') return 2;
+    return c >= 0x20 && c < 0x7f ? 1 : 4;
+}
+
 SQInteger string_escape(HSQUIRRELVM v) {
+    const std::string_view text = string_argument(v, 2);
+    std::size_t size = 0;
+    for (char c : text) size += escaped_size(static_cast<unsigned char>(c));
+    if (size > ACORN_MAX_STRING_LENGTH) return sq_throwerror(v, "string too long");
     std::string out;
-    for (char c : string_argument(v, 2)) append_escaped(out, static_cast<unsigned char>(c));
+    out.reserve(size);
+    for (char c : text) append_escaped(out, static_cast<unsigned char>(c));
     push_view(v, out);
     return 1;
 }

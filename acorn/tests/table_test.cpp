@@ -240,7 +240,7 @@ TEST_F(ClassMembersTest, FieldsAndMethodsEnumerateInDeclarationOrderBaseFirst) {
     ASSERT_TRUE(b->newslot(str("m"), fn, false));
     SQValue derived(SQClass::create(&ss, b));
     SQClass *d = sq_class(derived);
-    EXPECT_TRUE(b->locked);
+    EXPECT_FALSE(b->locked);  // deriving copies the members; the base still takes new ones
     ASSERT_TRUE(d->newslot(str("y"), SQValue(SQInteger(2)), false));
     ASSERT_TRUE(d->newslot(str("s"), SQValue(SQInteger(3)), true));
 
@@ -255,7 +255,7 @@ TEST_F(ClassMembersTest, FieldsAndMethodsEnumerateInDeclarationOrderBaseFirst) {
     EXPECT_EQ(sq_int(got), 3);
 }
 
-TEST_F(ClassMembersTest, LockedClassRefusesNewMembersButAcceptsReplacements) {
+TEST_F(ClassMembersTest, LockedClassRefusesFieldChangesButTakesMethodsAndStatics) {
     SQValue cls(SQClass::create(&ss, nullptr));
     SQClass *c = sq_class(cls);
     ASSERT_TRUE(c->newslot(str("x"), SQValue(SQInteger(1)), false));
@@ -264,7 +264,8 @@ TEST_F(ClassMembersTest, LockedClassRefusesNewMembersButAcceptsReplacements) {
     EXPECT_FALSE(c->newslot(str("fresh"), SQValue(SQInteger(1)), false));
     SQValue got;
     EXPECT_FALSE(c->get(str("fresh"), got));
-    EXPECT_TRUE(c->newslot(str("x"), SQValue(SQInteger(9)), false));
+    // Not even a field's default changes once instances copied it.
+    EXPECT_FALSE(c->newslot(str("x"), SQValue(SQInteger(9)), false));
     // A field cannot turn into a method once instances rely on the layout.
     EXPECT_FALSE(c->newslot(str("x"), SQValue(SQNativeClosure::create(&ss, nullptr, 0)), false));
     // New methods and statics leave the layout alone.

@@ -226,6 +226,23 @@ TEST_F(Vm, DeepRecursionGrowsTheStackUntilTheLimit) {
               "100000");
 }
 
+// A VM or thread holds the slots its creator asked for (never fewer than the
+// minimum) until a call needs more.
+TEST_F(Vm, StacksStartAtTheSizeAskedForAndGrowOnDemand) {
+    const struct {
+        SQInteger asked;
+        SQInteger expected;
+    } sizes[] = {{0, SQ_MIN_STACK_SIZE}, {16, SQ_MIN_STACK_SIZE}, {SQ_MIN_STACK_SIZE * 4, SQ_MIN_STACK_SIZE * 4}};
+    for (const auto &size : sizes) {
+        HSQUIRRELVM thread = sq_newthread(v, size.asked);
+        EXPECT_EQ(static_cast<SQInteger>(thread->stack.size()), size.expected) << size.asked;
+        sq_poptop(v);
+    }
+    EXPECT_LE(static_cast<SQInteger>(v->stack.size()), SQ_MIN_STACK_SIZE * 2);
+    EXPECT_EQ(run_counting_loop(v, false, 20000), "20000");
+    EXPECT_GT(static_cast<SQInteger>(v->stack.size()), SQ_MIN_STACK_SIZE * 2);
+}
+
 TEST_F(Vm, IntegerDivisionAndModuloByZeroRaise) {
     EXPECT_EQ(run("local z = 0; return 7 / z;"), "error: division by zero");
     EXPECT_EQ(run("local z = 0; return 7 % z;"), "error: division by zero");

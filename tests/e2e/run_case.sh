@@ -161,6 +161,32 @@ SCRIPT
     [ ! -e "$save_dir/game_config.txt" ] || fail "a fatal script error still wrote game_config.txt"
 }
 
+# A runaway recursion in update is reported like any other script error: the
+# error block with its call stack, and the line naming where it ran.
+case_update_stack_overflow_is_reported() {
+    write_boot_config
+    echo 'const FRAMES_TO_RUN = 100;' | write_script constants.nut
+    write_script main.nut <<'SCRIPT'
+function descend(depth) {
+    return descend(depth + 1) + 1;
+}
+return {
+    function update(dt) {
+        descend(0);
+    }
+    function shutdown() { print("cb:shutdown"); }
+};
+SCRIPT
+    run_game env
+    expect_status 1
+    expect_in_file "$log" "AN ERROR HAS OCCURED [stack overflow]"
+    expect_in_file "$log" "*FUNCTION [descend()] scripts/main.nut line [2]"
+    expect_in_file "$log" "*FUNCTION [update()] scripts/main.nut line [6]"
+    expect_in_file "$log" "While running scripts/main.nut:2:descend()."
+    expect_in_file "$work/stderr.txt" "Error: stack overflow"
+    expect_not_in_file "$log" "cb:shutdown"
+}
+
 case_compile_error_in_main_is_fatal() {
     write_boot_config
     : | write_script constants.nut

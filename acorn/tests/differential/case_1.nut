@@ -25,14 +25,14 @@ function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
 try { show((true).tostring()); } catch (e) { print("E: " + e + "\n"); }
 try { show(D(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([].sort())); } catch (e) { print("E: " + e + "\n"); }
-try { show(((2 & 0xffff) ^ ((((255 & 0xffff) | (65535 & 0xffff)) % (2 == 0 ? 1 : 2)) & 0xffff)) + true); } catch (e) { print("E: " + e + "\n"); }
-try { show(("a,b,,c" + "  pad  ").toupper()); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(5.e1); } catch (e) { print("E: " + e + "\n"); }
+try { show((0.0 - -1) % (100 | 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(R(1923)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([255, 7, 0].sort(@(a, b) a > b))); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%d %d", 1, 2)); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1 }[""]); } catch (e) { print("E: " + e + "\n"); }
+try { show(1e3); } catch (e) { print("E: " + e + "\n"); }
+try { show(R(581)); } catch (e) { print("E: " + e + "\n"); }
+try { show("zz".tointeger(0)); } catch (e) { print("E: " + e + "\n"); }
 try { show(typeof V(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%5.2f")); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(2, 2)); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2, 3][-13]); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%-4d|", "a", 0)); } catch (e) { print("E: " + e + "\n"); }

@@ -22,31 +22,31 @@ function T(n) { local t = newthread(function(k) { for (local i = 0; i < k; i++) 
 function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
-try { show(null + ((-1) << (1))); } catch (e) { print("E: " + e + "\n"); }
-try { show([-13, 0, 100, -1, -13].top()); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2][""]); } catch (e) { print("E: " + e + "\n"); }
-try { show([100, 0, 0].slice(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show([255, 100].top()); } catch (e) { print("E: " + e + "\n"); }
-try { show([2, 0, 0].pop()); } catch (e) { print("E: " + e + "\n"); }
-try { show("12".slice(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([255, 2, 7, -1, -1, 1].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
-try { show((null).tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(typeof V(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show((((-1) << (1)) & 0xffffff) + (1e3 + 3.75)); } catch (e) { print("E: " + e + "\n"); }
+try { show("0x1f".tointeger(16)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%%", 100)); } catch (e) { print("E: " + e + "\n"); }
+try { show(W(3) instanceof V); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show([7].apply(@(x) x).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(false <= true); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([2, 1, 100, -1, 0, -1].sort(@(a, b) true))); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1 }["abc"]); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%", 7, 100)); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(((-1 & 0xffff) & (-13 & 0xffff)) * { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1, b = "x" } / 2); } catch (e) { print("E: " + e + "\n"); }
-try { show(W(65535) - 1); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(("" + 2).tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(2, 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(null / false); } catch (e) { print("E: " + e + "\n"); }
-try { show("".slice(-2).find("  pad  ", -13)); } catch (e) { print("E: " + e + "\n"); }
-try { show("a" <=> false); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show([2, 1, 2] != null); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%", 2, "abc")); } catch (e) { print("E: " + e + "\n"); }
+try { show(((((((7) >> (5)) & 0xffff) | (((-1 & 0xffff) + (-13 & 0xffff)) & 0xffff)) & 0xffff) ^ (((((255 & 0xffff) ^ (1 & 0xffff)) & 0xffff) - ((7 / (0 == 0 ? 1 : 0)) & 0xffff)) & 0xffff)) > true); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1 }[""]); } catch (e) { print("E: " + e + "\n"); }
+try { show(false > -13); } catch (e) { print("E: " + e + "\n"); }
+try { show(("a,b,,c" + -1).toupper()); } catch (e) { print("E: " + e + "\n"); }
+try { show(0.5e-1); } catch (e) { print("E: " + e + "\n"); }
+try { show("12".tointeger(36)); } catch (e) { print("E: " + e + "\n"); }
+try { show([2, -13].slice(7)); } catch (e) { print("E: " + e + "\n"); }
+try { show("zz".tointeger(16)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = "str"; t[0] <- 7; return t[0]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(2 * false); } catch (e) { print("E: " + e + "\n"); }
+try { show((-0.5 * -0.5) % (((((100 & 0xffff) - (((65535 & 0xffff) | (100 & 0xffff)) & 0xffff)) & 0xffff) + (((-1) >> (0)) & 0xffff)) | 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show("a,b,,c".tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show("0x1f".tointeger(10)); } catch (e) { print("E: " + e + "\n"); }
+try { show("12".tointeger(36)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
+try { show(-1 > false); } catch (e) { print("E: " + e + "\n"); }
+try { show("12".tointeger(1)); } catch (e) { print("E: " + e + "\n"); }

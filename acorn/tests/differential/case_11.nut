@@ -22,27 +22,27 @@ function T(n) { local t = newthread(function(k) { for (local i = 0; i < k; i++) 
 function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
-try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(((((65535 & 0xffff) - (((-1 & 0xffff) & (7 & 0xffff)) & 0xffff))) << (7))) + V(((2 & 0xffff) + ((((255 / (100 == 0 ? 1 : 100)) & 0xffff) ^ ((7 / (2 == 0 ? 1 : 2)) & 0xffff)) & 0xffff)))); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show((true).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show("hello"[-1]); } catch (e) { print("E: " + e + "\n"); }
-try { show(R(1406)); } catch (e) { print("E: " + e + "\n"); }
+try { show("1e2".tointeger(37)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show([255].reverse().len()); } catch (e) { print("E: " + e + "\n"); }
+try { show("a".find("3.5", 2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show("ff".tointeger(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(255 % (2 | 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 2, 3][-1]); } catch (e) { print("E: " + e + "\n"); }
 try { show(typeof V(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show([100, 2, 2, 100, 2].insert(1, 9).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([7].sort())); } catch (e) { print("E: " + e + "\n"); }
-try { show("a".slice(1).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(("-7").tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show("hello"[1]); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(2, 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(("a,b,,c").tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(R(76)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([255, 0, 2, 1].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%d")); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2]["abc"]); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(2) < V(((7 & 0xffff) + (0 & 0xffff)))); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(1).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(("  pad  ").len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%s|%s")); } catch (e) { print("E: " + e + "\n"); }
+try { show([0] != "3.5".slice(-2)); } catch (e) { print("E: " + e + "\n"); }
+try { show("0x1f".tointeger(36)); } catch (e) { print("E: " + e + "\n"); }
+try { show("abc".tolower()[-13]); } catch (e) { print("E: " + e + "\n"); }
+try { show([100, 255, 1, 100, 0].find(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(R(1686)); } catch (e) { print("E: " + e + "\n"); }
+try { show((7).tostring()); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([-13, -1, 0, 0, 255, -13, 7].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
+try { show((-0.5 + 2) % (-1 | 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(null != []); } catch (e) { print("E: " + e + "\n"); }
+try { show(1e3); } catch (e) { print("E: " + e + "\n"); }
+try { show(R(173)); } catch (e) { print("E: " + e + "\n"); }
+try { show(0x1F); } catch (e) { print("E: " + e + "\n"); }
+try { show("zz".tointeger(0)); } catch (e) { print("E: " + e + "\n"); }

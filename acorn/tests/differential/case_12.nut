@@ -23,27 +23,27 @@ function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
 try { show((((((0 & 0xffff) + ((255 / (2 == 0 ? 1 : 2)) & 0xffff)) & 0xffff) + (((255 & 0xffff) | (-13 & 0xffff)) & 0xffff))).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 0, 2, 2] + [1, 7, -1]); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
-try { show("".toupper()); } catch (e) { print("E: " + e + "\n"); }
-try { show(typeof V(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(R(1094)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(null >= "3.5".tolower()); } catch (e) { print("E: " + e + "\n"); }
-try { show(false <= ((100) >> (6))); } catch (e) { print("E: " + e + "\n"); }
-try { show("abc".tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(1, -1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(-1, 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show([2].resize(-1).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(255 - true); } catch (e) { print("E: " + e + "\n"); }
+try { show(0x); } catch (e) { print("E: " + e + "\n"); }
+try { show("017".tointeger(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%")); } catch (e) { print("E: " + e + "\n"); }
+try { show("hello"[1]); } catch (e) { print("E: " + e + "\n"); }
+try { show(R(820)); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 2]["abc"]); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1 }["abc"]); } catch (e) { print("E: " + e + "\n"); }
-try { show(V((((0 / (((255) << (6)) == 0 ? 1 : ((255) << (6)))) & 0xffff) ^ (((((-13 & 0xffff) & (-13 & 0xffff)) & 0xffff) & (255 & 0xffff)) & 0xffff))) <=> 2); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%-4d|", "")); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([1, -1, 100, 2, -13, -13, -13].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }
-try { show("a,b,,c".slice(-2)[-13]); } catch (e) { print("E: " + e + "\n"); }
-try { show(null <= "a"); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(1).tostring()); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1 }[""]); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([7, 1, 7, 2, -13, -13].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%%")); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show([100, 0, 100, 2, 1].len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%c", "")); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([7, 255, 255, 255, 2].sort(@(a, b) a > b))); } catch (e) { print("E: " + e + "\n"); }
+try { show("0x1f".slice(1, 7)); } catch (e) { print("E: " + e + "\n"); }
+try { show(0.5e-1); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = V(1); t[1] = 7; return t[1]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, -13, -1, 0].resize(7).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(V(((255 & 0xffff) ^ (((7 & 0xffff) | ((-13 % (65535 == 0 ? 1 : 65535)) & 0xffff)) & 0xffff))) + V(((0 & 0xffff) + (((7 & 0xffff) ^ ((100 / (0 == 0 ? 1 : 0)) & 0xffff)) & 0xffff)))); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(2)); } catch (e) { print("E: " + e + "\n"); }

@@ -29,14 +29,14 @@ try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
 try { show((null).len()); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show([-13, -1, 1, 100, 255].top()); } catch (e) { print("E: " + e + "\n"); }
-try { show(W(3) instanceof V); } catch (e) { print("E: " + e + "\n"); }
-try { show([-13, 100, 0, -13, 100].len()); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2]["a"]); } catch (e) { print("E: " + e + "\n"); }
+try { show(09); } catch (e) { print("E: " + e + "\n"); }
+try { show(R(881)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%d", "a", 0)); } catch (e) { print("E: " + e + "\n"); }
+try { show([255].apply(@(x) x).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show("-101".tointeger(16)); } catch (e) { print("E: " + e + "\n"); }
+try { show([-13, -1, 2, 255, 2].slice(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([2, -1, 1, 2].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
+try { show("a".toupper().slice(7, 0)); } catch (e) { print("E: " + e + "\n"); }
+try { show((((((65535 & 0xffff) + (0 & 0xffff)) % (-1 == 0 ? 1 : -1)) & 0xffff) ^ (((((2 & 0xffff) + (7 & 0xffff)) & 0xffff) & (-1 & 0xffff)) & 0xffff)) > false); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([100, -1, -1, 0].sort())); } catch (e) { print("E: " + e + "\n"); }
-try { show(true >= false); } catch (e) { print("E: " + e + "\n"); }
-try { show(((((((65535) << (0))) << (6)) & 0xffff) + (7 & 0xffff)) % (7 | 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%%", "a")); } catch (e) { print("E: " + e + "\n"); }
-try { show((0).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([255, 100].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
-try { show((true).tostring()); } catch (e) { print("E: " + e + "\n"); }

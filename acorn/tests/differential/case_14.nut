@@ -24,14 +24,14 @@ function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
 try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
 try { show([7, 7].filter(@(i, x) x > 0).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%%")); } catch (e) { print("E: " + e + "\n"); }
-try { show((("abc" + 0)).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(((7) >> (7)) + { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1 }["abc"]); } catch (e) { print("E: " + e + "\n"); }
-try { show("a".slice(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show("_add" in V); } catch (e) { print("E: " + e + "\n"); }
-try { show("-7".tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(("0x1f" + "abc").tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show("zz".tointeger(36)); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = { a = 1 }; t["a"] = 7; return t["a"]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([-13, -1, -1, 7].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }
+try { show("".tofloat()); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%", 1, 1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
-try { show(R(544)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([0, 1, 1, 100, 1].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 2][""]); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(5)); } catch (e) { print("E: " + e + "\n"); }
+try { show([255, 2].pop()); } catch (e) { print("E: " + e + "\n"); }
+try { show("ff".tointeger(10)); } catch (e) { print("E: " + e + "\n"); }
+try { show(((1.5 * 0)).len()); } catch (e) { print("E: " + e + "\n"); }

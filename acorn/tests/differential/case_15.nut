@@ -22,19 +22,19 @@ function T(n) { local t = newthread(function(k) { for (local i = 0; i < k; i++) 
 function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
-try { show(2 + (((((2) << (4)) & 0xffff) | (-13 & 0xffff)) % (((-13 & 0xffff) - (((65535) >> (7)) & 0xffff)) == 0 ? 1 : ((-13 & 0xffff) - (((65535) >> (7)) & 0xffff))))); } catch (e) { print("E: " + e + "\n"); }
+try { show((1e3 + 1.5) + { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([7, 100, 7, -13, 2].sort(@(a, b) true))); } catch (e) { print("E: " + e + "\n"); }
+try { show(09); } catch (e) { print("E: " + e + "\n"); }
+try { show("".tointeger(16)); } catch (e) { print("E: " + e + "\n"); }
+try { show([100, 2].insert(2, 9).len()); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
 try { show(V(1).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1, b = "x" } / ((((0 % (2 == 0 ? 1 : 2))) << (0)) % (((((0 & 0xffff) - (65535 & 0xffff))) << (5)) == 0 ? 1 : ((((0 & 0xffff) - (65535 & 0xffff))) << (5))))); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show("-7" > true); } catch (e) { print("E: " + e + "\n"); }
-try { show(W(3) instanceof V); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([-1].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(100) < V(7)); } catch (e) { print("E: " + e + "\n"); }
-try { show(("0x1f".tolower()).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show(D()); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
-try { show("Hello".slice(1).find("3.5", 2)); } catch (e) { print("E: " + e + "\n"); }
-try { show((("" + "a,b,,c")).tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([2, 1, -1, 7, 100, -13, 255].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1 }["abc"]); } catch (e) { print("E: " + e + "\n"); }
+try { show("12".tointeger(36)); } catch (e) { print("E: " + e + "\n"); }
+try { show(1.5.5); } catch (e) { print("E: " + e + "\n"); }
+try { show(null * true); } catch (e) { print("E: " + e + "\n"); }
+try { show(("a,b,,c" + "-7").tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show("" - [-13, 0, -13, 7]); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%-4d|")); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([-13, 255, 255, 1, 100].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
+try { show(0.5e-1); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }

@@ -24,27 +24,27 @@ function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
 try { show(format("%c", 100)); } catch (e) { print("E: " + e + "\n"); }
 try { show("-7"[-1]); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([0, -1].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
-try { show([2].remove(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show((1e3 + 100.) <=> null); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%")); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = V(1); delete t[true]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(5)); } catch (e) { print("E: " + e + "\n"); }
-try { show([7].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%")); } catch (e) { print("E: " + e + "\n"); }
+try { show(("Hello" + 1).find("-7")); } catch (e) { print("E: " + e + "\n"); }
+try { show((((((-1 / (100 == 0 ? 1 : 100)) % (((-13 & 0xffff) + (-13 & 0xffff)) == 0 ? 1 : ((-13 & 0xffff) + (-13 & 0xffff))))) >> (3))).tofloat()); } catch (e) { print("E: " + e + "\n"); }
+try { show("a,b,,c" <= "Hello"); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = null; t[0] <- 7; return t[0]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show("1e2".tointeger(8)); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(5)); } catch (e) { print("E: " + e + "\n"); }
 try { show(V(255) + V((-13 % (((((65535 & 0xffff) & (-13 & 0xffff))) >> (5)) == 0 ? 1 : ((((65535 & 0xffff) & (-13 & 0xffff))) >> (5)))))); } catch (e) { print("E: " + e + "\n"); }
 try { show([7, 7, -13, -13].resize(0).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2, 3][-13]); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([255, 7, 255].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = V(1); t[0] = 7; return t[0]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show("-101".tointeger(16)); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([-1, 2, 255, 7, 255].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
 try { show(((2) >> (8)) == [1, 1, 7, 7]); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([100, 1, 2, -1].sort(@(a, b) true))); } catch (e) { print("E: " + e + "\n"); }
+try { show(5.e1); } catch (e) { print("E: " + e + "\n"); }
+try { show(typeof V(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show("".slice(-1, 7)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 2, 3][2]); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = [1, 2]; t[true] <- 7; return t[true]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(0x1F); } catch (e) { print("E: " + e + "\n"); }
 try { show(D()); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show((null).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%s|%s", 100, 7)); } catch (e) { print("E: " + e + "\n"); }
-try { show([-13].reverse().len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%x", 0)); } catch (e) { print("E: " + e + "\n"); }

@@ -24,16 +24,16 @@ function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
 try { show((-0.5 + -0.5) > false); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1 }["abc"]); } catch (e) { print("E: " + e + "\n"); }
-try { show(true / null); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([7, 1, 7, 255].sort(@(a, b) (a - b) * 0.5))); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
-try { show("0x1f".tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(R(1619)); } catch (e) { print("E: " + e + "\n"); }
-try { show(null > false); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%d %d", 0, 100)); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%d", 100, "a")); } catch (e) { print("E: " + e + "\n"); }
-try { show((("a" + 2)).tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = { a = 1 }.weakref(); delete t[1]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([100, -13, 7].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
+try { show("-101".tointeger(10)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(("a,b,,c").tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([-1, 100, 0, 100].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }
+try { show("abc".find("12")); } catch (e) { print("E: " + e + "\n"); }
+try { show(false * false); } catch (e) { print("E: " + e + "\n"); }
+try { show("zz".tointeger(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show([-1].slice(-1)); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = "str"; t[1.5] = 7; return t[1.5]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(("a").tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%%", "a", 0)); } catch (e) { print("E: " + e + "\n"); }

@@ -22,14 +22,14 @@ function T(n) { local t = newthread(function(k) { for (local i = 0; i < k; i++) 
 function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
-try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%-4d|", 100, 2)); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = { a = 1 }; t["a"] = 7; return t["a"]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
 try { show("a,b,,c" != ""); } catch (e) { print("E: " + e + "\n"); }
 try { show([].apply(@(x) x).len()); } catch (e) { print("E: " + e + "\n"); }
 try { show(((100 & 0xffff) - ((7 / (((-1 & 0xffff) | (100 & 0xffff)) == 0 ? 1 : ((-1 & 0xffff) | (100 & 0xffff)))) & 0xffff)) <=> false); } catch (e) { print("E: " + e + "\n"); }
-try { show(("" + "").slice(-13, -13)); } catch (e) { print("E: " + e + "\n"); }
-try { show(("0x1f" + "12").len()); } catch (e) { print("E: " + e + "\n"); }
-try { show([0, 2, 0] != null); } catch (e) { print("E: " + e + "\n"); }
-try { show(W(((-1 & 0xffff) - (65535 & 0xffff))) - 1); } catch (e) { print("E: " + e + "\n"); }
+try { show("0x1f".tointeger(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show([].filter(@(i, x) x > 0).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(R(581)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%c", 2, "abc")); } catch (e) { print("E: " + e + "\n"); }

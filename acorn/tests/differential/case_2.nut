@@ -30,6 +30,6 @@ try { show(D(-1, 2)); } catch (e) { print("E: " + e + "\n"); }
 try { show(W(3) instanceof V); } catch (e) { print("E: " + e + "\n"); }
 try { show((0.0 - 0.0) != [2, 1, 7]); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show("a,b,,c" + (0.1 + 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([-1, -13, 100, 1, 7, 1, 1].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
-try { show(null >= true); } catch (e) { print("E: " + e + "\n"); }
+try { show(("a" + "0x1f") * 255); } catch (e) { print("E: " + e + "\n"); }
+try { show("  pad  ".toupper().tofloat()); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 0, 255, 0, 255].reverse().len()); } catch (e) { print("E: " + e + "\n"); }

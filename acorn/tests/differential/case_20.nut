@@ -25,14 +25,14 @@ function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 try { show(("a,b,,c").tofloat()); } catch (e) { print("E: " + e + "\n"); }
 try { show(D(-1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(((((2 & 0xffff) ^ (7 & 0xffff)) % (-13 == 0 ? 1 : -13))).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([0].sort(@(a, b) a > b))); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = V; delete t["a"]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(format("%5.2f")); } catch (e) { print("E: " + e + "\n"); }
-try { show("" != [2, 7, -13]); } catch (e) { print("E: " + e + "\n"); }
-try { show(((1 & 0xffff) + (((-13 & 0xffff) ^ (1 & 0xffff)) & 0xffff)) + ((0 & 0xffff) | (((((7 & 0xffff) ^ (100 & 0xffff)) & 0xffff) | (1 & 0xffff)) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
-try { show([1].filter(@(i, x) x > 0).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(("a,b,,c" + "3.5") <= true); } catch (e) { print("E: " + e + "\n"); }
-try { show(true == [0, 7, 7, -1]); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(2 / [0, 7, -1, -1]); } catch (e) { print("E: " + e + "\n"); }
+try { show("ff".tointeger(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = null; t[0] <- 7; return t[0]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%", 0, 2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(false < [1, -1, 1, 2]); } catch (e) { print("E: " + e + "\n"); }
+try { show((2).tostring()); } catch (e) { print("E: " + e + "\n"); }
+try { show(W(2).twice()); } catch (e) { print("E: " + e + "\n"); }
+try { show(W(3) instanceof V); } catch (e) { print("E: " + e + "\n"); }

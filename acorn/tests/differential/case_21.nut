@@ -23,17 +23,17 @@ function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
 try { show(format("%%", 100, "abc")); } catch (e) { print("E: " + e + "\n"); }
-try { show([-1, 2, 0].top()); } catch (e) { print("E: " + e + "\n"); }
-try { show([0].slice(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(true <= (((((1 / (255 == 0 ? 1 : 255))) << (7)) & 0xffff) & (((255 & 0xffff) - (0 & 0xffff)) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(0, 2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([-1, -13].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([2, 1, -1, 1].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }
-try { show("12".toupper().tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(W(3) instanceof V); } catch (e) { print("E: " + e + "\n"); }
-try { show((((((65535 % (0 == 0 ? 1 : 0))) >> (0))) >> (7)) < (3.75 * 2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(1, -1)); } catch (e) { print("E: " + e + "\n"); }
-try { show((("-7" + "3.5")).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show("017".tointeger(37)); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = "str"; t["a"] = 7; return t["a"]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(2 / (3.75 * 7)); } catch (e) { print("E: " + e + "\n"); }
+try { show(1.5.5); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
+try { show([] / [0, 1]); } catch (e) { print("E: " + e + "\n"); }
+try { show(D(0, 0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(5)); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([-1, -1, 0, 255, 2, 1, 2].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 1, 255, 100, 2].slice(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(typeof V(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 2]["a"]); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = "str"; delete t[1]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }

@@ -23,16 +23,16 @@ function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
 try { show([].reduce(@(a, b) a + b)); } catch (e) { print("E: " + e + "\n"); }
-try { show(-1 != []); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(0x1F); } catch (e) { print("E: " + e + "\n"); }
+try { show([0, -13].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(0x); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
 try { show((null).len()); } catch (e) { print("E: " + e + "\n"); }
 try { show(false == false); } catch (e) { print("E: " + e + "\n"); }
-try { show((3.75 + 1.5) / ((-13 & 0xffff) & (((((1 & 0xffff) - (2 & 0xffff)) & 0xffff) - (100 & 0xffff)) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(true * [2, -13, 0]); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1 }[""]); } catch (e) { print("E: " + e + "\n"); }
-try { show(null != []); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([100, 7].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
-try { show(("" + "Hello").find("a", 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(((((((65535 & 0xffff) | (0 & 0xffff)) & 0xffff) | (0 & 0xffff))) >> (0)) / false); } catch (e) { print("E: " + e + "\n"); }
+try { show(null - 2); } catch (e) { print("E: " + e + "\n"); }
+try { show("".len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(false < { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
+try { show(typeof W(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show((null).tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show(W((((65535) << (1)) & 0xffffff)) - 1); } catch (e) { print("E: " + e + "\n"); }
+try { show(D(-1, 2)); } catch (e) { print("E: " + e + "\n"); }

@@ -22,22 +22,22 @@ function T(n) { local t = newthread(function(k) { for (local i = 0; i < k; i++) 
 function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
-try { show("12".slice(1) == [-1]); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(255) + V((255 % (((((-13 & 0xffff) + (2 & 0xffff))) << (1)) == 0 ? 1 : ((((-13 & 0xffff) + (2 & 0xffff))) << (1)))))); } catch (e) { print("E: " + e + "\n"); }
-try { show([0, 255, 1, -13, 0].reverse().len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(((7) << (8))) < V((((1 & 0xffff) - (65535 & 0xffff)) % (65535 == 0 ? 1 : 65535)))); } catch (e) { print("E: " + e + "\n"); }
-try { show(("3.5").len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(-1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([-13, 1].sort())); } catch (e) { print("E: " + e + "\n"); }
-try { show(("Hello" + "12").tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(5)); } catch (e) { print("E: " + e + "\n"); }
-try { show([7, 255, -1, -13, 100].apply(@(x) x).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show([-1, 2, -13, 100, 100].top()); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([0, 7, 255, -1, 100].sort(@(a, b) a > b))); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([].sort(@(a, b) true))); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show(0x1F); } catch (e) { print("E: " + e + "\n"); }
+try { show(false / (100. - 0.0)); } catch (e) { print("E: " + e + "\n"); }
+try { show([255, 0, 1, 1].filter(@(i, x) x > 0).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(D(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1 }[""]); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
 try { show("hello"[7]); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2][""]); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2, 3][2]); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%%", 100)); } catch (e) { print("E: " + e + "\n"); }
+try { show(D(2, 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 2, 3][7]); } catch (e) { print("E: " + e + "\n"); }
+try { show(1 <=> true); } catch (e) { print("E: " + e + "\n"); }
+try { show("_add" in V); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = null; t[null] <- 7; return t[null]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%x", 2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(((255 & 0xffff) ^ (0 & 0xffff)) >= "-7".slice(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(false <= false); } catch (e) { print("E: " + e + "\n"); }

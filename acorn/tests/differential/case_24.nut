@@ -22,25 +22,25 @@ function T(n) { local t = newthread(function(k) { for (local i = 0; i < k; i++) 
 function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
-try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show([2].insert(-1, 9).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(W(3) instanceof V); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1, b = "x" } + (-2.25 * -1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(W(255) - 1); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([0, -1].sort(@(a, b) true))); } catch (e) { print("E: " + e + "\n"); }
-try { show("Hello".slice(-1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([7, 255, 7].sort(@(a, b) (a - b) * 0.5))); } catch (e) { print("E: " + e + "\n"); }
-try { show([7, -1, 1, -1] - { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([-13].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
-try { show(W(3) instanceof V); } catch (e) { print("E: " + e + "\n"); }
+try { show("0x1f".tointeger(8)); } catch (e) { print("E: " + e + "\n"); }
+try { show(("Hello" + 0).toupper()); } catch (e) { print("E: " + e + "\n"); }
+try { show("ff".tointeger(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show("_add" in V); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = { a = 1 }; t[1] = 7; return t[1]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(5)); } catch (e) { print("E: " + e + "\n"); }
+try { show('a'); } catch (e) { print("E: " + e + "\n"); }
+try { show([-1, -1, 0].resize(0).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(D()); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = null; delete t[0]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = { a = 1 }; t[null] <- 7; return t[null]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show((-1).tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show("0x1f".slice(1, 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(D(-1, 2)); } catch (e) { print("E: " + e + "\n"); }
+try { show([255, -13, 255].find(-13)); } catch (e) { print("E: " + e + "\n"); }
+try { show(D()); } catch (e) { print("E: " + e + "\n"); }
+try { show(V(0) <=> (((255) << (2)) & 0xffffff)); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, 2]["a"]); } catch (e) { print("E: " + e + "\n"); }
 try { show([1, 2, 100, 7, 2].top()); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(4)); } catch (e) { print("E: " + e + "\n"); }
 try { show(D(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show("  pad  ".tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2, 3][1]); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%c")); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(1, 2)); } catch (e) { print("E: " + e + "\n"); }

@@ -22,25 +22,25 @@ function T(n) { local t = newthread(function(k) { for (local i = 0; i < k; i++) 
 function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
-try { show({ a = 1, b = "x" } * [0, -1, 0]); } catch (e) { print("E: " + e + "\n"); }
-try { show(((1.5 * 1)).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(null == null); } catch (e) { print("E: " + e + "\n"); }
-try { show("hello"[-13]); } catch (e) { print("E: " + e + "\n"); }
-try { show(null >= null); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%", "")); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(((((((2 & 0xffff) ^ (-1 & 0xffff)) / (((7 & 0xffff) + (0 & 0xffff)) == 0 ? 1 : ((7 & 0xffff) + (0 & 0xffff)))) & 0xffff) - (((((-1 & 0xffff) - (1 & 0xffff)) & 0xffff) - (((-1 & 0xffff) ^ (-1 & 0xffff)) & 0xffff)) & 0xffff))).tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D()); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([7, 0, -1, 7].sort(@(a, b) (a - b) * 0.5))); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%d", 100, 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show((((255 & 0xffff) & (((((255) << (6)) & 0xffff) - (0 & 0xffff)) & 0xffff))).tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = [1, 2]; t[1] <- 7; return t[1]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(-1 * null); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%s|%s", 1, 7)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([255, 1, 1, -13, 100].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([255, 1].sort(@(a, b) a > b))); } catch (e) { print("E: " + e + "\n"); }
+try { show((0.0 * -2.25) >= null); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = "str"; t[1] = 7; return t[1]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = V(1); t[1] = 7; return t[1]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show('a'); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = { a = 1 }.weakref(); t["a"] <- 7; return t["a"]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(typeof V(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(0.5e-1); } catch (e) { print("E: " + e + "\n"); }
+try { show("  pad  ".tolower().find("a", 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(017); } catch (e) { print("E: " + e + "\n"); }
 try { show({ a = 1 }["abc"]); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(2E-1); } catch (e) { print("E: " + e + "\n"); }
+try { show("12".tointeger(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show("".tointeger(1)); } catch (e) { print("E: " + e + "\n"); }
 try { show("12" <= 65535); } catch (e) { print("E: " + e + "\n"); }
 try { show("a".find("0x1f", 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(("-7" + "0x1f").slice(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([100, 0].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([2, -13, 7].sort(@(a, b) true))); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%", 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show([255, 0].remove(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = "str"; delete t["a"]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }

@@ -26,15 +26,15 @@ try { show([1, 2, 3][1]); } catch (e) { print("E: " + e + "\n"); }
 try { show(("0x1f" + 0).tofloat()); } catch (e) { print("E: " + e + "\n"); }
 try { show(D(0, 1)); } catch (e) { print("E: " + e + "\n"); }
 try { show([255, 100, -13, 2].resize(7).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(((((((-13) >> (3)) & 0xffff) | (7 & 0xffff)) & 0xffff) + (((100 & 0xffff) + ((1 / (65535 == 0 ? 1 : 65535)) & 0xffff)) & 0xffff)) >= ((1 & 0xffff) - ((((7) << (8)) / (((0 & 0xffff) + (-1 & 0xffff)) == 0 ? 1 : ((0 & 0xffff) + (-1 & 0xffff)))) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
+try { show(((((((-13) >> (3)) & 0xffff) | (7 & 0xffff)) & 0xffff) + (((100 & 0xffff) + ((1 / (65535 == 0 ? 1 : 65535)) & 0xffff)) & 0xffff)) >= ((1 & 0xffff) - (((((7) << (8)) & 0xffffff) / (((0 & 0xffff) + (-1 & 0xffff)) == 0 ? 1 : ((0 & 0xffff) + (-1 & 0xffff)))) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
 try { show(R(598)); } catch (e) { print("E: " + e + "\n"); }
 try { show(("a" + "a").len()); } catch (e) { print("E: " + e + "\n"); }
-try { show((true).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([0, 0, 7].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
-try { show((((((((255 & 0xffff) ^ (7 & 0xffff)) & 0xffff) + (((255) >> (0)) & 0xffff)) & 0xffff) ^ ((((7 & 0xffff) ^ (2 & 0xffff)) % (((0 & 0xffff) | (-13 & 0xffff)) == 0 ? 1 : ((0 & 0xffff) | (-13 & 0xffff)))) & 0xffff))).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show("12".slice(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%c", 100, 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2]["a"]); } catch (e) { print("E: " + e + "\n"); }
-try { show([-1, 1].top()); } catch (e) { print("E: " + e + "\n"); }
-try { show(typeof V(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%-4d|", "abc")); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = null; t["zz"] <- 7; return t["zz"]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(5)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%d")); } catch (e) { print("E: " + e + "\n"); }
+try { show(((-1 & 0xffff) | ((((((-13 & 0xffff) - (65535 & 0xffff))) << (1)) & 0xffffff) & 0xffff)) <= false); } catch (e) { print("E: " + e + "\n"); }
+try { show(null >= true); } catch (e) { print("E: " + e + "\n"); }
+try { show(0x); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = [1, 2]; delete t[null]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(("").tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show(V(((((((1 & 0xffff) | (7 & 0xffff)) & 0xffff) ^ (((255 & 0xffff) - (-1 & 0xffff)) & 0xffff)) & 0xffff) | (2 & 0xffff))) < V(((2 & 0xffff) & (((((-13) >> (8)) & 0xffff) - (2 & 0xffff)) & 0xffff)))); } catch (e) { print("E: " + e + "\n"); }

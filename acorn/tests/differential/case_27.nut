@@ -26,29 +26,29 @@ try { show(V(((1 & 0xffff) & ((((0 & 0xffff) + (-13 & 0xffff)) / (((255 & 0xffff
 try { show(J([].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }
 try { show(format("%-4d|", 1, 100)); } catch (e) { print("E: " + e + "\n"); }
 try { show(((1e3 * 0.0)).tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%s|%s", 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show("a".slice(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(("a".toupper()).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show("-7".toupper()); } catch (e) { print("E: " + e + "\n"); }
+try { show("zz".tointeger(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([1, 1].sort())); } catch (e) { print("E: " + e + "\n"); }
+try { show((255).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show("a,b,,c".tointeger()); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show([2, 1].slice(7)); } catch (e) { print("E: " + e + "\n"); }
-try { show("hello"[1]); } catch (e) { print("E: " + e + "\n"); }
-try { show("".tolower().find("  pad  ")); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(-1) + V(255)); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(09); } catch (e) { print("E: " + e + "\n"); }
+try { show(true <=> ("-7" + "-7")); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = { a = 1 }.weakref(); t["a"] <- 7; return t["a"]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show([2, -1, 0].remove(7)); } catch (e) { print("E: " + e + "\n"); }
+try { show(typeof V(1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(V(((-1 & 0xffff) - (1 & 0xffff))) < V(((((((65535 & 0xffff) & (0 & 0xffff)) & 0xffff) + (255 & 0xffff)) & 0xffff) - (255 & 0xffff)))); } catch (e) { print("E: " + e + "\n"); }
-try { show(((65535 & 0xffff) ^ (((((2) >> (3)) & 0xffff) ^ ((100 / (1 == 0 ? 1 : 1)) & 0xffff)) & 0xffff)) >= -13); } catch (e) { print("E: " + e + "\n"); }
-try { show([].insert(0, 9).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show("a".toupper().toupper()); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2][""]); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1, b = "x" } != ((((2 % (65535 == 0 ? 1 : 65535)) & 0xffff) | ((1 % (255 == 0 ? 1 : 255)) & 0xffff)) / ((65535 / (((2 & 0xffff) ^ (2 & 0xffff)) == 0 ? 1 : ((2 & 0xffff) ^ (2 & 0xffff)))) == 0 ? 1 : (65535 / (((2 & 0xffff) ^ (2 & 0xffff)) == 0 ? 1 : ((2 & 0xffff) ^ (2 & 0xffff))))))); } catch (e) { print("E: " + e + "\n"); }
-try { show("Hello".toupper().find("a,b,,c", 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(((((100 % (((100 & 0xffff) + (0 & 0xffff)) == 0 ? 1 : ((100 & 0xffff) + (0 & 0xffff)))) & 0xffff) & (-1 & 0xffff))).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(((((((2 & 0xffff) | (255 & 0xffff)) & 0xffff) | (((7 & 0xffff) | (255 & 0xffff)) & 0xffff))) >> (2))) + V(65535)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([255].sort(@(a, b) true))); } catch (e) { print("E: " + e + "\n"); }
-try { show(W(((255 & 0xffff) + ((((-1 / (-1 == 0 ? 1 : -1)) & 0xffff) + (((1 & 0xffff) + (65535 & 0xffff)) & 0xffff)) & 0xffff))).twice()); } catch (e) { print("E: " + e + "\n"); }
+try { show("ff".tointeger(16)); } catch (e) { print("E: " + e + "\n"); }
+try { show(V((((255) >> (5)) % (255 == 0 ? 1 : 255))) <=> (((((65535 & 0xffff) ^ (1 & 0xffff)) & 0xffff) | (((100 & 0xffff) | (7 & 0xffff)) & 0xffff)) % (65535 == 0 ? 1 : 65535))); } catch (e) { print("E: " + e + "\n"); }
+try { show([].filter(@(i, x) x > 0).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(((-0.5 - 0.1)).tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show("_add" in V); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
+try { show(0.5e-1); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = "str"; t[null] <- 7; return t[null]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(09); } catch (e) { print("E: " + e + "\n"); }
+try { show([-13].len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([100, 1, 255, 0, -1].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
+try { show(V(((100 & 0xffff) | (((65535 & 0xffff) - (-13 & 0xffff)) & 0xffff))) + V(-1)); } catch (e) { print("E: " + e + "\n"); }

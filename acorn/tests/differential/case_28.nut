@@ -23,15 +23,15 @@ function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
 try { show(R(271)); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%x")); } catch (e) { print("E: " + e + "\n"); }
-try { show(("12" + "abc").find("3.5")); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%-4d|", 2, 2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(4)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(1, 2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(("a,b,,c" + "-7") * []); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = V; delete t[1]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show("abc".tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show(D(1, -1)); } catch (e) { print("E: " + e + "\n"); }
+try { show('\x41'); } catch (e) { print("E: " + e + "\n"); }
+try { show("_add" in V); } catch (e) { print("E: " + e + "\n"); }
+try { show("".tointeger(16)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%-4d|")); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = [1, 2]; t[1.5] <- 7; return t[1.5]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = 5; t[0] <- 7; return t[0]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(2 == null); } catch (e) { print("E: " + e + "\n"); }
+try { show(((-2.25 - 1e3)).tofloat()); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show("Hello".toupper()[2]); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1 }[""]); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([1, 255, -1, 255, 2, 255].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }

@@ -22,30 +22,30 @@ function T(n) { local t = newthread(function(k) { for (local i = 0; i < k; i++) 
 function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
-try { show(((65535) << (8)) <=> ((((((-1 & 0xffff) ^ (2 & 0xffff))) >> (6)) & 0xffff) + (((-1 & 0xffff) + (0 & 0xffff)) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
+try { show((((65535) << (8)) & 0xffffff) <=> ((((((-1 & 0xffff) ^ (2 & 0xffff))) >> (6)) & 0xffff) + (((-1 & 0xffff) + (0 & 0xffff)) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
 try { show("abc".toupper()); } catch (e) { print("E: " + e + "\n"); }
 try { show(0 % (((2 & 0xffff) | (65535 & 0xffff)) | 1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([].sort(@(a, b) a > b))); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(R(1403)); } catch (e) { print("E: " + e + "\n"); }
-try { show(false - "12"); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%d", "a")); } catch (e) { print("E: " + e + "\n"); }
-try { show(W(2).twice()); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2, 3][0]); } catch (e) { print("E: " + e + "\n"); }
-try { show("hello"[0]); } catch (e) { print("E: " + e + "\n"); }
-try { show(("" + 2).tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = null; t["a"] = 7; return t["a"]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = [1, 2]; delete t["a"]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(017); } catch (e) { print("E: " + e + "\n"); }
+try { show((true).tostring()); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([0, 255, 2, 2, 255, -1, -13].sort(@(a, b) a > b))); } catch (e) { print("E: " + e + "\n"); }
+try { show(("abc" + 0).slice(-13, 2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(1 % (-1 | 1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(D()); } catch (e) { print("E: " + e + "\n"); }
-try { show(((-0.5 + 1e3)).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%", 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show([255].resize(-1).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(("a").tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show("12".find("abc", 7)); } catch (e) { print("E: " + e + "\n"); }
-try { show(((65535 & 0xffff) ^ (((((-13 & 0xffff) ^ (7 & 0xffff)) & 0xffff) + (((1 & 0xffff) - (7 & 0xffff)) & 0xffff)) & 0xffff)) % (((((((255) << (5)) & 0xffff) + (((-13 & 0xffff) | (2 & 0xffff)) & 0xffff))) << (4)) | 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show((((((((100 & 0xffff) & (-13 & 0xffff)) & 0xffff) | (((255 & 0xffff) + (0 & 0xffff)) & 0xffff)) & 0xffff) - ((65535 / (1 == 0 ? 1 : 1)) & 0xffff))).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(-1, -1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([2, 255, 2, 2, -1].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%5.2f")); } catch (e) { print("E: " + e + "\n"); }
-try { show((-13).tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show(((((((65535 % (100 == 0 ? 1 : 100)) & 0xffff) & (1 & 0xffff))) << (5)) & 0xffffff) % (((1 & 0xffff) + ((((100 & 0xffff) ^ (-13 & 0xffff)) / (((65535 & 0xffff) & (65535 & 0xffff)) == 0 ? 1 : ((65535 & 0xffff) & (65535 & 0xffff)))) & 0xffff)) | 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(W(((2 & 0xffff) ^ (((-1 & 0xffff) - (65535 & 0xffff)) & 0xffff))) - 1); } catch (e) { print("E: " + e + "\n"); }
+try { show(D(1, 2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(0x1F); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1 }[""]); } catch (e) { print("E: " + e + "\n"); }
+try { show(null / null); } catch (e) { print("E: " + e + "\n"); }
+try { show(D()); } catch (e) { print("E: " + e + "\n"); }
+try { show(("abc" + "0x1f")[1]); } catch (e) { print("E: " + e + "\n"); }
+try { show((true).tostring()); } catch (e) { print("E: " + e + "\n"); }
+try { show("  pad  "[1]); } catch (e) { print("E: " + e + "\n"); }
+try { show(D()); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%c")); } catch (e) { print("E: " + e + "\n"); }
+try { show("a,b,,c".toupper()); } catch (e) { print("E: " + e + "\n"); }

@@ -27,15 +27,15 @@ try { show("  pad  "[-1]); } catch (e) { print("E: " + e + "\n"); }
 try { show([255].find(7)); } catch (e) { print("E: " + e + "\n"); }
 try { show([1, 2, 3][1]); } catch (e) { print("E: " + e + "\n"); }
 try { show({ a = 1 }["abc"]); } catch (e) { print("E: " + e + "\n"); }
-try { show("0x1f" / [2, -13, 7]); } catch (e) { print("E: " + e + "\n"); }
-try { show(typeof W(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show("12".slice(-2).slice(7)); } catch (e) { print("E: " + e + "\n"); }
-try { show((((7) << (5))).tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show((((-13) << (5))).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(("Hello".tolower()).tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show("hello"[7]); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%c", 100, "abc")); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([100, 100, 0, 100].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
-try { show(("Hello" + 2).toupper()); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1 }["a"]); } catch (e) { print("E: " + e + "\n"); }
-try { show([].len()); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = [1, 2]; t[1.5] <- 7; return t[1.5]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(R(1491)); } catch (e) { print("E: " + e + "\n"); }
+try { show(017); } catch (e) { print("E: " + e + "\n"); }
+try { show(5.e1); } catch (e) { print("E: " + e + "\n"); }
+try { show(true != [-13, -1, 2]); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%x", 0)); } catch (e) { print("E: " + e + "\n"); }
+try { show("-101".tointeger(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(D()); } catch (e) { print("E: " + e + "\n"); }
+try { show((255).tofloat()); } catch (e) { print("E: " + e + "\n"); }

@@ -22,30 +22,30 @@ function T(n) { local t = newthread(function(k) { for (local i = 0; i < k; i++) 
 function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
-try { show((("a,b,,c" + "a,b,,c")).tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show("Hello"[1]); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2]["a"]); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2, 3][-1]); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2]["a"]); } catch (e) { print("E: " + e + "\n"); }
-try { show((null).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show(R(1685)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show((((((100 & 0xffff) + (((-13) >> (7)) & 0xffff)) & 0xffff) - (100 & 0xffff))).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%s|%s")); } catch (e) { print("E: " + e + "\n"); }
-try { show("-7".tolower().find("-7", 7)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show([-1, -1, 255, 1, 2].reverse().len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%x", 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(R(1676)); } catch (e) { print("E: " + e + "\n"); }
-try { show((((7 & 0xffff) + (((((65535 & 0xffff) | (1 & 0xffff)) & 0xffff) | (255 & 0xffff)) & 0xffff))).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(-13 - ""); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = null; t["a"] = 7; return t["a"]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show("017".tointeger(10)); } catch (e) { print("E: " + e + "\n"); }
+try { show(((((((1) >> (5)) & 0xffff) ^ (((0) >> (1)) & 0xffff))) >> (8)) - "abc"); } catch (e) { print("E: " + e + "\n"); }
+try { show("0x1f".len()); } catch (e) { print("E: " + e + "\n"); }
+try { show('\x41'); } catch (e) { print("E: " + e + "\n"); }
+try { show((((((7 & 0xffff) ^ ((-1 / (-1 == 0 ? 1 : -1)) & 0xffff))) << (4)) & 0xffffff) > false); } catch (e) { print("E: " + e + "\n"); }
+try { show(2 * { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
+try { show(V(1) < V(65535)); } catch (e) { print("E: " + e + "\n"); }
+try { show("".len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
 try { show(D(-1)); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1 }["abc"]); } catch (e) { print("E: " + e + "\n"); }
-try { show((null).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(65535) < V(255)); } catch (e) { print("E: " + e + "\n"); }
-try { show(false - null); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2, 3][1]); } catch (e) { print("E: " + e + "\n"); }
-try { show(null < null); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2, 3][0]); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%%", "abc", 100)); } catch (e) { print("E: " + e + "\n"); }
+try { show("ff".tointeger(36)); } catch (e) { print("E: " + e + "\n"); }
+try { show((null).tofloat()); } catch (e) { print("E: " + e + "\n"); }
+try { show(5.e1); } catch (e) { print("E: " + e + "\n"); }
+try { show(1.5.5); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1, b = "x" } == true); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([-13, 100, -1, -1, -13, 2, -13].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
+try { show(("a,b,,c").tointeger()); } catch (e) { print("E: " + e + "\n"); }
+try { show(true * { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
+try { show([-1] - null); } catch (e) { print("E: " + e + "\n"); }
+try { show(R(506)); } catch (e) { print("E: " + e + "\n"); }
+try { show([7, 100, 255, -13].find(-13)); } catch (e) { print("E: " + e + "\n"); }
+try { show(D(2, 2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show((100).tostring()); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }

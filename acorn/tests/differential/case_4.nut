@@ -29,13 +29,13 @@ try { show("Hello".toupper()[-1]); } catch (e) { print("E: " + e + "\n"); }
 try { show([100, 7, 100].reduce(@(a, b) a + b)); } catch (e) { print("E: " + e + "\n"); }
 try { show((((((-1 & 0xffff) - (2 & 0xffff)) / (((255) >> (5)) == 0 ? 1 : ((255) >> (5)))) & 0xffff) - (-13 & 0xffff)) % (((((2 & 0xffff) ^ (-1 & 0xffff)) & 0xffff) ^ (((1) >> (1)) & 0xffff)) | 1)); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(W(((100 & 0xffff) + ((2 % (100 == 0 ? 1 : 100)) & 0xffff))).twice()); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2, 3][2]); } catch (e) { print("E: " + e + "\n"); }
-try { show((0.1 - 100.) - ""); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([0, 255, 100, 1, 100, 2].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([-13, 100, 2, 7, -13, 100, 255].sort(@(a, b) (a - b) * 0.5))); } catch (e) { print("E: " + e + "\n"); }
-try { show(2 >= true); } catch (e) { print("E: " + e + "\n"); }
-try { show(null != null); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%%", "abc", 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2]["a"]); } catch (e) { print("E: " + e + "\n"); }
+try { show(1e1.5); } catch (e) { print("E: " + e + "\n"); }
+try { show(((-2.25 - 1)).tofloat()); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = V(1); t["a"] = 7; return t["a"]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show([2, 1, 0].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(("" + "-7") - "12"); } catch (e) { print("E: " + e + "\n"); }
+try { show([2, 2, 255].insert(1, 9).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show([100, 2, 255, 2, 0].find(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = 5; delete t["zz"]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(null * 7); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%d", "a")); } catch (e) { print("E: " + e + "\n"); }

@@ -27,27 +27,27 @@ try { show((null).tofloat()); } catch (e) { print("E: " + e + "\n"); }
 try { show("Hello" > 100); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
 try { show(W(3) instanceof V); } catch (e) { print("E: " + e + "\n"); }
-try { show(null < true); } catch (e) { print("E: " + e + "\n"); }
-try { show([0, -1].reverse().len()); } catch (e) { print("E: " + e + "\n"); }
-try { show([0, 2, 255].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(255) <=> ((((0 & 0xffff) & (7 & 0xffff)) & 0xffff) ^ (((((65535 & 0xffff) ^ (2 & 0xffff)) & 0xffff) ^ (2 & 0xffff)) & 0xffff))); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%x", 1, 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2]["abc"]); } catch (e) { print("E: " + e + "\n"); }
+try { show("ff".tointeger(-1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([1, 7, -13, 7].sort())); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([100, -13, 255, -1, -1, 100].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
+try { show([1].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show('a'); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([100, 2, 255, 7, 255, 100].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%5.2f", 100, 100)); } catch (e) { print("E: " + e + "\n"); }
+try { show(V(((255 & 0xffff) | (255 & 0xffff))) < V(-1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%")); } catch (e) { print("E: " + e + "\n"); }
+try { show((-2.25 - 2) >= false); } catch (e) { print("E: " + e + "\n"); }
+try { show((100 % (255 == 0 ? 1 : 255)) <=> 1); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = [1, 2]; delete t[null]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show("12".tofloat()); } catch (e) { print("E: " + e + "\n"); }
 try { show(J([-13, -13, 100, 100].sort(@(a, b) a > b))); } catch (e) { print("E: " + e + "\n"); }
 try { show("  pad  ".find("  pad  ", 7)); } catch (e) { print("E: " + e + "\n"); }
 try { show(format("%s|%s")); } catch (e) { print("E: " + e + "\n"); }
-try { show(255 % (((100) << (6)) | 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(typeof V(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%-4d|")); } catch (e) { print("E: " + e + "\n"); }
-try { show(("-7" + "Hello").toupper()); } catch (e) { print("E: " + e + "\n"); }
-try { show(D()); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([100].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
-try { show((null).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show((1e3 - 100.) % (((((100) << (5)) & 0xffff) - (-1 & 0xffff)) | 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(((-1 % ((((1 & 0xffff) | (255 & 0xffff)) % ((255 / (-1 == 0 ? 1 : -1)) == 0 ? 1 : (255 / (-1 == 0 ? 1 : -1)))) == 0 ? 1 : (((1 & 0xffff) | (255 & 0xffff)) % ((255 / (-1 == 0 ? 1 : -1)) == 0 ? 1 : (255 / (-1 == 0 ? 1 : -1))))))).tointeger()); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(2) < V(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1, b = "x" } != true); } catch (e) { print("E: " + e + "\n"); }
-try { show("hello"[2]); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2, 3][7]); } catch (e) { print("E: " + e + "\n"); }
-try { show(D()); } catch (e) { print("E: " + e + "\n"); }
+try { show(255 % ((((100) << (6)) & 0xffffff) | 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show("1e2".tointeger(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show((0.1 + -0.5) == "  pad  ".toupper()); } catch (e) { print("E: " + e + "\n"); }
+try { show(D(2, 2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(null < true); } catch (e) { print("E: " + e + "\n"); }

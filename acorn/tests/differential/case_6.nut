@@ -22,31 +22,31 @@ function T(n) { local t = newthread(function(k) { for (local i = 0; i < k; i++) 
 function D(a, b = 5) { return a * 10 + b; }
 function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
-try { show(false <=> false); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([7, -1, 255, 0, -1, 100].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
+try { show("ff".tointeger(37)); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = null; delete t[0]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show(false >= "12".slice(-2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([7, -13, 100, 255, -1, 7].sort(@(a, b) b <=> a))); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show((1.5 * 2) % (255 | 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show([7].pop()); } catch (e) { print("E: " + e + "\n"); }
-try { show(V(1).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show((-2.25 - 2) % (100 | 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show([-1].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(null / (3.75 * -0.5)); } catch (e) { print("E: " + e + "\n"); }
-try { show(null - [-13]); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = V(1); delete t["a"]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = 5; t[true] <- 7; return t[true]; })()); } catch (e) { print("E: " + e + "\n"); }
 try { show(G(5)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([-1, -1].sort(@(a, b) (a - b) * 0.5))); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(65535 + [7, 0]); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1, b = "x" } / (100. + -0.5)); } catch (e) { print("E: " + e + "\n"); }
-try { show(null < "a".slice(-2)); } catch (e) { print("E: " + e + "\n"); }
-try { show(false < "  pad  "); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(-1, 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show((-2.25 * 0) % (1 | 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(true <=> null); } catch (e) { print("E: " + e + "\n"); }
-try { show("0x1f".slice(1, -1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(0 != [-1, 0, 0]); } catch (e) { print("E: " + e + "\n"); }
+try { show(null != [-13, 0, 2, -1]); } catch (e) { print("E: " + e + "\n"); }
+try { show(null > true); } catch (e) { print("E: " + e + "\n"); }
+try { show([2, 2] == 1); } catch (e) { print("E: " + e + "\n"); }
+try { show(("12".slice(-2)).tofloat()); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1 }["a"]); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([-1, 7, 0, 255, 0, -1, 0].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show(true <=> "abc"); } catch (e) { print("E: " + e + "\n"); }
+try { show('\x41'); } catch (e) { print("E: " + e + "\n"); }
+try { show(V((((-1) << (0)) & 0xffffff)) + V(7)); } catch (e) { print("E: " + e + "\n"); }
+try { show((100. * 0.0) + { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
+try { show((true).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1 }["a"]); } catch (e) { print("E: " + e + "\n"); }
+try { show(0x); } catch (e) { print("E: " + e + "\n"); }
+try { show([1, -1, 1].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%", "abc")); } catch (e) { print("E: " + e + "\n"); }
+try { show([100, -1, 255, 0, -13].slice(-1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show([].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = 5; delete t[true]; return "deleted"; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%5.2f")); } catch (e) { print("E: " + e + "\n"); }

@@ -33,12 +33,12 @@ try { show(J([2].sort())); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
 try { show("a,b,,c".toupper()); } catch (e) { print("E: " + e + "\n"); }
 try { show(W(((((-1 & 0xffff) + (-1 & 0xffff)) & 0xffff) & (255 & 0xffff))) - 1); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show("hello"[1]); } catch (e) { print("E: " + e + "\n"); }
-try { show((1.5 * 2) % (((((((2 & 0xffff) ^ (2 & 0xffff)) & 0xffff) + (((-13 & 0xffff) & (100 & 0xffff)) & 0xffff)) & 0xffff) & ((255 / (((65535 & 0xffff) & (65535 & 0xffff)) == 0 ? 1 : ((65535 & 0xffff) & (65535 & 0xffff)))) & 0xffff)) | 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(4)); } catch (e) { print("E: " + e + "\n"); }
-try { show({ a = 1, b = "x" } - null); } catch (e) { print("E: " + e + "\n"); }
-try { show(((((65535 & 0xffff) - (255 & 0xffff)) % ((2 / (1 == 0 ? 1 : 1)) == 0 ? 1 : (2 / (1 == 0 ? 1 : 1)))) / (((255 / (65535 == 0 ? 1 : 65535)) % (7 == 0 ? 1 : 7)) == 0 ? 1 : ((255 / (65535 == 0 ? 1 : 65535)) % (7 == 0 ? 1 : 7)))) / null); } catch (e) { print("E: " + e + "\n"); }
-try { show([7, 2, 255, -1, 100].filter(@(i, x) x > 0).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2, 7].top()); } catch (e) { print("E: " + e + "\n"); }
-try { show(W(3) instanceof V); } catch (e) { print("E: " + e + "\n"); }
+try { show("1e2".tointeger(16)); } catch (e) { print("E: " + e + "\n"); }
+try { show("-7".find("", -13)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%x")); } catch (e) { print("E: " + e + "\n"); }
+try { show(null * (1e3 - 0)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%5.2f")); } catch (e) { print("E: " + e + "\n"); }
+try { show(1e3); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([-1, -1, 0, 255, -1, 0].sort(@(a, b) true))); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = "str"; t[1] = 7; return t[1]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(R(1397)); } catch (e) { print("E: " + e + "\n"); }

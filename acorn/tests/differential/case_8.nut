@@ -26,16 +26,16 @@ try { show(J([2, 0].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); 
 try { show({ a = 1, b = "x" } == true); } catch (e) { print("E: " + e + "\n"); }
 try { show(V(1) < V((-13 / (((2 / (-13 == 0 ? 1 : -13)) / (1 == 0 ? 1 : 1)) == 0 ? 1 : ((2 / (-13 == 0 ? 1 : -13)) / (1 == 0 ? 1 : 1)))))); } catch (e) { print("E: " + e + "\n"); }
 try { show(("" + -1).tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show([100].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(1 != (-0.5 * -2.25)); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show([].apply(@(x) x).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show((true).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show(("Hello" + "3.5") < false); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%d")); } catch (e) { print("E: " + e + "\n"); }
-try { show([0, 0] / false); } catch (e) { print("E: " + e + "\n"); }
-try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
-try { show("3.5".toupper().slice(1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D()); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([-13].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%5.2f")); } catch (e) { print("E: " + e + "\n"); }
+try { show(09); } catch (e) { print("E: " + e + "\n"); }
+try { show("12".find("12")); } catch (e) { print("E: " + e + "\n"); }
+try { show(((65535 & 0xffff) - ((((1) << (6)) & 0xffffff) & 0xffff)) % (((-13 & 0xffff) | (255 & 0xffff)) | 1)); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1, b = "x" } + { a = 1, b = "x" }); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = "str"; t[1] <- 7; return t[1]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(W(100).twice()); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = { a = 1 }.weakref(); t[1] = 7; return t[1]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(4)); } catch (e) { print("E: " + e + "\n"); }
+try { show("017".tointeger(16)); } catch (e) { print("E: " + e + "\n"); }
+try { show(typeof W(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(2)); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([].sort(@(a, b) "x"))); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(1)); } catch (e) { print("E: " + e + "\n"); }

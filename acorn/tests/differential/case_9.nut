@@ -24,25 +24,25 @@ function R(n) { return n == 0 ? 0 : 1 + R(n - 1); }
 
 try { show(T(2)); } catch (e) { print("E: " + e + "\n"); }
 try { show((null).tostring()); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(0, -1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(0, -1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(format("%c", 0)); } catch (e) { print("E: " + e + "\n"); }
-try { show([0, 100, 0, 100, 255].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show((0.1 - 0.0) % ((0 / (((((2 & 0xffff) | (100 & 0xffff)) & 0xffff) ^ (((-1 & 0xffff) + (0 & 0xffff)) & 0xffff)) == 0 ? 1 : ((((2 & 0xffff) | (100 & 0xffff)) & 0xffff) ^ (((-1 & 0xffff) + (0 & 0xffff)) & 0xffff)))) | 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2, 3][7]); } catch (e) { print("E: " + e + "\n"); }
-try { show((((65535 / (-13 == 0 ? 1 : -13))) >> (5)) > ("a,b,,c" + 2)); } catch (e) { print("E: " + e + "\n"); }
-try { show((-2.25 - -2.25) % (((((0 & 0xffff) & (((7 & 0xffff) ^ (-13 & 0xffff)) & 0xffff))) >> (2)) | 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show([1, 2]["abc"]); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([].sort(@(a, b) a <=> b))); } catch (e) { print("E: " + e + "\n"); }
-try { show((null).tofloat()); } catch (e) { print("E: " + e + "\n"); }
-try { show(((255) >> (6)) < null); } catch (e) { print("E: " + e + "\n"); }
-try { show(V((((((1 % (0 == 0 ? 1 : 0))) << (3)) & 0xffff) - (((2 & 0xffff) - (0 & 0xffff)) & 0xffff))) + V(((((0 & 0xffff) + (((-13 & 0xffff) | (1 & 0xffff)) & 0xffff)) & 0xffff) | (65535 & 0xffff)))); } catch (e) { print("E: " + e + "\n"); }
-try { show([-13].map(@(x) x * 2).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show((function() { local t = V; t[1.5] = 7; return t[1.5]; })()); } catch (e) { print("E: " + e + "\n"); }
+try { show([2, 100, 1, 7, 2].apply(@(x) x).len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(0x); } catch (e) { print("E: " + e + "\n"); }
+try { show(1.5.5); } catch (e) { print("E: " + e + "\n"); }
+try { show(((((0 & 0xffff) | (2 & 0xffff)) & 0xffff) & (1 & 0xffff)) / null); } catch (e) { print("E: " + e + "\n"); }
+try { show(0x); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(0)); } catch (e) { print("E: " + e + "\n"); }
 try { show(T(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show([-13, 1, 0, 100, 255].insert(7, 9).len()); } catch (e) { print("E: " + e + "\n"); }
-try { show(D(-1, 1)); } catch (e) { print("E: " + e + "\n"); }
-try { show(("" + "  pad  ") - []); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(3)); } catch (e) { print("E: " + e + "\n"); }
-try { show("hello"[2]); } catch (e) { print("E: " + e + "\n"); }
-try { show(G(5)); } catch (e) { print("E: " + e + "\n"); }
-try { show(J([2, -13, 100, -1].sort(@(a, b) null))); } catch (e) { print("E: " + e + "\n"); }
+try { show(G(1)); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%s|%s", 7)); } catch (e) { print("E: " + e + "\n"); }
+try { show("hello"[-13]); } catch (e) { print("E: " + e + "\n"); }
+try { show(T(0)); } catch (e) { print("E: " + e + "\n"); }
+try { show([-13, 7] - 100); } catch (e) { print("E: " + e + "\n"); }
+try { show(09); } catch (e) { print("E: " + e + "\n"); }
+try { show("3.5".find("  pad  ")); } catch (e) { print("E: " + e + "\n"); }
+try { show("".tointeger(37)); } catch (e) { print("E: " + e + "\n"); }
+try { show([2, 0, 100].find(7)); } catch (e) { print("E: " + e + "\n"); }
+try { show([7, -13, 1].len()); } catch (e) { print("E: " + e + "\n"); }
+try { show(format("%d %d", "abc")); } catch (e) { print("E: " + e + "\n"); }
+try { show(J([100].sort(@(a, b) a > b))); } catch (e) { print("E: " + e + "\n"); }
+try { show({ a = 1 }["a"]); } catch (e) { print("E: " + e + "\n"); }
+try { show("".tointeger(2)); } catch (e) { print("E: " + e + "\n"); }
