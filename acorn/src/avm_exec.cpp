@@ -625,6 +625,21 @@ bool SQVM::execute(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart sta
                     RELOAD();
                     NEXT();
                 }
+                if (cont._type == OT_ARRAY) {
+                    // The common case, stepped here: as iterate() does it.
+                    const SQArray *a = sq_array(cont);
+                    SQValue &iter = R[i.b + 2];
+                    SQInteger pos = iter._type == OT_INTEGER ? sq_int(iter) : 0;
+                    if (pos < 0 || pos >= a->size()) {
+                        ip += i.d;
+                        NEXT();
+                    }
+                    SQValue val = a->values[static_cast<size_t>(pos)];
+                    set_integer(iter, pos + 1);
+                    set_integer(R[i.b], pos);
+                    R[i.b + 1] = std::move(val);
+                    NEXT();
+                }
                 SQValue key, val;
                 SQValue &iter = R[i.b + 2], &limit = R[i.b + 3];
                 // A table or class visits only the slots it had when the loop
