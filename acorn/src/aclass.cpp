@@ -25,6 +25,7 @@ void visit_members(SQGCVisitor &v, const std::vector<SQClassMember> &members) {
 
 SQClass *SQClass::create(SQSharedState *ss, SQClass *base) {
     SQClass *c = new SQClass(ss);
+    c->serial = ++ss->class_serials;
     if (base) {
         sq_incref(base);
         c->base = base;
@@ -197,10 +198,37 @@ SQInstance::~SQInstance() {
 }
 
 bool SQInstance::get(const SQObject &key, SQValue &val) {
-    const SQValue *code = cls && cls->members ? cls->members->find(key) : nullptr;
-    if (!code) return false;
-    size_t idx = index_of(sq_int(*code));
-    if (is_method_code(sq_int(*code))) {
+    SQMemberCache unused;
+    return get(key, val, unused);
+}
+
+bool SQInstance::set(const SQObject &key, const SQObject &val) {
+    SQMemberCache unused;
+    return set(key, val, unused);
+}
+
+namespace {
+
+bool member_code(const SQClass *cls, const SQObject &key, SQMemberCache &cache, SQInteger &code) {
+    if (!cls) return false;
+    if (cache.class_serial == cls->serial) {
+        code = cache.code;
+        return true;
+    }
+    const SQValue *found = cls->members ? cls->members->find(key) : nullptr;
+    if (!found) return false;
+    code = sq_int(*found);
+    if (cls->locked) cache = SQMemberCache{cls->serial, code};
+    return true;
+}
+
+}  // namespace
+
+bool SQInstance::get(const SQObject &key, SQValue &val, SQMemberCache &cache) {
+    SQInteger code;
+    if (!member_code(cls, key, cache, code)) return false;
+    size_t idx = index_of(code);
+    if (is_method_code(code)) {
         val = cls->methods[idx].val;
     } else {
         if (idx >= fields.size()) return false;
@@ -209,10 +237,10 @@ bool SQInstance::get(const SQObject &key, SQValue &val) {
     return true;
 }
 
-bool SQInstance::set(const SQObject &key, const SQObject &val) {
-    const SQValue *code = cls && cls->members ? cls->members->find(key) : nullptr;
-    if (!code || is_method_code(sq_int(*code))) return false;
-    size_t idx = index_of(sq_int(*code));
+bool SQInstance::set(const SQObject &key, const SQObject &val, SQMemberCache &cache) {
+    SQInteger code;
+    if (!member_code(cls, key, cache, code) || is_method_code(code)) return false;
+    size_t idx = index_of(code);
     if (idx >= fields.size()) return false;
     SQValue old = std::move(fields[idx]);
     fields[idx] = val;

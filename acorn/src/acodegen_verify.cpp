@@ -79,9 +79,14 @@ class Verifier {
             case OP_MOVE: case OP_UNM: case OP_NOT: case OP_BNOT: case OP_TYPEOF: case OP_CLONE: case OP_INCR:
             case OP_APPEND: case OP_RESUME: reg(i.a); reg(i.b); break;
             case OP_GETK: reg(i.a); reg(i.b); literal(i.d); break;
-            case OP_GET: case OP_DELETE: case OP_ADD: case OP_SUB: case OP_MUL: case OP_DIV: case OP_MOD:
-            case OP_BAND: case OP_BOR: case OP_BXOR: case OP_SHL: case OP_SHR: case OP_USHR: case OP_EQ: case OP_NE:
-            case OP_LT: case OP_LE: case OP_GT: case OP_GE: case OP_CMP3: case OP_INSTANCEOF: case OP_IN:
+            case OP_ADD: case OP_SUB: case OP_MUL: case OP_DIV: case OP_MOD: case OP_BAND: case OP_BOR:
+            case OP_BXOR: case OP_SHL: case OP_SHR: case OP_USHR: case OP_EQ: case OP_NE: case OP_LT: case OP_LE:
+            case OP_GT: case OP_GE:
+                reg(i.a); reg(i.b);
+                if (i.c == NO_REG) literal(i.d);
+                else reg(i.c);
+                break;
+            case OP_GET: case OP_DELETE: case OP_CMP3: case OP_INSTANCEOF: case OP_IN:
                 reg(i.a); reg(i.b); reg(i.c); break;
             case OP_SET: case OP_NEWSLOT: reg_or_none(i.a); reg(i.b); reg(i.c); reg(i.d); break;
             case OP_SETK: reg_or_none(i.a); reg(i.b); literal(i.c); reg(i.d); break;

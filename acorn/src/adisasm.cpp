@@ -22,7 +22,10 @@ void append_value(const SQObject &v, std::string &out) {
     out += buf;
 }
 
-bool uses_literal(uint8_t op) { return op == OP_LOADK || op == OP_GETK || op == OP_PREPCALLK; }
+bool uses_literal(const SQInstruction &i) {
+    return i.op == OP_LOADK || i.op == OP_GETK || i.op == OP_PREPCALLK ||
+           (i.op >= OP_ADD && i.op <= OP_GE && i.c == NO_REG);
+}
 
 void disassemble(const SQFunctionProto *proto, const std::string &indent, std::string &out) {
     char buf[160];
@@ -41,7 +44,7 @@ void disassemble(const SQFunctionProto *proto, const std::string &indent, std::s
         out += buf;
         bool setk = ins.op == OP_SETK;
         size_t lit = static_cast<size_t>(setk ? ins.c : ins.d);
-        if ((uses_literal(ins.op) || setk) && lit < proto->literals.size()) {
+        if ((uses_literal(ins) || setk) && lit < proto->literals.size()) {
             out += "  ; ";
             append_value(proto->literals[lit], out);
         }

@@ -51,6 +51,13 @@ struct SQFunctionProto : SQRefCounted {
     SQInteger stacksize = 1;  // registers the frame needs
     bool varparams = false;   // declared with `...`; R[nparams] is `vargv`
     bool generator = false;   // contains `yield`: calling it makes a generator
+    // One per instruction, made when an instruction first looks up a member.
+    mutable std::vector<SQMemberCache> member_caches;
+
+    SQMemberCache &member_cache(const SQInstruction *at) const {
+        if (member_caches.empty()) member_caches.resize(code.size());
+        return member_caches[static_cast<size_t>(at - code.data())];
+    }
 
     // Source line of instruction `op` (0 when unknown).
     SQInteger line_of(SQInteger op) const;

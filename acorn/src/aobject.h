@@ -415,7 +415,16 @@ struct SQClassMember {
 // `fields`, copied into each instance).
 enum : SQInteger { SQ_MEMBER_METHOD_BIT = 0x40000000, SQ_MEMBER_INDEX_MASK = 0x3FFFFFFF };
 
+// Where an instruction naming a constant member found it last time in an
+// instance's class. Once a class has instances a member keeps its encoded
+// index, so the answer holds while the class serial matches.
+struct SQMemberCache {
+    SQUnsignedInteger class_serial = 0;  // 0: nothing cached
+    SQInteger code = 0;                  // as in SQClass::members
+};
+
 struct SQClass : SQCollectable {
+    SQUnsignedInteger serial = 0;     // unique per shared state, never reused
     SQClass *base = nullptr;          // counted reference
     SQTable *members = nullptr;       // name -> encoded index; counted
     std::vector<SQClassMember> fields;
@@ -462,6 +471,9 @@ struct SQInstance : SQDelegable {
     ~SQInstance() override;  // runs the hook with (up, udsize) first
     bool get(const SQObject &key, SQValue &val);  // fields then class methods
     bool set(const SQObject &key, const SQObject &val);  // fields only
+    // As above for an instruction's constant key, remembering the member in `cache`.
+    bool get(const SQObject &key, SQValue &val, SQMemberCache &cache);
+    bool set(const SQObject &key, const SQObject &val, SQMemberCache &cache);
     bool instance_of(const SQClass *c) const;
     SQInstance *clone() const;  // shallow copy of fields, same class
     void traverse(SQGCVisitor &v) override;
@@ -498,6 +510,7 @@ struct SQSharedState {
     SQRELEASEHOOK releasehook = nullptr;
     std::vector<char> scratchpad;
     SQVM *main_thread = nullptr;  // not counted
+    SQUnsignedInteger class_serials = 0;  // serial of the last class made
 
     // Host handles taken with sq_addref: one real reference per object plus
     // the number of sq_addref calls not yet matched by sq_release.

@@ -39,6 +39,8 @@ enum SQOpcode : uint8_t {
     OP_GETBASE,    // R[a] = base class of the running method's class (or null)
 
     // --- arithmetic, R[a] = R[b] op R[c] ---
+    // Arithmetic and the comparisons up to OP_GE take K[d] as their right
+    // operand when c is NO_REG.
     OP_ADD, OP_SUB, OP_MUL, OP_DIV, OP_MOD,
     OP_BAND, OP_BOR, OP_BXOR, OP_SHL, OP_SHR, OP_USHR,
     // --- comparisons, R[a] = bool ---

@@ -29,7 +29,7 @@ SQOuter *SQVM::find_outer(SQInteger stackidx) {
     return o;
 }
 
-void SQVM::close_outers(SQInteger from_stackidx) {
+void SQVM::close_open_outers(SQInteger from_stackidx) {
     while (open_outers && open_outers->stackidx >= from_stackidx) {
         SQOuter *o = open_outers;
         open_outers = o->next_open;

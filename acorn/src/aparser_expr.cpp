@@ -74,6 +74,13 @@ bool small_increment(uint8_t opcode, const Exp &rhs, int &amount) {
     return true;
 }
 
+// Arithmetic and comparisons read a number or string constant on their
+// right straight from the literals, without loading it into a register.
+bool literal_operand(uint8_t opcode, const Exp &rhs) {
+    if (opcode < OP_ADD || opcode > OP_GE || rhs.kind != ExpKind::Const) return false;
+    return rhs.val._type == OT_INTEGER || rhs.val._type == OT_FLOAT || rhs.val._type == OT_STRING;
+}
+
 }  // namespace
 
 // --- expressions ----------------------------------------------------------
@@ -134,6 +141,14 @@ void Compiler::emit_binary(Exp &lhs, Exp &rhs, uint8_t opcode, int base) {
         fs_->set_freereg(base);
         int t = fs_->alloc_reg();
         fs_->emit(OP_INCR, t, l, amount);
+        lhs = Exp{ExpKind::Temp, t};
+        return;
+    }
+    if (lhs.kind != ExpKind::Const && literal_operand(opcode, rhs)) {
+        int l = to_any_reg(lhs);
+        fs_->set_freereg(base);
+        int t = fs_->alloc_reg();
+        fs_->emit(opcode, t, l, NO_REG, fs_->literal(rhs.val));
         lhs = Exp{ExpKind::Temp, t};
         return;
     }
@@ -241,6 +256,7 @@ void Compiler::assignment(Exp &e, int op) {
 void Compiler::compound_update(int target, Exp &rhs, uint8_t arith) {
     int amount;
     if (small_increment(arith, rhs, amount)) fs_->emit(OP_INCR, target, target, amount);
+    else if (literal_operand(arith, rhs)) fs_->emit(arith, target, target, NO_REG, fs_->literal(rhs.val));
     else fs_->emit(arith, target, target, to_any_reg(rhs));
 }
 

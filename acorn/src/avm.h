@@ -161,7 +161,9 @@ struct SQVM : SQCollectable {
     const char *local_name(SQInteger level, SQInteger idx, SQValue &val) const;
 
     // Whether a native or script debug hook is set.
-    bool debug_hooked() const;
+    bool debug_hooked() const {
+        return native_debughook || debughook._type == OT_CLOSURE || debughook._type == OT_NATIVECLOSURE;
+    }
     // Tells the debug hook about event `type` ('c', 'r' or 'l'); false if
     // the hook raised an error (then in lasterror).
     bool debug_event(SQInteger type, const SQFunctionProto *fn, SQInteger line);
@@ -196,6 +198,8 @@ struct SQVM : SQCollectable {
     // Pushes a script frame for `closure` whose arguments are at
     // stack[argbase ..]. Checks argument count, fills defaults and vargv.
     bool push_script_frame(SQClosure *closure, SQInteger nargs, SQInteger argbase, SQInteger target, bool root);
+    // The last step of push_script_frame: arguments are in place.
+    bool enter_script_frame(SQValue closure, SQInteger argbase, SQInteger target, bool root);
     bool call_native(SQNativeClosure *nc, SQInteger nargs, SQInteger argbase, SQValue &ret, bool &suspended);
     bool call_metamethod(const SQObject &fn, const SQObject &self, SQInteger nargs, const SQObject *args,
                          SQValue &ret);
@@ -207,7 +211,11 @@ struct SQVM : SQCollectable {
     bool push_generator_frame(SQGenerator *gen, SQInteger target, bool root);
     void yield_generator_frame();
     SQOuter *find_outer(SQInteger stackidx);
-    void close_outers(SQInteger from_stackidx);
+    // Inline because every return runs it and almost never finds an outer.
+    void close_outers(SQInteger from_stackidx) {
+        if (open_outers && open_outers->stackidx >= from_stackidx) close_open_outers(from_stackidx);
+    }
+    void close_open_outers(SQInteger from_stackidx);
     // Drops frames above `depth`, closing their outers and clearing their registers.
     void unwind_to(SQInteger depth);
     bool check_stack(SQInteger base, SQInteger size);

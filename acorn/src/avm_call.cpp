@@ -100,16 +100,28 @@ bool SQVM::setup_args(SQClosure *closure, SQInteger nargs, SQInteger argbase) {
 
 bool SQVM::push_script_frame(SQClosure *closure, SQInteger nargs, SQInteger argbase, SQInteger target,
                              bool root) {
-    SQValue keep(closure);  // the argument slots may hold the only other reference
     const SQFunctionProto *fn = closure->fn();
-    if (!check_stack(argbase, std::max(fn->stacksize, nargs)) || !setup_args(closure, nargs, argbase)) return false;
-    SQInteger live = fn->nparams + (fn->varparams ? 1 : 0);
-    for (SQInteger i = live; i < fn->stacksize; ++i) {
-        SQValue &slot = stack[static_cast<size_t>(argbase + i)];
-        if (slot._type != OT_NULL) slot.set_null();
+    if (!check_stack(argbase, std::max(fn->stacksize, nargs))) return false;
+    // Most calls pass exactly the declared parameters to a closure with no
+    // bound environment: nothing to fill in, nothing that could drop the
+    // argument slots' reference to the closure.
+    bool plain = nargs == fn->nparams && !fn->varparams && closure->env._type != OT_WEAKREF;
+    if (!plain) {
+        SQValue keep(closure);  // the argument slots may hold the only other reference
+        if (!setup_args(closure, nargs, argbase)) return false;
+        return enter_script_frame(std::move(keep), argbase, target, root);
+    }
+    return enter_script_frame(SQValue(closure), argbase, target, root);
+}
+
+bool SQVM::enter_script_frame(SQValue closure, SQInteger argbase, SQInteger target, bool root) {
+    const SQFunctionProto *fn = sq_closure(closure)->fn();
+    SQValue *regs = &stack[static_cast<size_t>(argbase)];
+    for (SQInteger i = fn->nparams + (fn->varparams ? 1 : 0); i < fn->stacksize; ++i) {
+        if (regs[i]._type != OT_NULL) regs[i].set_null();
     }
     SQCallInfo &ci = calls.emplace_back();
-    ci.closure = std::move(keep);
+    ci.closure = std::move(closure);
     ci.ip = fn->code.data();
     ci.stackbase = argbase;
     ci.target = target;

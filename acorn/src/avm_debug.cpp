@@ -15,10 +15,6 @@ const char *proto_text(const SQValue &s, const char *fallback) {
 
 }  // namespace
 
-bool SQVM::debug_hooked() const {
-    return native_debughook || debughook._type == OT_CLOSURE || debughook._type == OT_NATIVECLOSURE;
-}
-
 bool sq_is_line_start(const SQFunctionProto *fn, SQInteger pc) {
     auto it = std::lower_bound(fn->lineinfos.begin(), fn->lineinfos.end(), pc,
                                [](const SQLineInfo &li, SQInteger op) { return li.op < op; });

@@ -7,6 +7,12 @@
 #include "avm.h"
 #include "avm_intarith.h"
 
+#if defined(__GNUC__)
+#define ACORN_THREADED_DISPATCH 1
+#else
+#define ACORN_THREADED_DISPATCH 0
+#endif
+
 namespace {
 
 using U = SQUnsignedInteger;
@@ -125,6 +131,18 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
     } while (0)
 #define CALL_EVENT()                                                           \
     if (hooked && !debug_event('c', fn, fn->line_of(0))) goto handle_error
+// Handlers end with `continue` (not a computed goto of their own) so that
+// the locals of their scope are destroyed.
+#if ACORN_THREADED_DISPATCH
+#define OPCODE(op) \
+    case op:       \
+    L_##op:
+#else
+#define OPCODE(op) case op:
+#endif
+#define NEXT() continue
+// Arithmetic and comparisons take a literal right operand when c is NO_REG.
+#define RIGHT_OPERAND (i.c == NO_REG ? K[i.d] : R[i.c])
 #define LINE_EVENT()                                                                              \
     if (line_hooked && !debug_event('l', fn, fn->line_of(ip - 1 - fn->code.data()))) goto handle_error
 
@@ -137,67 +155,88 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
         goto do_return;
     }
 
+#if ACORN_THREADED_DISPATCH
+    // Handlers in opcode order. Only verified code runs, and the verifier
+    // refuses any byte that names no opcode, so every index is in range.
+    static const void *const handlers[] = {
+        &&L_OP_LOADK, &&L_OP_LOADINT, &&L_OP_LOADFLOAT, &&L_OP_LOADBOOL, &&L_OP_LOADNULLS, &&L_OP_LOADROOT,
+        &&op_invalid, &&L_OP_MOVE, &&L_OP_GETK, &&L_OP_GET, &&L_OP_SET, &&L_OP_SETK, &&L_OP_NEWSLOT,
+        &&L_OP_NEWMEMBER, &&L_OP_DELETE, &&L_OP_GETOUTER, &&L_OP_SETOUTER, &&L_OP_GETBASE, &&L_OP_ADD,
+        &&L_OP_SUB, &&L_OP_MUL, &&L_OP_DIV, &&L_OP_MOD, &&L_OP_BAND, &&L_OP_BOR, &&L_OP_BXOR, &&L_OP_SHL,
+        &&L_OP_SHR, &&L_OP_USHR, &&L_OP_EQ, &&L_OP_NE, &&L_OP_LT, &&L_OP_LE, &&L_OP_GT, &&L_OP_GE,
+        &&L_OP_CMP3, &&L_OP_INSTANCEOF, &&L_OP_IN, &&L_OP_UNM, &&L_OP_NOT, &&L_OP_BNOT, &&L_OP_TYPEOF,
+        &&L_OP_CLONE, &&L_OP_INCR, &&L_OP_JMP, &&L_OP_JZ, &&L_OP_JNZ, &&L_OP_CALL, &&L_OP_TAILCALL,
+        &&L_OP_PREPCALLK, &&L_OP_PREPCALL, &&L_OP_NEWTABLE, &&L_OP_NEWARRAY, &&L_OP_APPEND, &&L_OP_NEWCLASS,
+        &&L_OP_CLOSURE, &&L_OP_RETURN, &&L_OP_YIELD, &&L_OP_RESUME, &&L_OP_PUSHTRAP, &&L_OP_POPTRAP,
+        &&L_OP_THROW, &&L_OP_FOREACH, &&L_OP_CLOSE,
+    };
+    static_assert(sizeof handlers / sizeof handlers[0] == OP_COUNT, "one handler per opcode");
+#endif
     for (;;) {
         i = *ip++;
         ci->ip = ip;
         if (line_hooked && sq_is_line_start(fn, ip - 1 - fn->code.data())) LINE_EVENT();
+#if ACORN_THREADED_DISPATCH
+        // A jump table without the switch's range check.
+        goto *handlers[i.op];
+#endif
         switch (i.op) {
-            case OP_LOADK: R[i.a] = K[i.d]; continue;
-            case OP_LOADINT: set_integer(R[i.a], static_cast<SQInteger>(i.d)); continue;
-            case OP_LOADFLOAT: {
+            OPCODE(OP_LOADK) R[i.a] = K[i.d]; NEXT();
+            OPCODE(OP_LOADINT) set_integer(R[i.a], static_cast<SQInteger>(i.d)); NEXT();
+            OPCODE(OP_LOADFLOAT) {
                 SQFloat f;
                 int32_t bits = i.d;
                 memcpy(&f, &bits, sizeof f);
                 set_float(R[i.a], f);
-                continue;
+                NEXT();
             }
-            case OP_LOADBOOL: set_bool(R[i.a], i.b != 0); continue;
-            case OP_LOADNULLS:
+            OPCODE(OP_LOADBOOL) set_bool(R[i.a], i.b != 0); NEXT();
+            OPCODE(OP_LOADNULLS)
                 for (int32_t k = 0; k < i.d; ++k) R[i.a + k].set_null();
-                continue;
-            case OP_LOADROOT: R[i.a] = closure_root(cl); continue;
-            case OP_MOVE: R[i.a] = R[i.b]; continue;
+                NEXT();
+            OPCODE(OP_LOADROOT) R[i.a] = closure_root(cl); NEXT();
+            OPCODE(OP_MOVE) R[i.a] = R[i.b]; NEXT();
 
-            case OP_GETK: {
+            OPCODE(OP_GETK) {
                 const SQValue &self = R[i.b];
                 if (self._type == OT_TABLE) {
                     if (SQValue *slot = sq_table(self)->find(K[i.d])) {
                         R[i.a] = *slot;
-                        continue;
+                        NEXT();
                     }
                 }
-                if (self._type == OT_INSTANCE && sq_instance(self)->get(K[i.d], tmp)) {
+                if (self._type == OT_INSTANCE && sq_instance(self)->get(K[i.d], tmp, fn->member_cache(ip - 1))) {
                     R[i.a] = std::move(tmp);
-                    continue;
+                    NEXT();
                 }
                 int r = try_get(self, K[i.d], tmp);
                 if (r == 0 && i.b == 0) r = try_get(closure_root(cl), K[i.d], tmp);
                 if (r == 0) get_index_error(K[i.d]);
                 if (r <= 0) goto handle_error;
                 R[i.a] = std::move(tmp);
-                continue;
+                NEXT();
             }
-            case OP_GET: {
+            OPCODE(OP_GET) {
                 const SQValue &self = R[i.b], &key = R[i.c];
                 if (self._type == OT_ARRAY && key._type == OT_INTEGER) {
                     SQArray *a = sq_array(self);
                     SQInteger idx = sq_int(key);
                     if (idx >= 0 && idx < a->size()) {
                         R[i.a] = a->values[static_cast<size_t>(idx)];
-                        continue;
+                        NEXT();
                     }
                 } else if (self._type == OT_TABLE) {
                     if (SQValue *slot = sq_table(self)->find(key)) {
                         R[i.a] = *slot;
-                        continue;
+                        NEXT();
                     }
                 }
                 if (!get(self, key, tmp)) goto handle_error;
                 R[i.a] = std::move(tmp);
-                continue;
+                NEXT();
             }
-            case OP_SET:
-            case OP_SETK: {
+            OPCODE(OP_SET)
+            OPCODE(OP_SETK) {
                 const SQValue &self = R[i.b];
                 const SQValue &key = i.op == OP_SETK ? K[i.c] : R[i.c];
                 const SQValue &val = R[i.d];
@@ -215,40 +254,41 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                         done = true;
                     }
                 } else if (self._type == OT_INSTANCE) {
-                    done = sq_instance(self)->set(key, val);
+                    done = i.op == OP_SETK ? sq_instance(self)->set(key, val, fn->member_cache(ip - 1))
+                                           : sq_instance(self)->set(key, val);
                 }
                 if (!done && !set(self, key, val)) goto handle_error;
                 if (i.a != NO_REG) R[i.a] = R[i.d];
-                continue;
+                NEXT();
             }
-            case OP_NEWSLOT:
+            OPCODE(OP_NEWSLOT)
                 if (!newslot(R[i.b], R[i.c], R[i.d], false)) goto handle_error;
                 if (i.a != NO_REG) R[i.a] = R[i.d];
-                continue;
-            case OP_NEWMEMBER: {
+                NEXT();
+            OPCODE(OP_NEWMEMBER) {
                 SQValue attrs = (i.a & 2) ? R[(i.d >> 8) & 0xFF] : SQValue();
                 if (!newmember(R[i.b], R[i.c], R[i.d & 0xFF], attrs, (i.a & 1) != 0, false)) goto handle_error;
-                continue;
+                NEXT();
             }
-            case OP_DELETE:
+            OPCODE(OP_DELETE)
                 if (!delete_slot(R[i.b], R[i.c], tmp)) goto handle_error;
                 R[i.a] = std::move(tmp);
-                continue;
-            case OP_GETOUTER: R[i.a] = sq_outer(cl->outers[i.b])->ref(); continue;
-            case OP_SETOUTER:
+                NEXT();
+            OPCODE(OP_GETOUTER) R[i.a] = sq_outer(cl->outers[i.b])->ref(); NEXT();
+            OPCODE(OP_SETOUTER)
                 sq_outer(cl->outers[i.b])->ref() = R[i.c];
                 if (i.a != NO_REG) R[i.a] = R[i.c];
-                continue;
-            case OP_GETBASE:
+                NEXT();
+            OPCODE(OP_GETBASE)
                 if (cl->base._type == OT_CLASS && sq_class(cl->base)->base) {
                     R[i.a] = SQValue(sq_class(cl->base)->base);
                 } else {
                     R[i.a].set_null();
                 }
-                continue;
+                NEXT();
 
-            case OP_ADD: {
-                const SQValue &x = R[i.b], &y = R[i.c];
+            OPCODE(OP_ADD) {
+                const SQValue &x = R[i.b], &y = RIGHT_OPERAND;
                 if (both_int(x, y)) {
                     set_integer(R[i.a], static_cast<SQInteger>(static_cast<U>(sq_int(x)) + static_cast<U>(sq_int(y))));
                 } else if (both_number(x, y)) {
@@ -257,10 +297,10 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     if (!arith(OP_ADD, x, y, tmp)) goto handle_error;
                     R[i.a] = std::move(tmp);
                 }
-                continue;
+                NEXT();
             }
-            case OP_SUB: {
-                const SQValue &x = R[i.b], &y = R[i.c];
+            OPCODE(OP_SUB) {
+                const SQValue &x = R[i.b], &y = RIGHT_OPERAND;
                 if (both_int(x, y)) {
                     set_integer(R[i.a], static_cast<SQInteger>(static_cast<U>(sq_int(x)) - static_cast<U>(sq_int(y))));
                 } else if (both_number(x, y)) {
@@ -269,10 +309,10 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     if (!arith(OP_SUB, x, y, tmp)) goto handle_error;
                     R[i.a] = std::move(tmp);
                 }
-                continue;
+                NEXT();
             }
-            case OP_MUL: {
-                const SQValue &x = R[i.b], &y = R[i.c];
+            OPCODE(OP_MUL) {
+                const SQValue &x = R[i.b], &y = RIGHT_OPERAND;
                 if (both_int(x, y)) {
                     set_integer(R[i.a], static_cast<SQInteger>(static_cast<U>(sq_int(x)) * static_cast<U>(sq_int(y))));
                 } else if (both_number(x, y)) {
@@ -281,72 +321,73 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     if (!arith(OP_MUL, x, y, tmp)) goto handle_error;
                     R[i.a] = std::move(tmp);
                 }
-                continue;
+                NEXT();
             }
-            case OP_DIV: case OP_MOD: case OP_BAND: case OP_BOR: case OP_BXOR:
-            case OP_SHL: case OP_SHR: case OP_USHR: {
+            OPCODE(OP_DIV) OPCODE(OP_MOD) OPCODE(OP_BAND) OPCODE(OP_BOR) OPCODE(OP_BXOR)
+            OPCODE(OP_SHL) OPCODE(OP_SHR) OPCODE(OP_USHR) {
+                const SQValue &x = R[i.b], &y = RIGHT_OPERAND;
                 SQInteger r;
-                if (both_int(R[i.b], R[i.c]) && sq_int_binop(i.op, sq_int(R[i.b]), sq_int(R[i.c]), r)) {
+                if (both_int(x, y) && sq_int_binop(i.op, sq_int(x), sq_int(y), r)) {
                     set_integer(R[i.a], r);
-                    continue;
+                    NEXT();
                 }
-                if (!arith(i.op, R[i.b], R[i.c], tmp)) goto handle_error;
+                if (!arith(i.op, x, y, tmp)) goto handle_error;
                 R[i.a] = std::move(tmp);
-                continue;
+                NEXT();
             }
 
-            case OP_EQ: set_bool(R[i.a], equal(R[i.b], R[i.c])); continue;
-            case OP_NE: set_bool(R[i.a], !equal(R[i.b], R[i.c])); continue;
-            case OP_LT: case OP_LE: case OP_GT: case OP_GE: {
-                const SQValue &x = R[i.b], &y = R[i.c];
+            OPCODE(OP_EQ) set_bool(R[i.a], equal(R[i.b], RIGHT_OPERAND)); NEXT();
+            OPCODE(OP_NE) set_bool(R[i.a], !equal(R[i.b], RIGHT_OPERAND)); NEXT();
+            OPCODE(OP_LT) OPCODE(OP_LE) OPCODE(OP_GT) OPCODE(OP_GE) {
+                const SQValue &x = R[i.b], &y = RIGHT_OPERAND;
                 if (both_number(x, y)) {
                     set_bool(R[i.a], number_compare(i.op, x, y));
-                    continue;
+                    NEXT();
                 }
                 SQInteger c;
                 if (!compare(x, y, c)) goto handle_error;
                 set_bool(R[i.a], compare_op(i.op, c));
-                continue;
+                NEXT();
             }
-            case OP_CMP3: {
+            OPCODE(OP_CMP3) {
                 SQInteger c;
                 if (!compare(R[i.b], R[i.c], c)) goto handle_error;
                 set_integer(R[i.a], c);  // as compared: `_cmp`'s answer, a byte difference for strings
-                continue;
+                NEXT();
             }
-            case OP_INSTANCEOF: {
+            OPCODE(OP_INSTANCEOF) {
                 bool result;
                 if (!instance_of(R[i.b], R[i.c], result)) goto handle_error;
                 set_bool(R[i.a], result);
-                continue;
+                NEXT();
             }
-            case OP_IN: {
+            OPCODE(OP_IN) {
                 int r = try_get(R[i.c], R[i.b], tmp, true);
                 if (r < 0) goto handle_error;
                 set_bool(R[i.a], r > 0);
-                continue;
+                NEXT();
             }
-            case OP_UNM:
+            OPCODE(OP_UNM)
                 if (!unary_minus(R[i.b], tmp)) goto handle_error;
                 R[i.a] = std::move(tmp);
-                continue;
-            case OP_NOT: set_bool(R[i.a], sq_isfalse(R[i.b])); continue;
-            case OP_BNOT:
+                NEXT();
+            OPCODE(OP_NOT) set_bool(R[i.a], sq_isfalse(R[i.b])); NEXT();
+            OPCODE(OP_BNOT)
                 if (R[i.b]._type != OT_INTEGER) {
                     raise_error("attempt to perform a bitwise op on a %s", sq_typename(R[i.b]._type));
                     goto handle_error;
                 }
                 set_integer(R[i.a], ~sq_int(R[i.b]));
-                continue;
-            case OP_TYPEOF:
+                NEXT();
+            OPCODE(OP_TYPEOF)
                 if (!type_of(R[i.b], tmp)) goto handle_error;
                 R[i.a] = std::move(tmp);
-                continue;
-            case OP_CLONE:
+                NEXT();
+            OPCODE(OP_CLONE)
                 if (!clone(R[i.b], tmp)) goto handle_error;
                 R[i.a] = std::move(tmp);
-                continue;
-            case OP_INCR: {
+                NEXT();
+            OPCODE(OP_INCR) {
                 const SQValue &x = R[i.b];
                 SQInteger amount = static_cast<SQInteger>(i.c) - 128;
                 if (x._type == OT_INTEGER) {
@@ -357,38 +398,40 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     if (!arith(OP_ADD, x, SQValue(amount), tmp)) goto handle_error;
                     R[i.a] = std::move(tmp);
                 }
-                continue;
+                NEXT();
             }
 
-            case OP_JMP:
+            OPCODE(OP_JMP)
                 ip += i.d;
                 if (i.d < 0) LINE_EVENT();
-                continue;
-            case OP_JZ:
-                if (!sq_isfalse(R[i.a])) continue;
+                NEXT();
+            OPCODE(OP_JZ)
+                if (!sq_isfalse(R[i.a])) NEXT();
                 ip += i.d;
                 if (i.d < 0) LINE_EVENT();
-                continue;
-            case OP_JNZ:
-                if (sq_isfalse(R[i.a])) continue;
+                NEXT();
+            OPCODE(OP_JNZ)
+                if (sq_isfalse(R[i.a])) NEXT();
                 ip += i.d;
                 if (i.d < 0) LINE_EVENT();
-                continue;
+                NEXT();
 
-            case OP_PREPCALLK:
-            case OP_PREPCALL: {
+            OPCODE(OP_PREPCALLK)
+            OPCODE(OP_PREPCALL) {
                 const SQValue &key_ref = i.op == OP_PREPCALLK ? K[i.d] : R[i.d];
-                if (R[i.b]._type == OT_INSTANCE && sq_instance(R[i.b])->get(key_ref, tmp)) {
+                if (R[i.b]._type == OT_INSTANCE &&
+                    (i.op == OP_PREPCALLK ? sq_instance(R[i.b])->get(key_ref, tmp, fn->member_cache(ip - 1))
+                                          : sq_instance(R[i.b])->get(key_ref, tmp))) {
                     R[i.c] = R[i.b];
                     R[i.a] = std::move(tmp);
-                    continue;
+                    NEXT();
                 }
                 if (R[i.b]._type == OT_TABLE) {
                     if (SQValue *slot = sq_table(R[i.b])->find(key_ref)) {
                         tmp = *slot;
                         R[i.c] = R[i.b];
                         R[i.a] = std::move(tmp);
-                        continue;
+                        NEXT();
                     }
                 }
                 SQValue self = R[i.b];
@@ -399,16 +442,16 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 if (r <= 0) goto handle_error;
                 R[i.c] = std::move(self);
                 R[i.a] = std::move(tmp);
-                continue;
+                NEXT();
             }
-            case OP_CALL: {
+            OPCODE(OP_CALL) {
                 SQInteger argbase = stackbase + i.c;
                 const SQValue &callee = R[i.b];
                 if (callee._type == OT_CLOSURE && !sq_closure(callee)->fn()->generator) {
                     if (!push_script_frame(sq_closure(callee), i.d, argbase, i.a, false)) goto handle_error;
                     RELOAD();
                     CALL_EVENT();
-                    continue;
+                    NEXT();
                 }
                 if (callee._type == OT_NATIVECLOSURE) {
                     bool suspended;
@@ -424,7 +467,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     R[i.a] = std::move(tmp);
                     hooked = debug_hooked();
                     line_hooked = hooked && ss->debuginfo;
-                    continue;
+                    NEXT();
                 }
                 if (callee._type == OT_CLASS) {
                     SQClass *k = sq_class(callee);
@@ -440,15 +483,15 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                         calls.back().constructor = true;
                         RELOAD();
                         CALL_EVENT();
-                        continue;
+                        NEXT();
                     }
                 }
                 SQValue holder = callee;
                 if (!call(holder, i.d, argbase, tmp, false)) goto handle_error;
                 R[i.a] = std::move(tmp);
-                continue;
+                NEXT();
             }
-            case OP_TAILCALL: {
+            OPCODE(OP_TAILCALL) {
                 SQValue callee = R[i.b];
                 SQInteger nargs = i.d;
                 if (callee._type == OT_CLOSURE && !sq_closure(callee)->fn()->generator &&
@@ -470,7 +513,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     calls.back().prevbase = saved.prevbase;
                     RELOAD();
                     CALL_EVENT();
-                    continue;
+                    NEXT();
                 }
                 SQInteger argbase = stackbase + i.c;
                 if (callee._type == OT_NATIVECLOSURE) {
@@ -491,39 +534,39 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 goto do_return;
             }
 
-            case OP_NEWTABLE: R[i.a] = SQValue(SQTable::create(ss, std::clamp<int32_t>(i.d, 0, 1024))); continue;
-            case OP_NEWARRAY: {
+            OPCODE(OP_NEWTABLE) R[i.a] = SQValue(SQTable::create(ss, std::clamp<int32_t>(i.d, 0, 1024))); NEXT();
+            OPCODE(OP_NEWARRAY) {
                 SQArray *a = SQArray::create(ss);
                 a->values.reserve(static_cast<size_t>(std::clamp<int32_t>(i.d, 0, 1024)));
                 R[i.a] = SQValue(a);
-                continue;
+                NEXT();
             }
-            case OP_APPEND:
+            OPCODE(OP_APPEND)
                 if (R[i.a]._type != OT_ARRAY) {
                     raise_error("appending to a %s", sq_typename(R[i.a]._type));
                     goto handle_error;
                 }
                 sq_array(R[i.a])->values.push_back(R[i.b]);
-                continue;
-            case OP_NEWCLASS:
+                NEXT();
+            OPCODE(OP_NEWCLASS)
                 if (!make_class(i.b != NO_REG ? &R[i.b] : nullptr, i.c != NO_REG ? R[i.c] : SQValue(), tmp)) {
                     goto handle_error;
                 }
                 R[i.a] = std::move(tmp);
-                continue;
-            case OP_CLOSURE:
+                NEXT();
+            OPCODE(OP_CLOSURE)
                 if (!make_closure(cl, i.d, i.b != NO_REG ? &R[i.b] : nullptr, tmp)) goto handle_error;
                 R[i.a] = std::move(tmp);
-                continue;
+                NEXT();
 
-            case OP_RETURN:
+            OPCODE(OP_RETURN)
                 if (i.b != 0) {
                     retval = R[i.a];
                 } else {
                     retval.set_null();
                 }
                 goto do_return;
-            case OP_YIELD: {
+            OPCODE(OP_YIELD) {
                 if (ci->generator.is_null()) {
                     raise_error("yield outside a generator");
                     goto handle_error;
@@ -545,32 +588,32 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 }
                 RELOAD();
                 if (target >= 0) R[target] = std::move(retval);
-                continue;
+                NEXT();
             }
-            case OP_RESUME:
+            OPCODE(OP_RESUME)
                 if (R[i.b]._type != OT_GENERATOR) {
                     raise_error("trying to resume a '%s',only genenerator can be resumed", sq_typename(R[i.b]._type));
                     goto handle_error;
                 }
                 if (!push_generator_frame(sq_generator(R[i.b]), i.a, false)) goto handle_error;
                 RELOAD();
-                continue;
-            case OP_PUSHTRAP:
+                NEXT();
+            OPCODE(OP_PUSHTRAP)
                 traps.push_back({stackbase, top, ip + i.d, i.a, call_depth()});
-                continue;
-            case OP_POPTRAP:
+                NEXT();
+            OPCODE(OP_POPTRAP)
                 for (int32_t k = 0; k < i.d && !traps.empty() && traps.back().callsize == call_depth(); ++k) {
                     traps.pop_back();
                 }
-                continue;
-            case OP_THROW: raise_error(R[i.a]); goto handle_error;
-            case OP_FOREACH: {
+                NEXT();
+            OPCODE(OP_THROW) raise_error(R[i.a]); goto handle_error;
+            OPCODE(OP_FOREACH) {
                 const SQValue &cont = R[i.a];
                 if (cont._type == OT_GENERATOR) {
                     SQGenerator *gen = sq_generator(cont);
                     if (gen->state == SQGenerator::DEAD) {
                         ip += i.d;
-                        continue;
+                        NEXT();
                     }
                     SQValue &iter = R[i.b + 2];
                     SQInteger idx = iter._type == OT_INTEGER ? sq_int(iter) + 1 : 0;
@@ -580,7 +623,22 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     calls.back().foreach_resume = true;
                     calls.back().exit_jump = i.d;
                     RELOAD();
-                    continue;
+                    NEXT();
+                }
+                if (cont._type == OT_ARRAY) {
+                    // The common case, stepped here: as iterate() does it.
+                    const SQArray *a = sq_array(cont);
+                    SQValue &iter = R[i.b + 2];
+                    SQInteger pos = iter._type == OT_INTEGER ? sq_int(iter) : 0;
+                    if (pos < 0 || pos >= a->size()) {
+                        ip += i.d;
+                        NEXT();
+                    }
+                    SQValue val = a->values[static_cast<size_t>(pos)];
+                    set_integer(iter, pos + 1);
+                    set_integer(R[i.b], pos);
+                    R[i.b + 1] = std::move(val);
+                    NEXT();
                 }
                 SQValue key, val;
                 SQValue &iter = R[i.b + 2], &limit = R[i.b + 3];
@@ -596,14 +654,17 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 if (r > 0 && slots && limit._type == OT_INTEGER && sq_int(iter) > sq_int(limit)) r = 0;
                 if (r == 0) {
                     ip += i.d;
-                    continue;
+                    NEXT();
                 }
                 R[i.b] = std::move(key);
                 R[i.b + 1] = std::move(val);
-                continue;
+                NEXT();
             }
-            case OP_CLOSE: close_outers(stackbase + i.a); continue;
+            OPCODE(OP_CLOSE) close_outers(stackbase + i.a); NEXT();
             default:
+#if ACORN_THREADED_DISPATCH
+            op_invalid:
+#endif
                 raise_error("invalid instruction %d", static_cast<int>(i.op));
                 goto handle_error;
         }
@@ -632,7 +693,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
             R[target] = std::move(retval);
         }
         retval.set_null();
-        continue;
+        NEXT();
     }
 
     handle_error: {
@@ -662,4 +723,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
 #undef RELOAD
 #undef CALL_EVENT
 #undef LINE_EVENT
+#undef OPCODE
+#undef RIGHT_OPERAND
+#undef NEXT
 }

@@ -167,7 +167,7 @@ TEST_F(Compiler, SmallIntegerAdditionsKeepAddSemantics) {
 }
 
 TEST_F(Compiler, LoopTestsLoadTheirConstantOnce) {
-    std::string code = disassembly("local n = 0; for (local i = 0; i < 1000; i++) n++;");
+    std::string code = disassembly("local n = 0; for (local i = 0; 1000 > i; i++) n++;");
     const std::string hoisted = "LOADINT      4   0   0 1000";
     size_t load = code.find(hoisted);
     ASSERT_NE(load, std::string::npos) << code;
@@ -192,7 +192,45 @@ TEST_F(Compiler, StatementResultsAreNotCopied) {
     std::string code = disassembly("local i = 0; i++;");
     EXPECT_EQ(code.find("MOVE"), std::string::npos) << code;
     code = disassembly("local x = 0, y = 1; x = y * 2;");
-    EXPECT_NE(code.find("MUL          2   3   4"), std::string::npos) << code;
+    EXPECT_NE(code.find("MUL          2   3 255 0  ; 2"), std::string::npos) << code;
+}
+
+// A constant right operand is read from the literals (c = NO_REG) by
+// arithmetic and comparisons, with their full semantics.
+TEST_F(Compiler, ConstantRightOperandsComeFromTheLiterals) {
+    std::string code = disassembly("local x = 1; local s = \"a\"; s += \"b\"; return x < 2.5;");
+    EXPECT_NE(code.find("ADD          3   3 255 1  ; \"b\""), std::string::npos) << code;
+    EXPECT_NE(code.find("LT           4   2 255 2  ; 2.5"), std::string::npos) << code;
+    EXPECT_EQ(code.find("LOADFLOAT"), std::string::npos) << code;
+    const std::pair<const char *, const char *> cases[] = {
+        {"local a = 7; print(a - 1.5)", "5.5"},
+        {"local a = 7; print(a / 2 + \" \" + a % 4 + \" \" + (a << 2) + \" \" + (a >>> 1))", "3 3 28 3"},
+        {"local a = 7; print((a & 3) + \" \" + (a | 8) + \" \" + (a ^ 1) + \" \" + (a >> 1))", "3 15 6 3"},
+        {"local a = \"x\"; print(a + 1 + \" \" + (a == \"x\") + \" \" + (a != \"x\") + \" \" + (a < \"y\"))",
+         "x1 true false true"},
+        {"local a = 3; print((a <= 3) + \" \" + (a > 3.5) + \" \" + (a >= 3) + \" \" + (a == 3.0))",
+         "true false true true"},
+        {"local a = 7; a -= 2; a *= 3; a /= 4; a %= 3; print(a)", "0"},
+        {"local a = 1; print(a / 0)", "error: division by zero"},
+        {"local a = [1]; print(a + 1)", "error: arith op + on between 'array' and 'integer'"},
+        {"local a = {}; print(a < 1)", "error: comparison between 'table' and '1'"},
+        {"class V { v = 0; constructor(x) { v = x; } function _sub(o) { return V(v - o); } } "
+         "print((V(5) - 2).v)", "3"},
+    };
+    for (const auto &[src, expected] : cases) EXPECT_EQ(run(src), expected) << src;
+}
+
+TEST_F(Compiler, VerifierRefusesAMissingLiteralOperand) {
+    SQValue proto;
+    ASSERT_TRUE(compiles("local x = 1; return x + 1000;", proto));
+    SQFunctionProto *fn = sq_proto(proto);
+    std::string why;
+    ASSERT_TRUE(sq_verify_proto(fn, nullptr, why)) << why;
+    for (SQInstruction &ins : fn->code) {
+        if (ins.op == OP_ADD && ins.c == NO_REG) ins.d = static_cast<int32_t>(fn->literals.size());
+    }
+    EXPECT_FALSE(sq_verify_proto(fn, nullptr, why));
+    EXPECT_EQ(why, "literal index out of range");
 }
 
 TEST_F(Compiler, DisassemblyListsNestedFunctionsAndLiterals) {

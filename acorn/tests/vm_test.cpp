@@ -758,3 +758,30 @@ TEST_F(Vm, ForeachOverEveryIterableKind) {
 }
 
 }  // namespace
+
+// Member lookups by constant name remember the member per instruction; the
+// answer must follow the instance's class, including classes made after
+// others were freed, replaced methods and fields of a different layout.
+TEST_F(Vm, MemberLookupsFollowTheInstancesClass) {
+    const std::pair<const char *, const char *> cases[] = {
+        {"class A { a = 1; b = 2; function f() { return b; } } class B { b = 20; a = 10; function f() { return a; } } "
+         "local s = \"\"; foreach (o in [A(), B(), A(), B()]) { s += o.b + \",\" + o.f() + \";\"; o.b = o.b + 1; } "
+         "return s;",
+         "2,2;20,10;2,2;20,10;"},
+        {"local s = \"\"; for (local i = 0; i < 3; i++) { "
+         "local K = class { x = i; y = i * 2; function get() { return y; } }; local k = K(); "
+         "s += k.x + \",\" + k.get(); k.y = 7; s += \",\" + k.y + \";\"; K = null; k = null; collectgarbage(); } "
+         "return s;",
+         "0,0,7;1,2,7;2,4,7;"},
+        {"class A { function f() { return 1; } } local a = A(); local s = a.f(); "
+         "A.f <- function() { return 2; }; return s + \",\" + a.f();",
+         "1,2"},
+        {"class A { x = 1; } class B extends A { y = 2; function _get(k) { return k + \"?\"; } } "
+         "local s = \"\"; foreach (o in [A(), B(), B()]) { s += o.x + \";\"; } local b = B(); return s + b.z;",
+         "1;1;1;z?"},
+        {"class A { x = 1; } local s = \"\"; foreach (o in [A(), {x = 5}, A()]) s += o.x; return s;", "151"},
+        {"class A { x = 1; } local a = A(); local r = \"\"; try { a.y = 2; } catch (e) { r = e; } return r;",
+         "the index 'y' does not exist"},
+    };
+    for (const auto &[src, expected] : cases) EXPECT_EQ(run(src), expected) << src;
+}
