@@ -1,15 +1,12 @@
 #include "world/room_scenery.h"
 
-#include "core/cvar_default.h"
+#include "core/builtin_cvars.h"
 #include "world/entity_drawing.h"
 #include "world/room_renderer.h"
 
 namespace me {
 
 namespace {
-
-CVarDefault g_draw_collisions("draw_collisions", "0", CVarType::Bool);
-CVarDefault g_debug_lights("debug_lights", "0", CVarType::Bool);
 
 constexpr Color kStaticOutlineColor{0.5f, 0.5f, 0.5f, 0.5f};
 
@@ -20,9 +17,9 @@ Color ambient_color(const std::array<uint8_t, 4>& ambient) {
 
 }  // namespace
 
-bool RoomScenery::draws_collisions() { return g_draw_collisions.bool_value(); }
+bool RoomScenery::draws_collisions() { return cvars::draw_collisions.bool_value(); }
 
-bool RoomScenery::shows_lights() { return g_debug_lights.bool_value(); }
+bool RoomScenery::shows_lights() { return cvars::debug_lights.bool_value(); }
 
 const Sprite* RoomScenery::white() {
     if (!m_white)
