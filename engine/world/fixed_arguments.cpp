@@ -62,4 +62,14 @@ void push_fixed_vec2(HSQUIRRELVM vm, FixedVec2 value) {
     sq_arrayappend(vm, -2);
 }
 
+bool read_shape_arguments(HSQUIRRELVM vm, NativeArguments& arguments, FixedVec2& min, FixedVec2& max, Fixed* skew,
+                          Fixed& height) {
+    SQInteger index = 2;
+    if (!read_fixed_vec2(vm, arguments, index, min) || !read_fixed_vec2(vm, arguments, index, max))
+        return false;
+    if (skew != nullptr && !read_fixed(vm, arguments, index++, *skew))
+        return false;
+    return read_fixed(vm, arguments, index, height);
+}
+
 }  // namespace me

@@ -24,6 +24,11 @@ bool read_fixed_vec2(HSQUIRRELVM vm, NativeArguments& arguments, SQInteger& inde
 bool read_integer_in_range(NativeArguments& arguments, SQInteger index, const char* what, SQInteger min,
                            SQInteger max, SQInteger& value);
 
+// The arguments of a collision shape from index 2 on: min and max corners,
+// the skew when one is asked for, and the height.
+bool read_shape_arguments(HSQUIRRELVM vm, NativeArguments& arguments, FixedVec2& min, FixedVec2& max, Fixed* skew,
+                          Fixed& height);
+
 // Pushes [x, y] as an array of two integers.
 void push_fixed_vec2(HSQUIRRELVM vm, FixedVec2 value);
 

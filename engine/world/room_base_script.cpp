@@ -45,9 +45,7 @@ SQInteger add_static_box_collision(HSQUIRRELVM vm) {
     FixedVec2 min;
     FixedVec2 max;
     Fixed height = 0;
-    SQInteger index = 2;
-    if (!read_fixed_vec2(vm, arguments, index, min) || !read_fixed_vec2(vm, arguments, index, max) ||
-        !read_fixed(vm, arguments, index, height))
+    if (!read_shape_arguments(vm, arguments, min, max, nullptr, height))
         return arguments.fail();
     room->add_static_box_collision(min, max, height);
     return 0;
@@ -59,9 +57,7 @@ SQInteger add_static_skewed_box_collision(HSQUIRRELVM vm) {
     FixedVec2 max;
     Fixed skew = 0;
     Fixed height = 0;
-    SQInteger index = 2;
-    if (!read_fixed_vec2(vm, arguments, index, min) || !read_fixed_vec2(vm, arguments, index, max) ||
-        !read_fixed(vm, arguments, index, skew) || !read_fixed(vm, arguments, index + 1, height))
+    if (!read_shape_arguments(vm, arguments, min, max, &skew, height))
         return arguments.fail();
     room->add_static_skewed_box_collision(min, max, skew, height);
     return 0;
