@@ -3,6 +3,7 @@
 #include <array>
 
 #include "script/interned_name.h"
+#include "script/instance_method_call.h"
 #include "script/script_host.h"
 #include "script/script_push.h"
 
@@ -29,42 +30,17 @@ const std::array<const InternedName*, 11> kNames{
     &g_removed_from_room, &g_entity_added, &g_entity_removed,
 };
 
-void push_name(HSQUIRRELVM vm, const InternedName& name) {
-    if (g_name_table != nullptr && name.index() >= 0)
-        g_name_table->push(vm, name);
-    else
-        sq_pushstring(vm, name.name(), -1);
-}
-
-bool is_callable(SQObjectType type) { return type == OT_CLOSURE || type == OT_NATIVECLOSURE; }
-
 }  // namespace
 
 bool WorldCallbacks::call(GameObject& object, WorldCallback which, std::initializer_list<ScriptArgument> arguments,
                           ScriptObject* result) {
-    if (g_script_host == nullptr || !object.ownership().is_bound() || (m_absent & bit(which)) != 0)
+    if ((m_absent & bit(which)) != 0)
         return false;
-    HSQUIRRELVM vm = g_script_host->vm();
-    const SQInteger top = sq_gettop(vm);
-    object.ownership().push_instance(vm);
-    push_name(vm, *kNames[static_cast<size_t>(which)]);
-    if (SQ_FAILED(sq_get(vm, -2))) {
+    const InstanceMethodCall outcome =
+        call_instance_method(object, *kNames[static_cast<size_t>(which)], arguments, result);
+    if (outcome == InstanceMethodCall::MissingMethod)
         m_absent |= bit(which);
-        sq_settop(vm, top);
-        return false;
-    }
-    if (!is_callable(sq_gettype(vm, -1))) {
-        sq_settop(vm, top);
-        return false;
-    }
-    // Called straight from the stack: a handle on the method would cost an
-    // allocation per callback.
-    object.ownership().push_instance(vm);
-    for (const ScriptArgument& argument : arguments)
-        push_argument(vm, argument);
-    g_script_host->call_pushed(static_cast<SQInteger>(arguments.size()), result);
-    sq_settop(vm, top);
-    return true;
+    return outcome == InstanceMethodCall::Called;
 }
 
 ScriptObject script_instance_of(GameObject* object) {
