@@ -26,15 +26,19 @@ StateDumpComparison::Dump StateDumpComparison::parse(std::string_view text) {
     Object* object = nullptr;
     while (!text.empty()) {
         const size_t end = text.find('\n');
-        const std::string_view line = without_indent(text.substr(0, end));
+        const std::string_view raw_line = text.substr(0, end);
+        const std::string_view line = without_indent(raw_line);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (line.ends_with(kBlockOpening)) {
+        // Only objects open and close blocks without indent; a member whose
+        // text ends in " {" is still a member.
+        const bool outermost = line.size() == raw_line.size();
+        if (outermost && line.ends_with(kBlockOpening)) {
             const std::string_view header = line.substr(0, line.size() - kBlockOpening.size());
             dump.objects.push_back({std::string(header.substr(0, header.rfind(' '))), {}});
             object = &dump.objects.back();
             continue;
         }
-        if (line == "}") {
+        if (outermost && line == "}") {
             object = nullptr;
             continue;
         }
