@@ -1,6 +1,7 @@
 // Saved states shown to a person: slot comparison, text dumps written from
 // slots, and slots copied into replays.
 #include <filesystem>
+#include <functional>
 
 #include "core/paths.h"
 #include "state_test_fixture.h"
@@ -153,6 +154,39 @@ TEST_F(StateSlotDumpsTest, DumpsThatWouldLeaveTheSaveDirectoryOrHaveNoStateAreRe
     EXPECT_FALSE(std::filesystem::exists(paths::save_file("two.txt")));
     EXPECT_TRUE(evaluate_bool("return Network.write_state_dump(1, \"sub/one..txt\");"));
     EXPECT_TRUE(std::filesystem::exists(paths::save_file("sub/one..txt")));
+}
+
+struct DamagedStateCase {
+    const char* damage;
+    std::function<void(std::vector<uint8_t>&)> apply;
+    const char* warning;
+};
+
+// A slot may hold bytes whose CRC is right but whose content is not a state
+// of these classes (restored from a blob): they are reported, never read past.
+TEST_F(StateSlotDumpsTest, AStateThatDoesNotFitTheClassesIsReportedAsUnreadable) {
+    run("::build(1); Network.save_state(1, 0);");
+    std::vector<uint8_t> payload = state_bytes();
+    payload.resize(payload.size() - StateBuffer::kCrcSize);
+    const DamagedStateCase cases[] = {
+        {"cut inside the counts", [](auto& bytes) { bytes.resize(3); },
+         "its type section does not fit the registered classes"},
+        {"unknown class", [](auto& bytes) { bytes[6] = 99; }, "its type section does not fit the registered classes"},
+        {"last byte missing", [](auto& bytes) { bytes.pop_back(); }, "object 1 of type Mob cannot be read"},
+        {"string longer than the state", [](auto& bytes) { bytes[bytes.size() - 3] = 5; }, "object 1 of type Mob cannot be read"},
+        {"a byte too many", [](auto& bytes) { bytes.push_back(0); }, "1 bytes follow its last object"},
+    };
+    for (const DamagedStateCase& test : cases) {
+        std::vector<uint8_t> damaged = payload;
+        test.apply(damaged);
+        ASSERT_TRUE(manager().restore_from_blob(with_crc(damaged), 9)) << test.damage;
+        EXPECT_EQ(state_differences(1, 9),
+                  std::vector<std::string>{"slot 9 cannot be read as a state of the registered classes"})
+            << test.damage;
+        EXPECT_TRUE(logged(std::string("warning: Cannot write out a saved state: ") + test.warning)) << test.damage;
+        EXPECT_FALSE(evaluate_bool("return Network.write_state_dump(9, \"damaged.txt\");")) << test.damage;
+    }
+    EXPECT_FALSE(std::filesystem::exists(paths::save_file("damaged.txt")));
 }
 
 TEST_F(StateSlotDumpsTest, ASlotCopiedIntoAReplayComesBackAsTheSameState) {
