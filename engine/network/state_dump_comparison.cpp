@@ -45,7 +45,8 @@ StateDumpComparison::Dump StateDumpComparison::parse(std::string_view text) {
         const size_t assignment = line.find(kAssignment);
         if (assignment == std::string_view::npos)
             continue;
-        Member member{std::string(line.substr(0, assignment)), std::string(line.substr(assignment + kAssignment.size()))};
+        Member member{std::string(line.substr(0, assignment)),
+                      std::string(line.substr(assignment + kAssignment.size()))};
         (object != nullptr ? object->members : dump.header).push_back(std::move(member));
     }
     return dump;

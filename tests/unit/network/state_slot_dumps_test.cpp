@@ -173,7 +173,8 @@ TEST_F(StateSlotDumpsTest, AStateThatDoesNotFitTheClassesIsReportedAsUnreadable)
          "its type section does not fit the registered classes"},
         {"unknown class", [](auto& bytes) { bytes[6] = 99; }, "its type section does not fit the registered classes"},
         {"last byte missing", [](auto& bytes) { bytes.pop_back(); }, "object 1 of type Mob cannot be read"},
-        {"string longer than the state", [](auto& bytes) { bytes[bytes.size() - 3] = 5; }, "object 1 of type Mob cannot be read"},
+        {"string longer than the state", [](auto& bytes) { bytes[bytes.size() - 3] = 5; },
+         "object 1 of type Mob cannot be read"},
         {"a byte too many", [](auto& bytes) { bytes.push_back(0); }, "1 bytes follow its last object"},
     };
     for (const DamagedStateCase& test : cases) {
