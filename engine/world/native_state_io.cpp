@@ -140,12 +140,9 @@ void NativeStateIo::ref(const char* name, StateObject*& object, const ClassRecor
             m_dump->value(name, ref_text(object));
         return;
     default:
-        if (m_mode == Mode::Read) {
+        if (m_mode == Mode::Read)
             read_ref(object, expected);
-            return;
-        }
-        object = nullptr;
-        if (const std::string text = skip_ref(); m_transcript != nullptr)
+        else if (const std::string text = skip_ref(object); m_transcript != nullptr)
             m_transcript->dump().value(name, text);
         return;
     }
@@ -176,12 +173,9 @@ void NativeStateIo::list_ref(StateObject*& object, const ClassRecord& expected) 
         m_dump->element(object == nullptr ? std::string("null") : ref_text(object));
         return;
     default:
-        if (m_mode == Mode::Read) {
+        if (m_mode == Mode::Read)
             read_ref(object, expected);
-            return;
-        }
-        object = nullptr;
-        if (const std::string text = skip_ref(); m_transcript != nullptr)
+        else if (const std::string text = skip_ref(object); m_transcript != nullptr)
             m_transcript->dump().element(text);
         return;
     }
@@ -194,7 +188,8 @@ void NativeStateIo::end_list() {
         dump->end_array();
 }
 
-std::string NativeStateIo::skip_ref() {
+std::string NativeStateIo::skip_ref(StateObject*& object) {
+    object = nullptr;
     const uint16_t index = m_buffer->read_u16();
     if (index > m_object_count)
         m_refused = true;

@@ -61,9 +61,9 @@ private:
         : m_mode(mode), m_buffer(buffer), m_dump(dump) {}
 
     void read_ref(StateObject*& object, const ClassRecord& expected);
-    // Checks a stored reference without objects; its dump text when there is
-    // a transcript.
-    std::string skip_ref();
+    // Checks a stored reference without objects (object becomes null); its
+    // dump text when there is a transcript.
+    std::string skip_ref(StateObject*& object);
     // Skipping with a transcript: what was read goes to its dump.
     StateDumpWriter* transcript_dump() const;
     static std::string ref_text(const StateObject* object);
