@@ -598,7 +598,6 @@ TcpSocket::Io ConnectionManager::transmit(Connection& connection, std::span<cons
     if (!m_lobby.send_packet(connection, bytes))
         return TcpSocket::Io::Failed;
     sent = bytes.size();
-    m_bytes_sent += sent;
     return TcpSocket::Io::Done;
 }
 
