@@ -75,9 +75,10 @@ class NetplayStream {
     function value(tick) {
         if (tick < start || tick >= end)
             return 0;
+        // A joiner holds no inputs from before the state it received.
         if (tick <= known_until)
-            return values[tick];
-        return known_until >= start ? values[known_until] : 0;
+            return tick in values ? values[tick] : 0;
+        return known_until in values ? values[known_until] : 0;
     }
 
     function store(tick, input) {
@@ -790,6 +791,8 @@ class Netplay {
             return;
         local p = players_by_node[node];
         delete players_by_node[node];
+        if (node in outgoing)
+            delete outgoing[node];
         if (p < 0)
             return;
         // The player's inputs end after the last one the host has; every

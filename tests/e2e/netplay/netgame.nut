@@ -115,7 +115,7 @@ class NetGame {
             drop_coin();
         collect_coins();
         if (tick == clock_at)
-            world.score += ::System.get_system_profile_time() & 0xff;
+            world.score += ::System.get_system_profile_time();
         world.room.tick(false, tick);
     }
 
