@@ -124,6 +124,7 @@ class Netplay {
     pending_joins = null;
     client_crcs = null;       // player -> { tick -> crc }
     desynced = null;          // player -> true once reported
+    joined_at = null;         // player -> host tick of its admission, until its first matching CRC
     outgoing = null;          // node -> array of [player, tick, input]
     remote_tick = null;       // node -> the sender tick of its latest message
     remote_advantage = null;  // node -> the advantage it reported
@@ -164,6 +165,7 @@ class Netplay {
         pending_joins = [];
         client_crcs = {};
         desynced = {};
+        joined_at = {};
         outgoing = {};
         remote_tick = {};
         remote_advantage = {};
@@ -766,7 +768,8 @@ class Netplay {
             report("Can't send the game to player " + (p + 1));
             return;
         }
-        report("Player " + (p + 1) + " joins");
+        joined_at[p] <- tick_now;
+        report("Player " + (p + 1) + " joins at tick " + tick_now);
     }
 
     function send_joined(node, p, state_tick, author) {
@@ -938,6 +941,11 @@ class Netplay {
                 if (theirs != crcs[t]) {
                     on_desync(p, t);
                     break;
+                }
+                if (p in joined_at) {
+                    ::print(format("netplay: player %d is in sync: its state of tick %d matches, %.2f s after it joined",
+                                   p + 1, t, (tick_now - joined_at[p]) / 60.0));
+                    delete joined_at[p];
                 }
             }
         }
@@ -1326,12 +1334,17 @@ class Netplay {
             foreach (depth, costs in per_depth)
                 depths.append(depth);
             depths.sort();
+            local medians = "";
             foreach (depth in depths) {
                 local costs = per_depth[depth];
                 costs.sort();
-                ::print(format("netplay: rollback of %d ticks with re-simulation: %d times, median %.3f ms, 95th percentile %.3f ms",
-                               depth, costs.len(), costs[costs.len() / 2] * 1000.0, costs[costs.len() * 95 / 100] * 1000.0));
+                medians += format("%s%d: %.2f", medians == "" ? "" : ", ", depth, costs[costs.len() / 2] * 1000.0);
+                if (depth == 8 || depth == depths.top())
+                    ::print(format("netplay: rollback of %d ticks with re-simulation: %d times, median %.3f ms, " +
+                                   "95th percentile %.3f ms", depth, costs.len(), costs[costs.len() / 2] * 1000.0,
+                                   costs[costs.len() * 95 / 100] * 1000.0));
             }
+            ::print("netplay: median CPU ms of a rollback by ticks re-simulated: " + medians);
         }
         if (transport != null) {
             local seconds = (::System.get_system_milliseconds() - started_ms) / 1000.0;

@@ -92,7 +92,7 @@ def case_peers(binary, work, checks):
     host = start(binary, work, "host", mode="host", quit_after_ticks=1260, replay="session.replay", **common)
     checks.expect_line(host, "netplay: Hosting on port %d" % port)
     first = start(binary, work, "first", mode="join", autopilot=2, quit_after_ticks=1200, **common)
-    checks.expect_line(host, "netplay: Player 2 joins")
+    checks.expect(wait_for_prefix(host, "netplay: Player 2 joins at tick "), "the first client never joined")
     while host.process.poll() is None and reached_tick(host) < 300:
         time.sleep(0.05)
     second = start(binary, work, "second", mode="join", autopilot=3, quit_after_ticks=1200, **common)
@@ -106,6 +106,9 @@ def case_peers(binary, work, checks):
         checks.expect(len(common_ticks) > 250, "%s and the host share only %d final ticks" % (name, len(common_ticks)))
         differing = [tick for tick in common_ticks if lines[tick] != host_lines[tick]]
         checks.expect(not differing, "%s differs from the host from tick %s" % (name, differing[:1]))
+    for player in (2, 3):
+        checks.expect(any(line.startswith("netplay: player %d is in sync: " % player) for line in netplay_lines(host)),
+                      "the host never saw player %d in sync: %s" % (player, netplay_lines(host)))
     for game in (host, first, second):
         checks.expect(not any("desync" in line for line in netplay_lines(game)),
                       "a desync was reported: %s" % netplay_lines(game))
@@ -114,6 +117,15 @@ def case_peers(binary, work, checks):
     checks.expect(wait(verifier) == 0, "the recorded replay does not verify")
     checks.expect(any(line.startswith("netplay: replay verified: ") for line in netplay_lines(verifier)),
                   "no verification line: %s" % netplay_lines(verifier))
+
+
+def wait_for_prefix(game, prefix):
+    end = time.time() + DEADLINE_S
+    while time.time() < end and game.process.poll() is None:
+        if any(line.startswith(prefix) for line in game.log().splitlines()):
+            return True
+        time.sleep(0.05)
+    return any(line.startswith(prefix) for line in game.log().splitlines())
 
 
 def reached_tick(game):
