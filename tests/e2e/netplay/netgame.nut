@@ -1,6 +1,7 @@
 // A small deterministic game for the netplay cases: runners driven by the
 // players' inputs collect coins that a generator in the world state drops.
-// Settings (boot.config): net::mode solo|host|join, net::port, net::autopilot
+// Settings (boot.config): net::mode solo|host|join|lobby|join_lobby, net::port,
+// net::lobby (the id to join), net::autopilot
 // (seed of the input sequence), net::quit_after_ticks, net::latency_ms,
 // net::replay, net::clock_at_tick (a tick whose simulation reads the clock:
 // a deliberate desync).
@@ -65,7 +66,7 @@ class NetGame {
 
     function preinit() {
         foreach (name, value in { mode = "solo", port = 27960, autopilot = 1, quit_after_ticks = 600,
-                                  latency_ms = 0, replay = "", clock_at_tick = -1, host = "127.0.0.1",
+                                  latency_ms = 0, replay = "", clock_at_tick = -1, host = "127.0.0.1", lobby = "",
                                   local_players = 1 })
             ::System.register_cvar("net::" + name, value);
     }
@@ -85,6 +86,10 @@ class NetGame {
             netplay.host(port, 1234);
         else if (mode == "join")
             netplay.join(::System.get_cvar("net::host"), port);
+        else if (mode == "lobby")
+            netplay.host_lobby(1234);
+        else if (mode == "join_lobby")
+            netplay.join_lobby(::System.get_cvar("net::lobby"));
         else
             netplay.start_solo(1234);
     }
@@ -208,6 +213,12 @@ class NetGame {
     function handle_connect_failure(reason) { netplay.handle_connect_failure(reason); }
     function handle_disconnect(node, reason) { netplay.handle_disconnect(node, reason); }
     function handle_message(node) { netplay.handle_message(node); }
+    function handle_lobby_create_succeeded(id, own) { return netplay.handle_lobby_create_succeeded(id, own); }
+    function handle_lobby_create_failed(reason) { netplay.handle_lobby_create_failed(reason); }
+    function handle_lobby_join_succeeded(id, own, is_host) { return netplay.handle_lobby_join_succeeded(id, own, is_host); }
+    function handle_lobby_join_failed(reason) { netplay.handle_lobby_join_failed(reason); }
+    function handle_lobby_node_joined(node, is_host) { return netplay.handle_lobby_node_joined(node, is_host); }
+    function handle_lobby_node_left(node, reason) { netplay.handle_lobby_node_left(node, reason); }
 }
 
 return NetGame();

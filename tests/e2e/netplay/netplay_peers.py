@@ -13,8 +13,11 @@ netplay library (lib:netplay.nut) alone, as a host, and as clients on
                the first tick that differs and the member, and both peers'
                dumps of that tick are written
     replay     a damaged replay is refused with status 3
+    lobby      a host creates a lobby on the real lobby service and a member
+               joins the running game through it; both stay in sync
 
 Usage: netplay_peers.py QUILLMOOR_BINARY synctest|peers|desync|replay
+       netplay_peers.py QUILLMOOR_BINARY lobby LOBBY_SERVICE_BINARY
 """
 
 import os
@@ -38,8 +41,8 @@ def settings(**values):
     return "network::log = 3\n" + "".join(lines)
 
 
-def start(binary, work, name, arguments=(), **values):
-    return Game(binary, work, name, GAME, {}, config=settings(**values), arguments=arguments)
+def start(binary, work, name, arguments=(), platform="", **values):
+    return Game(binary, work, name, GAME, {}, config=settings(**values) + platform, arguments=arguments)
 
 
 def save_dir(work, name):
@@ -179,6 +182,31 @@ def case_replay(binary, work, checks):
                   "the refusal does not say why: %s" % netplay_lines(damaged))
 
 
+def case_lobby(binary, work, checks, service_binary):
+    from lobby_peers import Service, user
+    service = Service(service_binary, work, "service")
+    try:
+        def member(name, node, **values):
+            platform = 'platform::lobby_server = "127.0.0.1:%d"\nplatform::user_id = "%d"\n' % (service.port, user(node))
+            return start(binary, work, name, platform=platform, **values)
+        host = member("host", 11, mode="lobby", quit_after_ticks=840)
+        checks.expect(wait_for_prefix(host, "netplay: Lobby "), "the host opened no lobby: %s" % netplay_lines(host))
+        opened = [line for line in netplay_lines(host) if line.startswith("netplay: Lobby ")]
+        lobby_id = opened[0].split()[2] if opened else "0"
+        guest = member("guest", 12, mode="join_lobby", lobby=lobby_id, autopilot=2, quit_after_ticks=780)
+        checks.expect(wait(guest) == 0 and wait(host) == 0, "a lobby peer did not end normally")
+        checks.expect(any(line.startswith("netplay: Joined as player 2") for line in netplay_lines(guest)),
+                      "the guest never joined the game: %s" % netplay_lines(guest))
+        checks.expect(any(line.startswith("netplay: player 2 is in sync") for line in netplay_lines(host)),
+                      "the host never saw the guest in sync: %s" % netplay_lines(host))
+        host_lines, guest_lines = acked(work, "host"), acked(work, "guest")
+        shared = sorted(set(host_lines) & set(guest_lines))
+        checks.expect(len(shared) > 200, "the lobby peers share only %d final ticks" % len(shared))
+        checks.expect(all(host_lines[t] == guest_lines[t] for t in shared), "the lobby peers' final ticks differ")
+    finally:
+        service.stop()
+
+
 def main():
     binary, case = os.path.abspath(sys.argv[1]), sys.argv[2]
     checks = Checks()
@@ -187,7 +215,7 @@ def main():
             work = os.environ["NETPLAY_KEEP"]
             os.makedirs(work, exist_ok=True)
         try:
-            globals()["case_" + case](binary, work, checks)
+            globals()["case_" + case](binary, work, checks, *sys.argv[3:])
         finally:
             if checks.failures:
                 for name in sorted(os.listdir(os.path.join(work, "docs"))) if os.path.isdir(
