@@ -635,22 +635,33 @@ class Netplay {
         }
     }
 
+    // A client listens to its host alone; a host takes inputs, CRCs and
+    // dumps from the players it admitted.
     function handle_message(node) {
         local type = Network.get_read_type(node);
-        if (type == messages.inputs)
-            read_inputs(node);
-        else if (type == messages.joined)
-            read_joined(node);
-        else if (type == messages.player)
-            read_player_stream(node, true);
-        else if (type == messages.left)
-            read_player_stream(node, false);
-        else if (type == messages.crcs)
-            read_crcs(node);
-        else if (type == messages.desync)
-            read_desync(node);
-        else if (type == messages.dump)
-            read_dump_part(node);
+        if (mode == "client") {
+            if (type == messages.joined && !running && join_info == null)
+                read_joined(node);
+            else if (node != hub)
+                protocol_fault(node, "a message while it is not the host");
+            else if (type == messages.inputs)
+                read_inputs(node);
+            else if (type == messages.player)
+                read_player_stream(node, true);
+            else if (type == messages.left)
+                read_player_stream(node, false);
+            else if (type == messages.desync)
+                read_desync(node);
+        } else if (mode == "host") {
+            if (!(node in players_by_node) || players_by_node[node] < 0)
+                protocol_fault(node, "a message before it was admitted");
+            else if (type == messages.inputs)
+                read_inputs(node);
+            else if (type == messages.crcs)
+                read_crcs(node);
+            else if (type == messages.dump)
+                read_dump_part(node);
+        }
     }
 
     function read_inputs(node) {
@@ -1016,7 +1027,7 @@ class Netplay {
         local offset = Network.read_int32(node);
         local total = Network.read_int32(node);
         local n = Network.read_uint16(node);
-        if (Network.has_read_failed(node) || total <= 0 || total > 64 * 1024 * 1024 || offset < 0 || offset + n > total)
+        if (Network.has_read_failed(node) || total <= 0 || total > 16 * 1024 * 1024 || offset < 0 || offset + n > total)
             return protocol_fault(node, "a malformed state dump");
         if (offset == 0)
             dump_parts[p] <- { tick = t, data = blob(total) };
