@@ -16,7 +16,12 @@ netplay library (lib:netplay.nut) alone, as a host, and as clients on
     lobby      a host creates a lobby on the real lobby service and a member
                joins the running game through it; both stay in sync
 
+    soak       by hand, not in the suite: the peers case stretched to
+               SECONDS (600): two peers with 100 ms latency, a third joining
+               halfway; prints when each joiner was first seen in sync
+
 Usage: netplay_peers.py QUILLMOOR_BINARY synctest|peers|desync|replay
+       netplay_peers.py QUILLMOOR_BINARY soak [SECONDS]
        netplay_peers.py QUILLMOOR_BINARY lobby LOBBY_SERVICE_BINARY
 """
 
@@ -180,6 +185,40 @@ def case_replay(binary, work, checks):
     checks.expect(wait(damaged) == 3, "a damaged replay is not refused with status 3")
     checks.expect(any("does not load as a replay" in line for line in netplay_lines(damaged)),
                   "the refusal does not say why: %s" % netplay_lines(damaged))
+
+
+def case_soak(binary, work, checks, seconds="600"):
+    global DEADLINE_S
+    ticks = int(seconds) * 60
+    DEADLINE_S = int(seconds) + 120
+    port = free_port()
+    common = dict(port=port, latency_ms=100)
+    host = start(binary, work, "host", mode="host", quit_after_ticks=ticks + 120, replay="soak.replay", **common)
+    checks.expect_line(host, "netplay: Hosting on port %d" % port)
+    first = start(binary, work, "first", mode="join", autopilot=2, quit_after_ticks=ticks, **common)
+    while host.process.poll() is None and reached_tick(host) < ticks // 2:
+        time.sleep(0.5)
+    second = start(binary, work, "second", mode="join", autopilot=3, quit_after_ticks=ticks, **common)
+    for game in (first, second, host):
+        checks.expect(wait(game) == 0, "%s did not end normally" % game.folder)
+    host_lines = acked(work, "host")
+    for name in ("first", "second"):
+        lines = acked(work, name)
+        shared = sorted(set(lines) & set(host_lines))
+        differing = [tick for tick in shared if lines[tick] != host_lines[tick]]
+        print("%s: %d final ticks shared with the host, %d differ" % (name, len(shared), len(differing)))
+        checks.expect(shared and not differing, "%s is not in sync with the host" % name)
+    for line in netplay_lines(host):
+        if "in sync" in line or "desync" in line or "traffic" in line or "rollback of" in line:
+            print("host " + line)
+    for game, name in ((first, "first"), (second, "second")):
+        for line in netplay_lines(game):
+            if "traffic" in line or "rollback of" in line or "desync" in line:
+                print(name + " " + line)
+    verifier = Game(binary, work, "verifier", GAME, {}, config=settings(quit_after_ticks=0),
+                    arguments=["--verify-replay", os.path.join(save_dir(work, "host"), "soak.replay")])
+    checks.expect(wait(verifier) == 0, "the soak replay does not verify")
+    print("\n".join(line for line in netplay_lines(verifier) if "verified" in line or "failed" in line))
 
 
 def case_lobby(binary, work, checks, service_binary):
