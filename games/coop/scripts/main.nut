@@ -1,0 +1,173 @@
+// Quillmoor Co-op: one to four players in one room collect gems and chase
+// off the creatures that wander in, for one shared score. The root object
+// below shows the title, starts the chosen way to play and forwards the
+// engine's network callbacks to the netplay driver. Esc leaves a game for the
+// title and quits from the title.
+::System.run_script("scripts/defs.nut");
+::System.run_script("scripts/world.nut");
+::System.run_script("scripts/entities.nut");
+::System.run_script("scripts/effects.nut");
+::System.run_script("scripts/controls.nut");
+::System.run_script("scripts/autopilot.nut");
+::System.run_script("scripts/game.nut");
+::System.run_script("scripts/hud.nut");
+::System.run_script("scripts/title.nut");
+::System.run_script("scripts/driver.nut");
+
+class Coop {
+    view = null;
+    hud = null;
+    controls = null;
+    game = null;
+    netplay = null;
+    title = null;
+    quit_after_ticks = 0;
+    frames = 0;
+
+    function preinit() {
+        ::System.register_cvar(CVAR_MODE, "");
+        ::System.register_cvar(CVAR_HOST, DEFAULT_HOST);
+        ::System.register_cvar(CVAR_PORT, DEFAULT_PORT);
+        ::System.register_cvar(CVAR_AUTOPILOT, 0);
+        ::System.register_cvar(CVAR_QUIT_AFTER_TICKS, 0);
+        ::System.register_cvar(CVAR_LATENCY_MS, 0);
+        ::System.register_cvar(CVAR_SEED, DEFAULT_SEED);
+        ::System.register_cvar(CVAR_REPLAY, "");
+        ::System.register_cvar(CVAR_LOG_CRC, 0);
+    }
+
+    function init() {
+        ::System.set_clear_screen(true);
+        ::System.set_clear_color(0.02, 0.02, 0.05, 1.0);
+        initialize_gorath_globals();
+        view = View2d();
+        view.set_canvas_size([ROOM_WIDTH, ROOM_DEPTH]);
+        hud = Hud();
+        fit_views();
+        ::coop_effects.hud = hud;
+        controls = Controls();
+        game = CoopGame(controls, ::System.get_cvar_integer(CVAR_AUTOPILOT), ::System.get_cvar_integer(CVAR_LOG_CRC) != 0);
+        game.hud = hud;
+        quit_after_ticks = ::System.get_cvar_integer(CVAR_QUIT_AFTER_TICKS);
+        local latency = ::System.get_cvar_integer(CVAR_LATENCY_MS);
+        if (latency > 0)
+            Network.set_latency_simulation(latency, latency);
+        netplay = LocalDriver(game);
+        local mode = ::System.get_cvar(CVAR_MODE);
+        if (mode == "")
+            show_title();
+        else
+            start(mode);
+        print(GAME_NAME + ": init");
+    }
+
+    function fit_views() {
+        view.set_viewport_size([ROOM_WIDTH, ROOM_DEPTH]);
+        view.fit_viewport_to_screen();
+        hud.fit_view();
+    }
+
+    function screen_resolution_changed() {
+        fit_views();
+    }
+
+    function show_title() {
+        local address = ::System.get_cvar(CVAR_HOST) + ":" + ::System.get_cvar_integer(CVAR_PORT);
+        title = TitleScreen([
+            ["Solo", function() { start("solo"); }.bindenv(this)],
+            ["Host", function() { start("host"); }.bindenv(this)],
+            ["Join " + address, function() { start("join"); }.bindenv(this)],
+            ["Lobby", function() { start("lobby"); }.bindenv(this)],
+            ["Quit", function() { ::System.request_quit(); }]
+        ], "Arrows/WASD walk, Space jumps, E shouts");
+    }
+
+    function start(mode) {
+        local seed = ::System.get_cvar_integer(CVAR_SEED);
+        local port = ::System.get_cvar_integer(CVAR_PORT);
+        print(GAME_NAME + ": starting " + mode);
+        controls.release_all();
+        if (mode == "solo")
+            netplay.start_solo(seed);
+        else if (mode == "host")
+            netplay.host(port, seed);
+        else if (mode == "join")
+            netplay.join(::System.get_cvar(CVAR_HOST), port);
+        else if (mode == "lobby")
+            netplay.host_lobby(seed);
+        else {
+            ::System.error("Unknown " + CVAR_MODE + " '" + mode + "': expected solo, host, join or lobby");
+            if (title == null)
+                show_title();
+            return;
+        }
+        title = null;
+    }
+
+    function update(dt) {
+        frames += 1;
+        if (title != null) {
+            title.update(dt);
+        } else {
+            netplay.update(dt);
+            quit_when_due();
+        }
+        hud.update(dt, ::coop_world, title != null ? "" : netplay.status_text());
+    }
+
+    function quit_when_due() {
+        if (quit_after_ticks <= 0 || netplay.tick() < quit_after_ticks)
+            return;
+        local world = ::coop_world;
+        print(format("%s: reached tick %d, score %d, gems %d, chased %d, hits %d", GAME_NAME, netplay.tick(),
+                     world.score, world.gems_collected, world.creatures_chased, world.hits_taken));
+        quit_after_ticks = 0;
+        // A look at the last frame for whoever reads the log afterwards.
+        ::System.save_screenshot("screenshot.png");
+        ::System.request_quit();
+    }
+
+    function render() {
+        if (::coop_world != null)
+            ::coop_world.room.render(view);
+        hud.render();
+        if (title != null)
+            title.render();
+    }
+
+    function key_down(key) {
+        if (key == KEY_ESC)
+            leave_or_quit();
+        else if (title != null)
+            title.key_down(key);
+        else if (key == KEY_F12)
+            ::System.save_screenshot("screenshot.png");
+        else
+            controls.press(key);
+    }
+
+    function key_up(key) {
+        if (title != null)
+            title.key_up(key);
+        else
+            controls.release(key);
+    }
+
+    function leave_or_quit() {
+        if (title != null) {
+            ::System.request_quit();
+            return;
+        }
+        netplay.stop();
+        show_title();
+    }
+
+    function shutdown() {
+        netplay.stop();
+        shutdown_gorath_globals();
+        print(GAME_NAME + ": shutdown after " + frames + " frames");
+    }
+}
+
+::coop <- Coop();
+return ::coop;
