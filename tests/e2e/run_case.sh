@@ -878,6 +878,41 @@ case_world_runs_the_same_in_two_processes() {
     expect_not_in_file "$log" "error: "
 }
 
+# A copy of games/coop in the given mode and settings: coop_config LINES...
+copy_coop() {
+    coop="$work/coop"
+    rm -rf "$coop"
+    cp -R "$QUILLMOOR_COOP_DIR" "$coop"
+    printf '\nsystem::video_mode = "960 540 0"\nsystem::maximum_fps = 1000\nsystem::inactive_fps = 1000\n' >> "$coop/boot.config"
+    for line in "$@"; do printf '%s\n' "$line" >> "$coop/boot.config"; done
+    log="$XDG_DOCUMENTS_DIR/Quillmoor Coop/game_log.txt"
+}
+
+case_coop_plays_itself() {
+    copy_coop 'coop::mode = "solo"' 'coop::autopilot = 7' 'coop::quit_after_ticks = 300'
+    run_in "$coop"
+    expect_status 0
+    expect_before "$log" "Quillmoor Co-op: starting solo" "Quillmoor Co-op: reached tick 30"
+    expect_before "$log" "Quillmoor Co-op: reached tick 30" "Quillmoor Co-op: shutdown after "
+    score=$(sed -n 's/^Quillmoor Co-op: reached tick [0-9]*, score \([0-9]*\),.*/\1/p' "$log")
+    [ "${score:-0}" -gt 0 ] || fail "the score did not change in 300 ticks (score '${score:-none}')"
+    expect_not_in_file "$log" "error: "
+    expect_not_in_file "$log" "warning: "
+}
+
+case_coop_runs_the_same_twice() {
+    for run in first second; do
+        copy_coop 'coop::mode = "solo"' 'coop::autopilot = 11' 'coop::quit_after_ticks = 240' 'coop::log_crc = 1'
+        run_in "$coop"
+        expect_status 0
+        grep '^crc:' "$log" | head -n 240 > "$work/$run.txt"
+        expect_not_in_file "$log" "error: "
+    done
+    [ "$(wc -l < "$work/first.txt")" -eq 240 ] || fail "expected 240 CRC lines, got $(wc -l < "$work/first.txt")"
+    cmp -s "$work/first.txt" "$work/second.txt" || fail "the two runs logged different CRCs: $(diff "$work/first.txt" "$work/second.txt" | head -4)"
+    [ "$(cut -d' ' -f2 "$work/first.txt" | sort -u | wc -l)" -gt 200 ] || fail "the state hardly changed from tick to tick"
+}
+
 "case_$case_name"
 if [ "$failures" -ne 0 ]; then
     echo "--- game_log.txt"; cat "$log" 2>/dev/null
