@@ -112,7 +112,13 @@ class Coop {
             netplay.update(dt);
             quit_when_due();
         }
-        hud.update(dt, ::coop_world, title != null ? "" : netplay.status_text());
+        hud.update(dt, ::coop_world, title != null ? "" : status_line());
+    }
+
+    function status_line() {
+        local player = netplay.local_player();
+        local you = player >= 0 && player < MAX_PLAYERS ? "you: " + HERO_COLOUR_NAMES[player] + "   " : "";
+        return you + netplay.status_text();
     }
 
     function quit_when_due() {

@@ -29,6 +29,7 @@ CRATE_CANDIDATES <- [[120, 110], [360, 110], [240, 200], [100, 220], [380, 220],
 HERO_SPAWNS <- [[200, 140], [280, 140], [200, 245], [280, 245]];
 // Tints that tell the players apart.
 HERO_COLOURS <- [[255, 120, 110], [110, 170, 255], [130, 235, 120], [250, 215, 90]];
+HERO_COLOUR_NAMES <- ["red", "blue", "green", "yellow"];
 
 // The world seed object: the seed the static room is built from, the
 // generator, the shared score and the heroes of the four player slots.
@@ -103,7 +104,7 @@ class CoopWorld extends StateObject </ world_seed = true, fn_destroy_dynamic_obj
         tick = tick_number;
         apply_inputs(inputs);
         spawn_creature_when_due();
-        while (count_of(Gem) < GEM_COUNT)
+        for (local gems = count_of(Gem); gems < GEM_COUNT; gems += 1)
             spawn_gem();
         room.tick(false, tick_number);
         resolve_contacts();
