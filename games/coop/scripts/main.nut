@@ -106,6 +106,9 @@ class Coop {
 
     function update(dt) {
         frames += 1;
+        // A game can start without the title's say: an accepted invitation.
+        if (title != null && netplay.is_running())
+            title = null;
         if (title != null) {
             title.update(dt);
         } else {
@@ -167,6 +170,31 @@ class Coop {
         netplay.stop();
         show_title();
     }
+
+    // The engine's network callbacks belong to the netplay driver. One that
+    // it does not handle refuses what is asked (a solo game takes nobody).
+    function forward(name, arguments) {
+        if (!(name in netplay))
+            return NETWORK_RESULT_DENY;
+        local call_arguments = [netplay];
+        call_arguments.extend(arguments);
+        return netplay[name].acall(call_arguments);
+    }
+
+    function handle_connect(node) { return forward("handle_connect", [node]); }
+    function handle_connect_failure(reason) { return forward("handle_connect_failure", [reason]); }
+    function handle_disconnect(node, reason) { return forward("handle_disconnect", [node, reason]); }
+    function handle_message(node) { return forward("handle_message", [node]); }
+    function handle_lobby_create_succeeded(id, own) { return forward("handle_lobby_create_succeeded", [id, own]); }
+    function handle_lobby_create_failed(reason) { return forward("handle_lobby_create_failed", [reason]); }
+    function handle_lobby_join_succeeded(id, own, is_host) {
+        return forward("handle_lobby_join_succeeded", [id, own, is_host]);
+    }
+    function handle_lobby_join_failed(reason) { return forward("handle_lobby_join_failed", [reason]); }
+    function handle_lobby_node_joined(node, is_host) { return forward("handle_lobby_node_joined", [node, is_host]); }
+    function handle_lobby_node_left(node, reason) { return forward("handle_lobby_node_left", [node, reason]); }
+    function handle_lobby_migration(node) { return forward("handle_lobby_migration", [node]); }
+    function handle_invitation_accepted(id) { return forward("handle_invitation_accepted", [id]); }
 
     function shutdown() {
         netplay.stop();
