@@ -141,6 +141,7 @@ class Creature extends EntityBase {
     }
 }
 
+Network.register_state_class("WorldSeed");
 Network.register_state_class("CoopWorld");
 Network.register_state_class("Arena");
 Network.register_state_class("Hero");

@@ -10,6 +10,7 @@ class CoopGame {
     autopilot = null;
     log_crc = false;
     hud = null;
+    world_seed = null;
 
     constructor(controls_in, autopilot_seed, log_crc_in) {
         controls = controls_in;
@@ -18,12 +19,15 @@ class CoopGame {
     }
 
     function create_world(seed) {
-        ::coop_world <- CoopWorld();
-        ::coop_world.set_seed(seed);
+        world_seed = WorldSeed();
+        world_seed.seed = seed & 0x7FFFFFFF;
     }
 
+    // A joining peer comes here with the seed it received; the rollback that
+    // follows restores the rest.
     function build_static() {
-        ::coop_world.build_room();
+        ::coop_world <- CoopWorld();
+        ::coop_world.build_room(world_seed.seed == 0 ? 1 : world_seed.seed);
     }
 
     function create_dynamic() {
@@ -62,6 +66,7 @@ class CoopGame {
             foreach (entity in world.room.get_entities())
                 entity.remove_from_room();
         ::coop_world <- null;
+        world_seed = null;
         ::coop_effects.reset();
     }
 

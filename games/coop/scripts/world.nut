@@ -31,10 +31,16 @@ HERO_SPAWNS <- [[200, 140], [280, 140], [200, 245], [280, 245]];
 HERO_COLOURS <- [[255, 120, 110], [110, 170, 255], [130, 235, 120], [250, 215, 90]];
 HERO_COLOUR_NAMES <- ["red", "blue", "green", "yellow"];
 
-// The world seed object: the seed the static room is built from, the
-// generator, the shared score and the heroes of the four player slots.
-class CoopWorld extends StateObject </ world_seed = true, fn_destroy_dynamic_objects = "drop_dynamic_objects" /> {
+// The world seed object: the one number every static object is built from.
+// A joining peer reads it before anything else exists, so it holds no
+// reference to any other object.
+class WorldSeed extends StateObject </ world_seed = true /> {
     </ type = "sint32" /> seed = 0;
+}
+
+// The game's own state, a static object built with the room: the random
+// generator, the shared score and the heroes of the four player slots.
+class CoopWorld extends StateObject </ static_class = true, fn_destroy_dynamic_objects = "drop_dynamic_objects" /> {
     </ type = "sint32" /> random_state = 1;
     </ type = "ref" /> room = null;
     </ type = "ref[]" /> heroes = null;
@@ -53,11 +59,6 @@ class CoopWorld extends StateObject </ world_seed = true, fn_destroy_dynamic_obj
         heroes = array(MAX_PLAYERS, null);
     }
 
-    function set_seed(value) {
-        seed = value & 0x7FFFFFFF;
-        random_state = seed == 0 ? 1 : seed;
-    }
-
     // A number in 0 .. limit - 1 from the world's generator.
     function random_below(limit) {
         random_state = lcg_next(random_state);
@@ -66,9 +67,9 @@ class CoopWorld extends StateObject </ world_seed = true, fn_destroy_dynamic_obj
 
     // The crates' places, picked by the seed with a generator of their own so
     // that building the room never touches the game's generator.
-    function pick_crate_spots() {
+    function pick_crate_spots(seed) {
         local candidates = clone CRATE_CANDIDATES;
-        local state = seed == 0 ? 1 : seed;
+        local state = seed;
         crate_spots = [];
         for (local i = 0; i < CRATE_COUNT; i += 1) {
             state = lcg_next(state);
@@ -78,8 +79,10 @@ class CoopWorld extends StateObject </ world_seed = true, fn_destroy_dynamic_obj
         }
     }
 
-    function build_room() {
-        pick_crate_spots();
+    // seed: 1 .. 2^31 - 1.
+    function build_room(seed) {
+        random_state = seed;
+        pick_crate_spots(seed);
         room = Arena();
         room.build(crate_spots);
     }
