@@ -22,6 +22,7 @@ g_sprite_defs.gem <- { texture = "pickups", frame = 1, pivot = [16, 28] };
 g_sprite_defs.crate <- { texture = "world", rect = [32, 0, 16, 16], pivot = "bottom" };
 g_sprite_defs.tile <- { texture = "world", rect = [0, 16, 32, 16], pivot = "center" };
 g_sprite_defs.shadow <- { texture = "effects", rect = [32, 0, 32, 16], pivot = "center" };
+g_sprite_defs.glow <- { texture = "world", rect = [48, 0, 16, 16], pivot = "center" };
 g_sprite_defs.spark <- { texture = "effects", rect = [32, 16, 16, 16], pivot = "center" };
 
 // A looping clip of one node that shows the frames in turn, each for the same
@@ -76,6 +77,7 @@ g_clip_resource_defs.creature <- frames_clip_def(["gloom_0", "gloom_1"], 120);
 g_clip_resource_defs.gem <- sprite_clip_def("gem", 0.6);
 g_clip_resource_defs.crate <- sprite_clip_def("crate", 2.0);
 g_clip_resource_defs.spark <- sprite_clip_def("spark", 0.6);
+g_clip_resource_defs.glow <- sprite_clip_def("glow", 3.0);
 
 // A clip of the named def, made as the engine makes it.
 function clip_of(name) {

@@ -81,6 +81,8 @@ class Gem extends EntityBase {
         set_z(0);
         set_shadow_sprite("shadow");
         play_clip("gem", 0, false, true);
+        play_light_clip("glow", true);
+        set_light_clip_offset(0, 0, 8 * U);
     }
 }
 
