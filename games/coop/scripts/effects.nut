@@ -3,10 +3,27 @@
 // first time, so only a tick newer than every tick before it plays them.
 // Nothing here is read back by the simulation.
 
+// A sample plays at most eight times at once, and a further play is refused
+// with an error; a frame that catches up on many ticks would ask for more.
+// So one sound starts at most once a frame and SOUND_GAP_TICKS apart.
+const SOUND_GAP_TICKS = 6;
+
 class Effects {
     newest_tick = -1;
     live = false;
     hud = null;
+    // sound name -> the tick it last started on / whether it started this frame
+    sound_ticks = null;
+    sounds_this_frame = null;
+
+    constructor() {
+        sound_ticks = {};
+        sounds_this_frame = {};
+    }
+
+    function new_frame() {
+        sounds_this_frame = {};
+    }
 
     function enter_tick(tick) {
         live = tick > newest_tick;
@@ -17,12 +34,15 @@ class Effects {
     function reset() {
         newest_tick = -1;
         live = false;
+        sound_ticks = {};
     }
 
     // Pans with where it happens: the left edge -0.6, the right edge 0.6.
     function sound(name, x) {
-        if (!live)
+        if (!live || name in sounds_this_frame || (name in sound_ticks && newest_tick - sound_ticks[name] < SOUND_GAP_TICKS))
             return;
+        sounds_this_frame[name] <- true;
+        sound_ticks[name] <- newest_tick;
         local channel = SoundChannel();
         channel.set_sound(name);
         channel.set_panning(fixed_to_float(x) / ROOM_WIDTH * 1.2 - 0.6);

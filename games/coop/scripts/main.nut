@@ -106,6 +106,7 @@ class Coop {
 
     function update(dt) {
         frames += 1;
+        ::coop_effects.new_frame();
         // A game can start without the title's say: an accepted invitation.
         if (title != null && netplay.is_running())
             title = null;
