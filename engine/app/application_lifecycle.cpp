@@ -20,6 +20,7 @@
 #include "core/cvar_default.h"
 #include "core/cvar_registry.h"
 #include "core/fatal_error.h"
+#include "core/launch_options.h"
 #include "core/log.h"
 #include "core/paths.h"
 #include "gpu/quad_batch.h"
@@ -44,12 +45,12 @@
 namespace me {
 
 int run_application(int argc, char** argv) {
-    if (const std::optional<int> exit_code = apply_command_line(argc, argv, std::cout, std::cerr))
+    if (const std::optional<int> exit_code = apply_command_line(argc, argv, std::cout, std::cerr, g_launch_options))
         return *exit_code;
     SDL_SetMainReady();
     g_argc = argc;
     g_argv = argv;
-    return run_main_loop() ? 0 : 1;
+    return run_main_loop() ? g_application->exit_status : 1;
 }
 
 bool run_main_loop() {

@@ -30,7 +30,7 @@ void drain_events() {
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
         if (event.type == SDL_QUIT)
-            g_application->request_quit();
+            g_application->quit_requested = true;  // a status the game asked for stays
         else
             dispatch_input_event(event, engine_input_listener());
     }

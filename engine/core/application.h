@@ -33,7 +33,12 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    void request_quit() { quit_requested = true; }
+    // status becomes the process exit status once the frame loop has ended
+    // and everything is torn down.
+    void request_quit(int status = 0) {
+        quit_requested = true;
+        exit_status = status;
+    }
 
     int32_t random_int(int32_t min, int32_t max) { return rng.next_int(min, max); }
     float random_float(float min, float max) { return rng.next_float(min, max); }
@@ -45,6 +50,7 @@ public:
     std::vector<int> release_held_keys();
 
     bool quit_requested = false;
+    int exit_status = 0;
     // The frame clock: it remembers the millisecond clock at the last
     // measurement.
     FramePacer frame_pacer;

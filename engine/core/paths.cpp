@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include "core/builtin_cvars.h"
 #include "core/log.h"
@@ -24,6 +26,26 @@ bool is_directory(const std::string& path) {
 }
 
 }  // namespace
+
+std::string resolve_library(std::string_view path, std::string_view executable_dir) {
+    constexpr std::string_view kPrefix = "lib:";
+    if (!path.starts_with(kPrefix))
+        return std::string(path);
+    return join(join(executable_dir, "lib"), path.substr(kPrefix.size()));
+}
+
+const std::string& executable_dir() {
+    static const std::string directory = [] {
+        std::error_code error;
+        const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+        if (error) {
+            log_error("Cannot find the folder of the running executable: " + error.message());
+            return std::string(".");
+        }
+        return executable.parent_path().string();
+    }();
+    return directory;
+}
 
 std::string os_form(std::string_view path) {
     std::string converted(path);

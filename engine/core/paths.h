@@ -20,6 +20,12 @@ std::string join(std::string_view a, std::string_view b);
 // "user:rest" becomes the documents folder joined with rest, "root:rest"
 // becomes rest; every other path is returned unchanged.
 std::string resolve(std::string_view path);
+// "lib:rest" becomes rest in the "lib" folder beside the executable, whose
+// folder is given; every other path is returned unchanged.
+std::string resolve_library(std::string_view path, std::string_view executable_dir);
+// The folder of the running executable, read once; "." when the system cannot
+// tell.
+const std::string& executable_dir();
 // The path with every '\' turned into '/', nothing else changed: the form
 // handed to the operating system.
 std::string os_form(std::string_view path);

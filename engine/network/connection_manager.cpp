@@ -247,6 +247,7 @@ void ConnectionManager::handle_read(Connection& connection) {
 }
 
 bool ConnectionManager::feed_received(Connection& connection, std::span<const uint8_t> bytes) {
+    m_bytes_received += bytes.size();
     while (!bytes.empty() && !connection.scheduled) {
         bytes = bytes.subspan(connection.incoming.feed(bytes));
         if (connection.incoming.state() == MessageState::Invalid) {
@@ -589,8 +590,11 @@ void ConnectionManager::drop_stale_handshakes() {
 }
 
 TcpSocket::Io ConnectionManager::transmit(Connection& connection, std::span<const uint8_t> bytes, size_t& sent) {
-    if (m_mode != Lobby)
-        return connection.socket.send(bytes, sent);
+    if (m_mode != Lobby) {
+        const TcpSocket::Io result = connection.socket.send(bytes, sent);
+        m_bytes_sent += sent;
+        return result;
+    }
     if (!m_lobby.send_packet(connection, bytes))
         return TcpSocket::Io::Failed;
     sent = bytes.size();

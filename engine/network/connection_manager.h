@@ -93,6 +93,10 @@ public:
     int32_t game_protocol_of(NodeId node);
     // 1 outgoing, 2 incoming, 3 lobby, 0 when there is no such connection.
     int32_t direction_of(NodeId node);
+    // Bytes handed to and read from every socket and lobby packet since the
+    // manager was made, whatever became of them afterwards.
+    uint64_t bytes_sent() const { return m_bytes_sent; }
+    uint64_t bytes_received() const { return m_bytes_received; }
 
 private:
     friend class LobbyTransport;
@@ -144,6 +148,8 @@ private:
     Clock m_clock;
     RandomRange m_random;
     StatChunkReceiver m_stat_receiver;
+    uint64_t m_bytes_sent = 0;
+    uint64_t m_bytes_received = 0;
     LobbyTransport m_lobby{*this};
 };
 

@@ -1,6 +1,8 @@
 #include <squirrel.h>
 
+#include <algorithm>
 #include <initializer_list>
+#include <limits>
 #include <memory>
 
 #include "network/connection_manager.h"
@@ -164,6 +166,21 @@ bool connecting(const Connection& c) { return is_member(c) ? c.session.connectin
 bool active(const Connection& c) { return is_member(c) ? c.session.active : c.established && !c.scheduled; }
 bool relayed(const Connection& c) { return is_member(c) && c.session.using_relay; }
 
+// Script integers are 32 bits wide: a count past their range stays at the
+// largest rather than turning negative.
+SQInteger push_byte_count(HSQUIRRELVM vm, uint64_t count) {
+    sq_pushinteger(vm, static_cast<SQInteger>(std::min<uint64_t>(count, std::numeric_limits<SQInteger>::max())));
+    return 1;
+}
+
+SQInteger get_bytes_sent(HSQUIRRELVM vm) {
+    return push_byte_count(vm, g_connection_manager != nullptr ? g_connection_manager->bytes_sent() : 0);
+}
+
+SQInteger get_bytes_received(HSQUIRRELVM vm) {
+    return push_byte_count(vm, g_connection_manager != nullptr ? g_connection_manager->bytes_received() : 0);
+}
+
 constexpr MethodBinding kConnectionFunctions[] = {
     {"init_default_handler", init_default_handler},
     {"shutdown_default_handler", shutdown_default_handler},
@@ -182,6 +199,8 @@ constexpr MethodBinding kConnectionFunctions[] = {
     {"connstate_last_error", connection_integer<last_error, -1>},
     {"connstate_sendqueue_bytes", connection_integer<bytes_queued, 0>},
     {"connstate_sendqueue_packets", connection_integer<packets_queued, 0>},
+    {"get_bytes_sent", get_bytes_sent},
+    {"get_bytes_received", get_bytes_received},
 };
 
 void bind_connection_functions(HSQUIRRELVM vm) {

@@ -715,9 +715,12 @@ void LobbyTransport::send_helo(Connection& member, MessageKind kind, uint16_t id
 }
 
 bool LobbyTransport::send_packet(const Connection& member, std::span<const uint8_t> bytes) {
-    if (m_state != Joined || m_platform == nullptr)
+    if (m_state != Joined || m_platform == nullptr ||
+        !m_platform->send_p2p_packet(member.peer_user, bytes.data(), static_cast<uint32_t>(bytes.size()), kChannel))
         return false;
-    return m_platform->send_p2p_packet(member.peer_user, bytes.data(), static_cast<uint32_t>(bytes.size()), kChannel);
+    // Pings and messages alike: every packet the platform took.
+    m_manager.m_bytes_sent += bytes.size();
+    return true;
 }
 
 }  // namespace me

@@ -53,14 +53,33 @@ bool ReplayRecorder::add_save(uint32_t tag) {
     if (g_state_manager == nullptr)
         return false;
     g_state_manager->compact_objects();
-    auto buffer = std::make_unique<StateBuffer>(g_state_manager->build_state());
+    append_state(tag, std::make_unique<StateBuffer>(g_state_manager->build_state()));
+    return true;
+}
+
+bool ReplayRecorder::add_save_slot(uint32_t tag, int32_t slot) {
+    if (m_reading) {
+        log_warning("Tried to save state to replay while not writing a replay");
+        return false;
+    }
+    const StateBuffer* saved = g_state_manager != nullptr ? g_state_manager->slot_buffer(slot) : nullptr;
+    if (saved == nullptr || !saved->is_valid_state()) {
+        log_warning(format_message("Invalid save slot index %1", slot));
+        return false;
+    }
+    auto copy = std::make_unique<StateBuffer>(*saved);
+    copy->reset_read();
+    append_state(tag, std::move(copy));
+    return true;
+}
+
+void ReplayRecorder::append_state(uint32_t tag, std::unique_ptr<StateBuffer> buffer) {
     // The active element lives in the list: keep pointing at it after growth.
     const std::ptrdiff_t active = m_active != nullptr ? m_active - m_elements.data() : -1;
     m_elements.push_back({tag, std::move(buffer)});
     if (active >= 0)
         m_active = &m_elements[static_cast<size_t>(active)];
     m_dirty = true;
-    return true;
 }
 
 bool ReplayRecorder::create_element(uint32_t tag) {
@@ -204,7 +223,9 @@ bool ReplayRecorder::save() {
 bool ReplayRecorder::load(std::string_view name) {
     reset();
     m_name = name;
-    const std::string path = paths::save_file(name);
+    // An absolute name is a replay from anywhere, such as one named on the
+    // command line; others are in the save directory.
+    const std::string path = name.starts_with(paths::kSeparator) ? std::string(name) : paths::save_file(name);
     std::string bytes;
     if (!StdFile::exists(path) || !StdFile::read_whole(path, bytes)) {
         log_warning(format_message("Failed to open replay file %1", path));

@@ -35,6 +35,8 @@ public:
     // Writing.
     void create(std::string_view name, uint32_t tag, uint32_t version);
     bool add_save(uint32_t tag);
+    // A copy of the finished state in save slot slot, CRC included.
+    bool add_save_slot(uint32_t tag, int32_t slot);
     bool create_element(uint32_t tag);
     bool write_uint8(int64_t value);
     bool write_uint16(int64_t value);
@@ -51,7 +53,8 @@ public:
     bool has_unfinished_recording() const { return !m_reading && m_dirty; }
     void write() { save(); }
 
-    // Reading.
+    // Reading. An absolute name is used as it is; any other is a file in the
+    // save directory.
     bool load(std::string_view name);
     // The same from bytes already read; name is only used in messages.
     bool load_bytes(std::span<const uint8_t> bytes, std::string_view name);
@@ -76,6 +79,7 @@ private:
     // Warnings for the read operations; true when an element may be read.
     bool readable_element(const char* what);
     void finish_active_for_save();
+    void append_state(uint32_t tag, std::unique_ptr<StateBuffer> buffer);
 
     std::string m_name;
     bool m_dirty = false;

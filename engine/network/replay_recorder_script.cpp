@@ -52,6 +52,15 @@ SQInteger replay_add_save(HSQUIRRELVM vm) {
     return with_integer(vm, [vm](SQInteger tag) { return push_bool(vm, recorder().add_save(static_cast<uint32_t>(tag))); });
 }
 
+SQInteger replay_add_save_slot(HSQUIRRELVM vm) {
+    NativeArguments arguments(vm);
+    SQInteger tag = 0;
+    SQInteger slot = 0;
+    if (!arguments.integer(2, tag) || !arguments.integer(3, slot))
+        return arguments.fail();
+    return push_bool(vm, recorder().add_save_slot(static_cast<uint32_t>(tag), static_cast<int32_t>(slot)));
+}
+
 SQInteger replay_create_element(HSQUIRRELVM vm) {
     return with_integer(
         vm, [vm](SQInteger tag) { return push_bool(vm, recorder().create_element(static_cast<uint32_t>(tag))); });
@@ -151,6 +160,7 @@ SQInteger replay_close_element(HSQUIRRELVM) {
 constexpr MethodBinding kFunctions[] = {
     {"replay_create", replay_create},
     {"replay_add_save", replay_add_save},
+    {"replay_add_save_slot", replay_add_save_slot},
     {"replay_create_element", replay_create_element},
     {"replay_write_uint8", replay_write_uint8},
     {"replay_write_uint16", replay_write_uint16},

@@ -42,6 +42,7 @@ public:
     void compact_objects();
     const StateClassInfo& class_info(uint16_t index) const { return *m_classes[index]; }
     size_t class_count() const { return m_classes.size(); }
+    std::span<const std::unique_ptr<StateClassInfo>> classes() const { return m_classes; }
     std::span<StateObject* const> objects() const { return m_objects; }
     int32_t static_count() const { return m_static_count; }
     MapState map_state() const { return m_map_state; }

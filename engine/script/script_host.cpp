@@ -15,6 +15,7 @@
 #include "core/fatal_error.h"
 #include "core/log.h"
 #include "core/message_box.h"
+#include "core/paths.h"
 #include "core/std_file.h"
 #include "script/script_binding.h"
 #include "script/script_root.h"
@@ -172,7 +173,8 @@ SQInteger read_from_memory(SQUserPointer reader_pointer, SQUserPointer destinati
 
 }  // namespace
 
-SQRESULT ScriptHost::load_script(std::string_view path) {
+SQRESULT ScriptHost::load_script(std::string_view script_path) {
+    const std::string path = paths::resolve_library(script_path, paths::executable_dir());
     std::string text;
     if (StdFile::exists(path) && StdFile::read_whole(path, text))
         return compile_file_text(path, text);

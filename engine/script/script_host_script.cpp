@@ -1,4 +1,5 @@
 #include "core/application.h"
+#include "core/log_format.h"
 #include "script/script_host.h"
 #include "script/system_namespace.h"
 
@@ -12,9 +13,20 @@ bool read_path_argument(HSQUIRRELVM vm, const SQChar*& path) {
     return sq_gettop(vm) >= 2 && SQ_SUCCEEDED(sq_getstring(vm, 2, &path));
 }
 
-SQInteger request_quit(HSQUIRRELVM) {
+constexpr SQInteger kMaxExitStatus = 255;
+
+SQInteger request_quit(HSQUIRRELVM vm) {
+    SQInteger status = 0;
+    if (sq_gettop(vm) >= 2) {
+        if (sq_gettype(vm, 2) != OT_INTEGER)
+            return sq_throwerror(vm, "request_quit: the exit status must be an integer");
+        sq_getinteger(vm, 2, &status);
+        if (status < 0 || status > kMaxExitStatus)
+            return sq_throwerror(
+                vm, format_message("request_quit: exit status %1 is outside 0..%2", status, kMaxExitStatus).c_str());
+    }
     if (g_application != nullptr)
-        g_application->request_quit();
+        g_application->request_quit(static_cast<int>(status));
     return 0;
 }
 

@@ -473,8 +473,8 @@ bool EntityBase::load_native_state(StateBuffer& buffer) {
     return true;
 }
 
-bool EntityBase::skip_native_state(StateBuffer& buffer, uint32_t object_count) {
-    NativeStateIo io = NativeStateIo::skipper(buffer, object_count);
+bool EntityBase::skip_native_state(StateBuffer& buffer, uint32_t object_count, const StateTranscript* transcript) {
+    NativeStateIo io = NativeStateIo::skipper(buffer, object_count, transcript);
     EntityBase scratch;
     bool shadow_present = false;
     scratch.visit_state(io, shadow_present);

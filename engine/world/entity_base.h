@@ -18,6 +18,7 @@
 namespace me {
 
 class NativeStateIo;
+class StateTranscript;
 class RoomBase;
 
 // A game object that lives in a room: a position on the ground plane and a
@@ -53,8 +54,9 @@ public:
     void dump_native_state(StateDumpWriter& dump) const override;
     void save_native_state(StateBuffer& buffer) const override;
     bool load_native_state(StateBuffer& buffer) override;
-    // Steps over one saved entity without an object to read it into.
-    static bool skip_native_state(StateBuffer& buffer, uint32_t object_count);
+    // Steps over one saved entity without an object to read it into, writing
+    // it to the transcript when one is given.
+    static bool skip_native_state(StateBuffer& buffer, uint32_t object_count, const StateTranscript* transcript);
 
     // Room membership; only the room sets it.
     RoomBase* room() const { return m_room.get(); }

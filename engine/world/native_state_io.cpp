@@ -6,6 +6,7 @@
 #include "network/state_dump_writer.h"
 #include "network/state_manager.h"
 #include "network/state_object.h"
+#include "network/state_transcript.h"
 
 namespace me {
 
@@ -16,10 +17,15 @@ NativeStateIo NativeStateIo::reader(StateBuffer& buffer, std::span<StateObject* 
     return io;
 }
 
-NativeStateIo NativeStateIo::skipper(StateBuffer& buffer, uint32_t object_count) {
+NativeStateIo NativeStateIo::skipper(StateBuffer& buffer, uint32_t object_count, const StateTranscript* transcript) {
     NativeStateIo io(Mode::Skip, &buffer, nullptr);
     io.m_object_count = object_count;
+    io.m_transcript = transcript;
     return io;
+}
+
+StateDumpWriter* NativeStateIo::transcript_dump() const {
+    return m_transcript != nullptr ? &m_transcript->dump() : nullptr;
 }
 
 bool NativeStateIo::ok() const { return !m_refused && (m_buffer == nullptr || !m_buffer->has_error()); }
@@ -40,6 +46,8 @@ void NativeStateIo::fixed(const char* name, Fixed& value) {
         return;
     default:
         value = static_cast<Fixed>(m_buffer->read_u32());
+        if (StateDumpWriter* dump = transcript_dump())
+            dump->fixed_value(name, static_cast<uint32_t>(value));
         return;
     }
 }
@@ -54,6 +62,8 @@ void NativeStateIo::u8(const char* name, uint8_t& value) {
         return;
     default:
         value = m_buffer->read_u8();
+        if (StateDumpWriter* dump = transcript_dump())
+            dump->unsigned_value(name, value);
         return;
     }
 }
@@ -68,6 +78,8 @@ void NativeStateIo::u16(const char* name, uint16_t& value) {
         return;
     default:
         value = m_buffer->read_u16();
+        if (StateDumpWriter* dump = transcript_dump())
+            dump->unsigned_value(name, value);
         return;
     }
 }
@@ -82,6 +94,8 @@ void NativeStateIo::u32(const char* name, uint32_t& value) {
         return;
     default:
         value = m_buffer->read_u32();
+        if (StateDumpWriter* dump = transcript_dump())
+            dump->unsigned_value(name, value);
         return;
     }
 }
@@ -108,6 +122,8 @@ void NativeStateIo::string(const char* name, std::string& value) {
     default:
         if (!m_buffer->read_string(value))
             m_buffer->set_error();
+        else if (StateDumpWriter* dump = transcript_dump())
+            dump->value(name, value);
         return;
     }
 }
@@ -124,7 +140,10 @@ void NativeStateIo::ref(const char* name, StateObject*& object, const ClassRecor
             m_dump->value(name, ref_text(object));
         return;
     default:
-        read_ref(object, expected);
+        if (m_mode == Mode::Read)
+            read_ref(object, expected);
+        else if (const std::string text = skip_ref(object); m_transcript != nullptr)
+            m_transcript->dump().value(name, text);
         return;
     }
 }
@@ -139,6 +158,8 @@ void NativeStateIo::begin_list(const char* name, uint16_t& size) {
         return;
     default:
         size = m_buffer->read_u16();
+        if (StateDumpWriter* dump = transcript_dump())
+            dump->begin_array(name, size);
         return;
     }
 }
@@ -152,7 +173,10 @@ void NativeStateIo::list_ref(StateObject*& object, const ClassRecord& expected) 
         m_dump->element(object == nullptr ? std::string("null") : ref_text(object));
         return;
     default:
-        read_ref(object, expected);
+        if (m_mode == Mode::Read)
+            read_ref(object, expected);
+        else if (const std::string text = skip_ref(object); m_transcript != nullptr)
+            m_transcript->dump().element(text);
         return;
     }
 }
@@ -160,16 +184,20 @@ void NativeStateIo::list_ref(StateObject*& object, const ClassRecord& expected) 
 void NativeStateIo::end_list() {
     if (m_mode == Mode::Dump)
         m_dump->end_array();
+    else if (StateDumpWriter* dump = transcript_dump())
+        dump->end_array();
+}
+
+std::string NativeStateIo::skip_ref(StateObject*& object) {
+    object = nullptr;
+    const uint16_t index = m_buffer->read_u16();
+    if (index > m_object_count)
+        m_refused = true;
+    return m_transcript != nullptr ? m_transcript->ref_text(index) : std::string();
 }
 
 void NativeStateIo::read_ref(StateObject*& object, const ClassRecord& expected) {
     object = nullptr;
-    if (m_mode == Mode::Skip) {
-        const uint16_t index = m_buffer->read_u16();
-        if (index > m_object_count)
-            m_refused = true;
-        return;
-    }
     if (!m_buffer->read_ref(m_objects, object)) {
         m_refused = true;
         return;

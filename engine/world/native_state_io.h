@@ -12,10 +12,12 @@ namespace me {
 class StateBuffer;
 class StateDumpWriter;
 class StateObject;
+class StateTranscript;
 
 // One pass over the native members of a world object, in their saved order:
 // writing them to a state buffer, reading them back, describing them in the
-// debug dump, or stepping over them to check a buffer before a rollback.
+// debug dump, or stepping over them to check a buffer before a rollback (and
+// then, given a transcript, describing what was read as the dump would).
 // Each object lists its members once, through the same calls, so the four
 // passes cannot disagree on the order or the widths.
 class NativeStateIo {
@@ -28,7 +30,8 @@ public:
     static NativeStateIo dumper(StateDumpWriter& dump) { return NativeStateIo(Mode::Dump, nullptr, &dump); }
     // References are only checked against the number of objects the buffer
     // holds: the objects themselves do not exist yet.
-    static NativeStateIo skipper(StateBuffer& buffer, uint32_t object_count);
+    static NativeStateIo skipper(StateBuffer& buffer, uint32_t object_count,
+                                 const StateTranscript* transcript = nullptr);
 
     Mode mode() const { return m_mode; }
     bool is_reading() const { return m_mode == Mode::Read || m_mode == Mode::Skip; }
@@ -58,6 +61,11 @@ private:
         : m_mode(mode), m_buffer(buffer), m_dump(dump) {}
 
     void read_ref(StateObject*& object, const ClassRecord& expected);
+    // Checks a stored reference without objects (object becomes null); its
+    // dump text when there is a transcript.
+    std::string skip_ref(StateObject*& object);
+    // Skipping with a transcript: what was read goes to its dump.
+    StateDumpWriter* transcript_dump() const;
     static std::string ref_text(const StateObject* object);
 
     Mode m_mode;
@@ -65,6 +73,7 @@ private:
     StateDumpWriter* m_dump;
     std::span<StateObject* const> m_objects;
     uint32_t m_object_count = 0;
+    const StateTranscript* m_transcript = nullptr;
     bool m_refused = false;
 };
 

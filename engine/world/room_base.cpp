@@ -302,8 +302,8 @@ bool RoomBase::load_native_state(StateBuffer& buffer) {
     return io.ok();
 }
 
-bool RoomBase::skip_native_state(StateBuffer& buffer, uint32_t object_count) {
-    NativeStateIo io = NativeStateIo::skipper(buffer, object_count);
+bool RoomBase::skip_native_state(StateBuffer& buffer, uint32_t object_count, const StateTranscript* transcript) {
+    NativeStateIo io = NativeStateIo::skipper(buffer, object_count, transcript);
     RoomBase scratch;
     scratch.visit_state(io);
     return io.ok();

@@ -19,6 +19,7 @@ namespace me {
 
 class EntityBase;
 class NativeStateIo;
+class StateTranscript;
 class RoomRenderer;
 class View2d;
 
@@ -43,7 +44,7 @@ public:
     // Removes every entity of a dynamic class, last to first.
     void before_dynamic_destroy() override;
     bool load_native_state(StateBuffer& buffer) override;
-    static bool skip_native_state(StateBuffer& buffer, uint32_t object_count);
+    static bool skip_native_state(StateBuffer& buffer, uint32_t object_count, const StateTranscript* transcript);
 
     void tick(bool pause_static_clips, int32_t tick_number);
 

@@ -352,6 +352,35 @@ case_help_and_version_print_and_exit() {
     [ ! -e "$log" ] || fail "--help or --version started the game"
 }
 
+# The game reads the launch options and quits with a status of its own; a
+# replay named relative to where the engine started stays found there.
+case_request_quit_status_is_the_exit_status() {
+    write_boot_config
+    echo 'const FRAMES_TO_RUN = 100;' | write_script constants.nut
+    write_script main.nut <<'SCRIPT'
+return {
+    function init() {
+        print("options " + ::Network.get_synctest_ticks() + " " + ::Network.get_verify_replay());
+    }
+    function update(dt) { ::System.request_quit(3); }
+    function shutdown() { print("cb:shutdown"); }
+};
+SCRIPT
+    mkdir "$work/elsewhere"
+    run_in "$work/elsewhere" --synctest 5 "$work" --verify-replay run.rep
+    expect_status 3
+    expect_in_file "$log" "options 5 $work/elsewhere/run.rep"
+    expect_in_file "$log" "cb:shutdown"
+    run_in "$work" --synctest 0
+    expect_status 1
+    expect_in_file "$work/stderr.txt" "quillmoor: --synctest needs a whole number of ticks of at least 1, not '0'"
+    sed -i 's/request_quit(3)/request_quit(256)/' "$work/scripts/main.nut"
+    run_in "$work/elsewhere" "$work"
+    expect_status 1
+    expect_in_file "$log" "request_quit: exit status 256 is outside 0..255"
+    expect_not_in_file "$log" "cb:shutdown"
+}
+
 case_lobby_argument_still_runs_the_game() {
     write_boot_config
     echo 'const FRAMES_TO_RUN = 1;' | write_script constants.nut

@@ -35,7 +35,7 @@ protected:
         for (std::string& argument : arguments)
             argv.push_back(argument.data());
         argv.push_back(nullptr);
-        return apply_command_line(static_cast<int>(arguments.size()), argv.data(), out, err);
+        return apply_command_line(static_cast<int>(arguments.size()), argv.data(), out, err, options);
     }
 
     std::filesystem::path here() const { return std::filesystem::current_path(); }
@@ -44,6 +44,7 @@ protected:
     std::filesystem::path m_scratch;
     std::ostringstream out;
     std::ostringstream err;
+    LaunchOptions options;
 };
 
 TEST_F(CommandLineTest, NoArgumentsRunTheGameInTheCurrentFolder) {
@@ -75,6 +76,8 @@ TEST_F(CommandLineTest, AFolderThatCannotBeEnteredExitsWithOne) {
 TEST_F(CommandLineTest, HelpAndVersionPrintAndExitWithZeroWithoutEnteringAFolder) {
     EXPECT_EQ(apply({"game", "--help"}), 0);
     EXPECT_NE(out.str().find("Usage: quillmoor [GAME_DIR]"), std::string::npos);
+    EXPECT_NE(out.str().find("--synctest N"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("--verify-replay FILE"), std::string::npos) << out.str();
     EXPECT_EQ(here(), m_scratch);
     out.str("");
     EXPECT_EQ(apply({"--version"}), 0);
@@ -107,6 +110,60 @@ TEST_F(CommandLineTest, ASecondFolderIsRefused) {
     EXPECT_EQ(apply({"game", "other"}), 1);
     EXPECT_NE(err.str().find("quillmoor: unexpected argument 'other'"), std::string::npos) << err.str();
     EXPECT_EQ(here(), m_scratch);
+}
+
+struct LaunchOptionCase {
+    std::vector<std::string> arguments;
+    std::optional<int> exit_code;
+    int32_t synctest_ticks;
+    std::string verify_replay;  // relative to the launch folder; "" when not asked
+    bool enters_game;
+    std::string complaint;
+};
+
+// The options may stand anywhere around the game folder; a replay named
+// relative to the launch folder stays there once the game folder is entered.
+TEST_F(CommandLineTest, LaunchOptionsAreReadInAnyPositionAndBadValuesExitWithOne) {
+    const LaunchOptionCase cases[] = {
+        {{"--synctest", "8"}, std::nullopt, 8, "", false, ""},
+        {{"game", "--synctest", "1"}, std::nullopt, 1, "", true, ""},
+        {{"--synctest", "2147483647", "game"}, std::nullopt, 2147483647, "", true, ""},
+        {{"--verify-replay", "run.rep", "game"}, std::nullopt, 0, "run.rep", true, ""},
+        {{"game", "--verify-replay", "replays/../run.rep"}, std::nullopt, 0, "run.rep", true, ""},
+        {{"--verify-replay", "/elsewhere/run.rep"}, std::nullopt, 0, "/elsewhere/run.rep", false, ""},
+        {{"--verify-replay", "r.rep", "--synctest", "4", "+connect_lobby", "5", "game"}, std::nullopt, 4, "r.rep",
+         true, ""},
+        {{"--synctest"}, 1, 0, "", false, "--synctest needs a value"},
+        {{"game", "--synctest", "0"}, 1, 0, "", false, "not '0'"},
+        {{"--synctest", "-3", "game"}, 1, 0, "", false, "not '-3'"},
+        {{"--synctest", "8x"}, 1, 0, "", false, "not '8x'"},
+        {{"--synctest", "2147483648"}, 1, 0, "", false, "not '2147483648'"},
+        {{"--synctest", ""}, 1, 0, "", false, "not ''"},
+        {{"--synctest", "game"}, 1, 0, "", false, "not 'game'"},
+        {{"game", "--verify-replay"}, 1, 0, "", false, "--verify-replay needs a value"},
+        {{"--verify-replay", "", "game"}, 1, 0, "", false, "--verify-replay needs a file name"},
+    };
+    for (const LaunchOptionCase& test : cases) {
+        std::string line;
+        for (const std::string& argument : test.arguments)
+            line += "'" + argument + "' ";
+        err.str("");
+        options.synctest_ticks = -1;
+        EXPECT_EQ(apply(test.arguments), test.exit_code) << line;
+        EXPECT_EQ(here(), test.enters_game ? m_scratch / "game" : m_scratch) << line;
+        std::filesystem::current_path(m_scratch);
+        if (test.exit_code) {
+            EXPECT_TRUE(err.str().starts_with("quillmoor: ")) << line << err.str();
+            EXPECT_NE(err.str().find(test.complaint), std::string::npos) << line << err.str();
+            EXPECT_NE(err.str().find("Usage: quillmoor"), std::string::npos) << line;
+            continue;
+        }
+        EXPECT_TRUE(err.str().empty()) << line << err.str();
+        EXPECT_EQ(options.synctest_ticks, test.synctest_ticks) << line;
+        const std::string expected_replay =
+            test.verify_replay.empty() ? "" : (m_scratch / test.verify_replay).lexically_normal().string();
+        EXPECT_EQ(options.verify_replay, expected_replay) << line;
+    }
 }
 
 }  // namespace

@@ -42,6 +42,21 @@ TEST(PathData, DataFilesLieBelowData) {
     EXPECT_EQ(paths::data_file(""), "data");
 }
 
+TEST(PathLibrary, LibraryNamesLieInLibBesideTheExecutable) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"lib:netplay.nut", "/opt/quillmoor/bin/lib/netplay.nut"},
+        {"lib:tools\\grid.nut", "/opt/quillmoor/bin/lib/tools/grid.nut"},
+        {"lib:", "/opt/quillmoor/bin/lib"},
+        {"scripts/main.nut", "scripts/main.nut"},
+        {"library:x.nut", "library:x.nut"},
+        {"LIB:x.nut", "LIB:x.nut"},
+        {"user:lib:x.nut", "user:lib:x.nut"},
+    };
+    for (const auto& [path, resolved] : cases)
+        EXPECT_EQ(paths::resolve_library(path, "/opt/quillmoor/bin"), resolved) << path;
+    EXPECT_EQ(paths::resolve_library("lib:x.nut", "/opt/quillmoor/bin/"), "/opt/quillmoor/bin/lib/x.nut");
+}
+
 using PathResolve = SpineTest;
 
 TEST_F(PathResolve, UserPrefixIsTheDocumentsFolder) {

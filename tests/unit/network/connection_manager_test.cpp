@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <numeric>
+#include <string>
 
 #include "loopback_peer.h"
 #include "network/connection_manager.h"
@@ -226,6 +227,35 @@ TEST_F(ConnectionManagerTest, RequestsAreAnsweredInTheSameUpdateAndOneshotsArriv
     ASSERT_TRUE(client->send(kHostNode));
     EXPECT_TRUE(test::pump_until({&host, client.get()}, [&] { return host_events->events.size() == 3; }));
     EXPECT_EQ(host_events->events.back(), (Event{"message", kClientNode, NetworkResult::Ok}));
+}
+
+// Each side counts what really crossed the socket: after the handshake and
+// after every message, one side's sent bytes are the other's received ones.
+TEST_F(ConnectionManagerTest, ByteCountersGrowByEveryFrameThatCrosses) {
+    RecordingHandler* client_events = nullptr;
+    auto client = connected_client(kClientNode, client_events);
+    const auto balanced = [&] {
+        return host.bytes_received() == client->bytes_sent() && client->bytes_received() == host.bytes_sent();
+    };
+    ASSERT_TRUE(test::pump_until({&host, client.get()}, balanced));
+    EXPECT_GT(client->bytes_sent(), 0u);
+    EXPECT_GT(host.bytes_sent(), 0u);
+    for (const size_t payload : {0u, 1u, 700u}) {
+        const uint64_t client_sent = client->bytes_sent();
+        const uint64_t host_sent = host.bytes_sent();
+        ASSERT_TRUE(client->create_oneshot(kHostNode, Message::type_from_text("DATA")));
+        client->outgoing(kHostNode)->write_string(std::string(payload, 'x'));
+        ASSERT_TRUE(host.create_oneshot(kClientNode, Message::type_from_text("BACK")));
+        host.outgoing(kClientNode)->write_u8(1);
+        ASSERT_TRUE(client->send(kHostNode));
+        ASSERT_TRUE(host.send(kClientNode));
+        ASSERT_TRUE(test::pump_until({&host, client.get()}, balanced)) << payload;
+        const uint64_t client_grew = client->bytes_sent() - client_sent;
+        EXPECT_GT(client_grew, payload) << payload;
+        EXPECT_LT(client_grew, payload + 32) << payload;
+        EXPECT_GT(host.bytes_sent() - host_sent, 1u) << payload;
+        EXPECT_LT(host.bytes_sent() - host_sent, 32u) << payload;
+    }
 }
 
 TEST_F(ConnectionManagerTest, MisusedMessageCallsWarnAndChangeNothing) {

@@ -161,6 +161,29 @@ TEST_F(LobbyTransportTest, CreatingAndJoiningMakesMembersOfEveryoneAndMessagesWa
     EXPECT_EQ(received.back(), 4);
 }
 
+// Lobby packets are counted like socket bytes: what one member hands to the
+// platform for another, that member reads.
+TEST_F(LobbyTransportTest, ByteCountersCountEveryPacketBothWays) {
+    Player& a = add_player(41);
+    Player& b = add_player(42);
+    lobby_of_all(a);
+    pump(5);
+    EXPECT_GT(a.manager.bytes_sent(), 0u);
+    EXPECT_GT(b.manager.bytes_received(), 0u);
+    size_t received = 0;
+    a.events->on_message_hook = [&](NodeId) { ++received; };
+    for (uint8_t value : {1, 2}) {
+        const uint64_t sent_before = b.manager.bytes_sent();
+        const uint64_t received_before = a.manager.bytes_received();
+        ASSERT_TRUE(send_test(b, 41, value));
+        ASSERT_TRUE(pump_until([&] { return received == value; }));
+        const uint64_t grew = b.manager.bytes_sent() - sent_before;
+        EXPECT_GT(grew, 1u) << int(value);
+        EXPECT_LT(grew, 32u) << int(value);
+        EXPECT_EQ(a.manager.bytes_received() - received_before, grew) << int(value);
+    }
+}
+
 struct JoinFailure {
     const char* name;
     int32_t joiner_protocol;

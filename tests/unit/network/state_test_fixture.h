@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "binding_test_vm.h"
+#include "core/paths.h"
 #include "network/network_logger.h"
 #include "network/replay_recorder.h"
 #include "network/state_manager.h"
@@ -67,6 +70,33 @@ protected:
         for (int shift = 24; shift >= 0; shift -= 8)
             payload.push_back(static_cast<uint8_t>(crc >> shift));
         return payload;
+    }
+
+    // The lines Network.compare_states gives for the slots, or {"null"}.
+    std::vector<std::string> state_differences(int first, int second) {
+        const std::string joined = evaluate_string(
+            "local d = Network.compare_states(" + std::to_string(first) + ", " + std::to_string(second) +
+            "); if (d == null) return \"null\"; local s = \"\";"
+            " foreach (i, l in d) s += (i > 0 ? \"\\n\" : \"\") + l; return s;");
+        std::vector<std::string> lines;
+        for (size_t start = 0; start <= joined.size();) {
+            const size_t end = std::min(joined.find('\n', start), joined.size());
+            lines.push_back(joined.substr(start, end - start));
+            start = end + 1;
+        }
+        return lines;
+    }
+
+    // The text dump that Network.save_state with debug level 2 wrote for slot.
+    std::string debug_dump_of(int slot) {
+        const std::string suffix = "_" + std::to_string(slot) + ".txt";
+        for (const auto& entry : std::filesystem::directory_iterator(paths::save_dir())) {
+            const std::string name = entry.path().filename().string();
+            if (name.starts_with("save_debug_") && name.ends_with(suffix))
+                return read_file(entry.path().string());
+        }
+        ADD_FAILURE() << "no debug dump of slot " << slot;
+        return {};
     }
 
     ReplayRecorder recorder;

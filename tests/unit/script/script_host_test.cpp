@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/log.h"
+#include "core/paths.h"
 #include "script/interned_name.h"
 #include "script/script_host.h"
 #include "script/script_root.h"
@@ -375,6 +376,20 @@ TEST_F(ScriptHostTest, ACompileErrorInAScriptFileIsAScriptErrorOfTheCaller) {
         return "no error";
     )");
     EXPECT_EQ(result.rfind("Compile error in 'broken.nut', line 1, column ", 0), 0u) << result;
+}
+
+// "lib:" scripts lie in lib/ beside the running executable, wherever the
+// game folder is.
+TEST_F(ScriptHostTest, ALibraryScriptIsReadBesideTheExecutable) {
+    const fs::path library = fs::path(paths::executable_dir()) / "lib";
+    const std::string name = "script_host_test_" + std::to_string(getpid()) + ".nut";
+    write_text(library / name, "return \"from the library\";");
+    write_text(name, "return \"from the game folder\";");
+    EXPECT_EQ(evaluate_string("return ::System.run_script(\"lib:" + name + "\")"), "from the library");
+    EXPECT_EQ(evaluate_string("return ::System.run_script(\"" + name + "\")"), "from the game folder");
+    fs::remove(library / name);
+    EXPECT_EQ(evaluate_string("try { ::System.run_script(\"lib:" + name + "\"); } catch (e) { return e; }"),
+              "Can't load '" + (library / name).string() + "' file.");
 }
 
 TEST_F(ScriptHostTest, AMissingScriptNamesThePathWithoutTheBinarySuffix) {

@@ -61,6 +61,32 @@ TEST_F(SystemScriptTest, ApplicationQueriesReportTheApplicationState) {
     EXPECT_EQ(evaluate_string("return typeof System.get_system_profile_time();"), "integer");
 }
 
+// The status becomes the process's exit status; a bad one is refused before
+// anything is asked.
+TEST_F(SystemScriptTest, RequestQuitTakesAnExitStatusFromZeroTo255) {
+    struct QuitCase {
+        const char* call;
+        const char* error;  // "no error" when accepted
+        int status;         // the status afterwards
+    };
+    const QuitCase cases[] = {
+        {"System.request_quit(300)", "request_quit: exit status 300 is outside 0..255", -1},
+        {"System.request_quit(-1)", "request_quit: exit status -1 is outside 0..255", -1},
+        {"System.request_quit(\"3\")", "request_quit: the exit status must be an integer", -1},
+        {"System.request_quit(3.0)", "request_quit: the exit status must be an integer", -1},
+        {"System.request_quit(3)", "no error", 3},
+        {"System.request_quit(255)", "no error", 255},
+        {"System.request_quit()", "no error", 0},
+    };
+    for (const QuitCase& test : cases) {
+        application().quit_requested = false;
+        application().exit_status = -1;
+        EXPECT_EQ(error_of(test.call), test.error) << test.call;
+        EXPECT_EQ(application().quit_requested, test.status >= 0) << test.call;
+        EXPECT_EQ(application().exit_status, test.status) << test.call;
+    }
+}
+
 TEST_F(SystemScriptTest, SleepReturnsAtOnceButChecksItsArgument) {
     EXPECT_EQ(error_of("System.sleep(5)"), "no error");
     EXPECT_EQ(error_of("System.sleep(0.5)"), "no error");

@@ -282,5 +282,30 @@ TEST_F(WorldStateTest, ADamagedEntityRecordIsRefusedBeforeTheRollbackDestroysAny
     EXPECT_EQ(evaluate_integer("return ::world.tick_number;"), 1);
 }
 
+// Entities and rooms are written out from the bytes of a slot, native
+// members included, exactly as the save's own debug dump showed them.
+TEST_F(WorldStateTest, ASlotWrittenOutReadsAsItsDebugDumpAndDiffersMemberByMember) {
+    run("::build_world(); ::run_tick(); ::run_tick();");
+    run(R"(
+        local b = ::world.room.get_entities()[5];
+        b.set_hit_box([1, 2], [3, 4], [5, 6]); b.set_grabbed(true, 7, 8); b.set_rgb(10, 20, 30);
+        ::world.room.set_ambient_color(1, 2, 3, 4);
+        Network.save_state(3, 2);
+    )");
+    run_ticks(2, 6);
+    EXPECT_TRUE(evaluate_bool("return Network.write_state_dump(3, \"world3.txt\");"));
+    const std::string written = read_file(paths::save_file("world3.txt"));
+    EXPECT_EQ(written, debug_dump_of(3));
+    EXPECT_NE(written.find("EntityBase::m_room = Arena(1)"), std::string::npos);
+    EXPECT_NE(written.find("RoomBase::m_entities = 24["), std::string::npos);
+
+    run("Network.save_state(4, 0); ::world.room.get_entities()[0].set_position(fixed_from_int(1), 0);"
+        "Network.save_state(5, 0);");
+    const std::vector<std::string> lines = state_differences(4, 5);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines[0].starts_with("object 2 (Ball) member EntityBase::m_position.x: ")) << lines[0];
+    EXPECT_TRUE(lines[0].ends_with(" in slot 4, 1:0 in slot 5")) << lines[0];
+}
+
 }  // namespace
 }  // namespace me::test

@@ -1,0 +1,7 @@
+#include "core/launch_options.h"
+
+namespace me {
+
+LaunchOptions g_launch_options;
+
+}  // namespace me
