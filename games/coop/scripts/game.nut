@@ -70,8 +70,8 @@ class CoopGame {
         ::coop_effects.reset();
     }
 
+    // The library has logged it already.
     function on_netplay_event(text) {
-        print("netplay: " + text);
         if (hud != null)
             hud.event(text);
     }

@@ -12,7 +12,7 @@
 ::System.run_script("scripts/game.nut");
 ::System.run_script("scripts/hud.nut");
 ::System.run_script("scripts/title.nut");
-::System.run_script("scripts/driver.nut");
+::System.run_script("lib:netplay.nut");
 
 class Coop {
     view = null;
@@ -52,7 +52,10 @@ class Coop {
         local latency = ::System.get_cvar_integer(CVAR_LATENCY_MS);
         if (latency > 0)
             Network.set_latency_simulation(latency, latency);
-        netplay = LocalDriver(game);
+        local replay = ::System.get_cvar(CVAR_REPLAY);
+        netplay = Netplay(game, { max_players = MAX_PLAYERS, input_delay = 2, max_rollback = 8, crc_interval = 30,
+                                  port = ::System.get_cvar_integer(CVAR_PORT), replay = replay == "" ? null : replay });
+        ::netplay <- netplay;
         local mode = ::System.get_cvar(CVAR_MODE);
         if (mode == "")
             show_title();
@@ -83,25 +86,33 @@ class Coop {
     }
 
     function start(mode) {
-        local seed = ::System.get_cvar_integer(CVAR_SEED);
-        local port = ::System.get_cvar_integer(CVAR_PORT);
         print(GAME_NAME + ": starting " + mode);
         controls.release_all();
-        if (mode == "solo")
-            netplay.start_solo(seed);
-        else if (mode == "host")
-            netplay.host(port, seed);
-        else if (mode == "join")
-            netplay.join(::System.get_cvar(CVAR_HOST), port);
-        else if (mode == "lobby")
-            netplay.host_lobby(seed);
-        else {
+        local started = begin(mode, ::System.get_cvar_integer(CVAR_SEED), ::System.get_cvar_integer(CVAR_PORT));
+        if (started == null) {
             ::System.error("Unknown " + CVAR_MODE + " '" + mode + "': expected solo, host, join or lobby");
-            if (title == null)
-                show_title();
-            return;
+            started = false;
         }
-        title = null;
+        // A start that failed has said why on the HUD; the title stays.
+        if (!started && title == null)
+            show_title();
+        else if (started)
+            title = null;
+    }
+
+    // true when under way, false when it failed, null for an unknown mode.
+    function begin(mode, seed, port) {
+        if (mode == "solo") {
+            netplay.start_solo(seed);
+            return true;
+        }
+        if (mode == "host")
+            return netplay.host(port, seed);
+        if (mode == "join")
+            return netplay.join(::System.get_cvar(CVAR_HOST), port);
+        if (mode == "lobby")
+            return netplay.host_lobby(seed);
+        return null;
     }
 
     function update(dt) {
