@@ -75,6 +75,7 @@ class Coop {
     }
 
     function show_title() {
+        accept_invitations();
         local address = ::System.get_cvar(CVAR_HOST) + ":" + ::System.get_cvar_integer(CVAR_PORT);
         title = TitleScreen([
             ["Solo", function() { start("solo"); }.bindenv(this)],
@@ -206,7 +207,26 @@ class Coop {
     function handle_lobby_node_joined(node, is_host) { return forward("handle_lobby_node_joined", [node, is_host]); }
     function handle_lobby_node_left(node, reason) { return forward("handle_lobby_node_left", [node, reason]); }
     function handle_lobby_migration(node) { return forward("handle_lobby_migration", [node]); }
-    function handle_invitation_accepted(id) { return forward("handle_invitation_accepted", [id]); }
+
+    // An invitation (or "+connect_lobby ID" on the command line, held back by
+    // the engine until a mode is set) reaches the root only through the
+    // default handler, so the title installs one and accepts invitations.
+    function accept_invitations() {
+        Network.init_default_handler();
+        Network.set_invitations_mode(0);
+    }
+
+    // Leaves whatever runs and joins the lobby's game.
+    function handle_invitation_accepted(id) {
+        print(GAME_NAME + ": joining lobby " + id);
+        netplay.stop();
+        controls.release_all();
+        if (!netplay.join_lobby("" + id) && title == null)
+            show_title();
+        else
+            title = null;
+        return NETWORK_RESULT_OK;
+    }
 
     function shutdown() {
         netplay.stop();
