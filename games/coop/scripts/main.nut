@@ -1,7 +1,7 @@
 // Quillmoor Co-op: one to four players in one room collect gems and chase
 // off the creatures that wander in, for one shared score. The root object
 // below shows the title, starts the chosen way to play and forwards the
-// engine's network callbacks to the netplay driver. Esc leaves a game for the
+// engine's network callbacks to the netplay library. Esc leaves a game for the
 // title and quits from the title.
 ::System.run_script("scripts/defs.nut");
 ::System.run_script("scripts/world.nut");
@@ -21,6 +21,7 @@ class Coop {
     game = null;
     netplay = null;
     title = null;
+    invited_lobby = null;
     quit_after_ticks = 0;
     frames = 0;
 
@@ -119,6 +120,8 @@ class Coop {
     function update(dt) {
         frames += 1;
         ::coop_effects.new_frame();
+        if (invited_lobby != null)
+            join_invited_lobby();
         // A game can start without the title's say: an accepted invitation.
         if (title != null && netplay.is_running())
             title = null;
@@ -184,29 +187,20 @@ class Coop {
         show_title();
     }
 
-    // The engine's network callbacks belong to the netplay driver. One that
-    // it does not handle refuses what is asked (a solo game takes nobody).
-    function forward(name, arguments) {
-        if (!(name in netplay))
-            return NETWORK_RESULT_DENY;
-        local call_arguments = [netplay];
-        call_arguments.extend(arguments);
-        return netplay[name].acall(call_arguments);
-    }
-
-    function handle_connect(node) { return forward("handle_connect", [node]); }
-    function handle_connect_failure(reason) { return forward("handle_connect_failure", [reason]); }
-    function handle_disconnect(node, reason) { return forward("handle_disconnect", [node, reason]); }
-    function handle_message(node) { return forward("handle_message", [node]); }
-    function handle_lobby_create_succeeded(id, own) { return forward("handle_lobby_create_succeeded", [id, own]); }
-    function handle_lobby_create_failed(reason) { return forward("handle_lobby_create_failed", [reason]); }
+    // The engine's network callbacks belong to the netplay library.
+    function handle_connect(node) { return netplay.handle_connect(node); }
+    function handle_connect_failure(reason) { return netplay.handle_connect_failure(reason); }
+    function handle_disconnect(node, reason) { return netplay.handle_disconnect(node, reason); }
+    function handle_message(node) { return netplay.handle_message(node); }
+    function handle_lobby_create_succeeded(id, own) { return netplay.handle_lobby_create_succeeded(id, own); }
+    function handle_lobby_create_failed(reason) { return netplay.handle_lobby_create_failed(reason); }
     function handle_lobby_join_succeeded(id, own, is_host) {
-        return forward("handle_lobby_join_succeeded", [id, own, is_host]);
+        return netplay.handle_lobby_join_succeeded(id, own, is_host);
     }
-    function handle_lobby_join_failed(reason) { return forward("handle_lobby_join_failed", [reason]); }
-    function handle_lobby_node_joined(node, is_host) { return forward("handle_lobby_node_joined", [node, is_host]); }
-    function handle_lobby_node_left(node, reason) { return forward("handle_lobby_node_left", [node, reason]); }
-    function handle_lobby_migration(node) { return forward("handle_lobby_migration", [node]); }
+    function handle_lobby_join_failed(reason) { return netplay.handle_lobby_join_failed(reason); }
+    function handle_lobby_node_joined(node, is_host) { return netplay.handle_lobby_node_joined(node, is_host); }
+    function handle_lobby_node_left(node, reason) { return netplay.handle_lobby_node_left(node, reason); }
+    function handle_lobby_migration(node) { return netplay.handle_lobby_migration(node); }
 
     // An invitation (or "+connect_lobby ID" on the command line, held back by
     // the engine until a mode is set) reaches the root only through the
@@ -216,16 +210,24 @@ class Coop {
         Network.set_invitations_mode(0);
     }
 
-    // Leaves whatever runs and joins the lobby's game.
+    // Joined at the next update: joining installs a new default handler,
+    // which must not happen while the current one is calling.
     function handle_invitation_accepted(id) {
+        invited_lobby = "" + id;
+        return NETWORK_RESULT_OK;
+    }
+
+    // Leaves whatever runs and joins the lobby's game.
+    function join_invited_lobby() {
+        local id = invited_lobby;
+        invited_lobby = null;
         print(GAME_NAME + ": joining lobby " + id);
         netplay.stop();
         controls.release_all();
-        if (!netplay.join_lobby("" + id) && title == null)
-            show_title();
-        else
+        if (netplay.join_lobby(id))
             title = null;
-        return NETWORK_RESULT_OK;
+        else if (title == null)
+            show_title();
     }
 
     function shutdown() {
