@@ -53,6 +53,9 @@ const CVAR_LATENCY_MS = "coop::latency_ms";
 const CVAR_SEED = "coop::seed";
 const CVAR_REPLAY = "coop::replay";
 const CVAR_LOG_CRC = "coop::log_crc";
+// An unattended run (coop::quit_after_ticks) whose game stops advancing for
+// this long gives up.
+const STALL_QUIT_SECONDS = 15;
 const DEFAULT_HOST = "127.0.0.1";
 const DEFAULT_PORT = 27960;
 const DEFAULT_SEED = 20261209;

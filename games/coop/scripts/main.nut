@@ -23,6 +23,8 @@ class Coop {
     title = null;
     invited_lobby = null;
     quit_after_ticks = 0;
+    last_tick = -1;
+    stalled_seconds = 0.0;
     frames = 0;
 
     function preinit() {
@@ -129,7 +131,7 @@ class Coop {
             title.update(dt);
         } else {
             netplay.update(dt);
-            quit_when_due();
+            quit_when_due(dt);
         }
         hud.update(dt, ::coop_world, title != null ? "" : status_line());
     }
@@ -140,9 +142,16 @@ class Coop {
         return you + netplay.status_text();
     }
 
-    function quit_when_due() {
-        if (quit_after_ticks <= 0 || netplay.tick() < quit_after_ticks)
+    function quit_when_due(dt) {
+        if (quit_after_ticks <= 0)
             return;
+        if (netplay.tick() >= quit_after_ticks)
+            quit_with_summary();
+        else
+            quit_when_stalled(dt);
+    }
+
+    function quit_with_summary() {
         local world = ::coop_world;
         print(format("%s: reached tick %d, score %d, gems %d, chased %d, hits %d", GAME_NAME, netplay.tick(),
                      world.score, world.gems_collected, world.creatures_chased, world.hits_taken));
@@ -150,6 +159,23 @@ class Coop {
         // A look at the last frame for whoever reads the log afterwards.
         ::System.save_screenshot("screenshot.png");
         ::System.request_quit();
+    }
+
+    // An unattended run whose game stops advancing (the host left, a join
+    // never completed) ends with an error instead of waiting for ever.
+    function quit_when_stalled(dt) {
+        if (netplay.tick() != last_tick) {
+            last_tick = netplay.tick();
+            stalled_seconds = 0.0;
+            return;
+        }
+        stalled_seconds += dt;
+        if (stalled_seconds < STALL_QUIT_SECONDS)
+            return;
+        ::System.error(format("%s: the game stayed at tick %d for %d seconds; quitting before tick %d", GAME_NAME,
+                              last_tick, STALL_QUIT_SECONDS, quit_after_ticks));
+        quit_after_ticks = 0;
+        ::System.request_quit(1);
     }
 
     function render() {
