@@ -75,9 +75,10 @@ class NetplayStream {
     function value(tick) {
         if (tick < start || tick >= end)
             return 0;
+        // A joiner holds no inputs from before the state it received.
         if (tick <= known_until)
-            return values[tick];
-        return known_until >= start ? values[known_until] : 0;
+            return tick in values ? values[tick] : 0;
+        return known_until in values ? values[known_until] : 0;
     }
 
     function store(tick, input) {
@@ -106,6 +107,7 @@ class Netplay {
     transport = null;         // "socket" or "lobby" while connected
     running = false;
     me = -1;                  // this peer's player
+    local_players = null;     // the players driven from this machine
     hub = -1;                 // client: the host's node
     tick_now = 0;             // the next tick to simulate
     confirmed = -1;           // every input up to this tick is known
@@ -122,6 +124,7 @@ class Netplay {
     pending_joins = null;
     client_crcs = null;       // player -> { tick -> crc }
     desynced = null;          // player -> true once reported
+    joined_at = null;         // player -> host tick of its admission, until its first matching CRC
     outgoing = null;          // node -> array of [player, tick, input]
     remote_tick = null;       // node -> the sender tick of its latest message
     remote_advantage = null;  // node -> the advantage it reported
@@ -136,11 +139,13 @@ class Netplay {
     stalls = 0;
     crc_checked = 0;
     events = null;
+    rollback_costs = null;    // [ticks re-simulated, CPU seconds] of each rollback
+    started_ms = 0;
 
     constructor(adapter, settings = null) {
         game = adapter;
         options = { max_players = 4, input_delay = 3, max_rollback = 12, crc_interval = 30, replay = null,
-                    protocol = 1, join_lead = 20, port = 27960 };
+                    protocol = 1, join_lead = 20, port = 27960, local_players = 1 };
         if (settings != null)
             foreach (k, v in settings)
                 options[k] <- v;
@@ -160,12 +165,14 @@ class Netplay {
         pending_joins = [];
         client_crcs = {};
         desynced = {};
+        joined_at = {};
         outgoing = {};
         remote_tick = {};
         remote_advantage = {};
         dump_parts = {};
         join_info = null;
         me = -1;
+        local_players = [];
         hub = -1;
         tick_now = 0;
         confirmed = -1;
@@ -175,6 +182,8 @@ class Netplay {
         rolled_back_ticks = 0;
         stalls = 0;
         crc_checked = 0;
+        rollback_costs = [];
+        started_ms = ::System.get_system_milliseconds();
     }
 
     // ---- starting and stopping ------------------------------------------
@@ -268,6 +277,9 @@ class Netplay {
     }
 
     function stop() {
+        if (mode == "synctest" && running)
+            ::print("netplay: sync test passed: " + tick_now + " ticks, each run again " + synctest_depth + " times");
+        report_costs();
         if (transport == "socket")
             Network.disconnect();
         else if (transport == "lobby")
@@ -275,8 +287,6 @@ class Netplay {
         if (transport != null)
             Network.shutdown_default_handler();
         transport = null;
-        if (mode == "synctest" && running)
-            ::print("netplay: sync test passed: " + tick_now + " ticks, each run again " + synctest_depth + " times");
         save_replay();
         if (running)
             destroy_map();
@@ -329,12 +339,19 @@ class Netplay {
         me = 0;
         tick_now = 0;
         confirmed = -1;
-        streams[0].open(0);
+        // Without a network several players may share this machine.
+        local sharing = mode == "solo" || mode == "synctest" ? options.local_players : 1;
+        local_players = [];
+        for (local p = 0; p < sharing && p < options.max_players; p += 1)
+            local_players.append(p);
         author_from = options.input_delay;
-        // The ticks inside the input delay have no input from the keyboard
-        // yet: the player is there with nothing pressed.
-        for (local t = 0; t < options.input_delay; t += 1)
-            record_local(t, NETPLAY_PRESENT);
+        foreach (p in local_players) {
+            streams[p].open(0);
+            // The ticks inside the input delay have no input from the
+            // controls yet: the player is there with nothing pressed.
+            for (local t = 0; t < options.input_delay; t += 1)
+                record_local(p, t, NETPLAY_PRESENT);
+        }
         start_replay();
     }
 
@@ -420,7 +437,7 @@ class Netplay {
     function advance() {
         local t = tick_now;
         if (t + options.input_delay >= author_from)
-            record_local(t + options.input_delay, NETPLAY_PRESENT | (game.local_input(me, t + options.input_delay) & 0x7fff));
+            read_local_inputs(t + options.input_delay);
         simulate_saving(t);
     }
 
@@ -450,10 +467,15 @@ class Netplay {
         return text;
     }
 
-    function record_local(t, input) {
-        streams[me].store(t, input);
-        note_input(me, t, input);
-        queue_input(me, t, input, -1);
+    function read_local_inputs(t) {
+        foreach (p in local_players)
+            record_local(p, t, NETPLAY_PRESENT | (game.local_input(p, t) & 0x7fff));
+    }
+
+    function record_local(p, t, input) {
+        streams[p].store(t, input);
+        note_input(p, t, input);
+        queue_input(p, t, input, -1);
     }
 
     // An input that arrives for a tick already simulated with another guess
@@ -474,9 +496,11 @@ class Netplay {
         rollbacks += 1;
         rolled_back_ticks += to - from;
         Network.log_discard_frames(from, to - 1);
+        local started = clock();
         Network.rollback(slot_of(from));
         for (local t = from; t < to; t += 1)
             simulate_saving(t);
+        rollback_costs.append([to - from, clock() - started]);
     }
 
     function advance_confirmed() {
@@ -744,7 +768,8 @@ class Netplay {
             report("Can't send the game to player " + (p + 1));
             return;
         }
-        report("Player " + (p + 1) + " joins");
+        joined_at[p] <- tick_now;
+        report("Player " + (p + 1) + " joins at tick " + tick_now);
     }
 
     function send_joined(node, p, state_tick, author) {
@@ -790,6 +815,8 @@ class Netplay {
             return;
         local p = players_by_node[node];
         delete players_by_node[node];
+        if (node in outgoing)
+            delete outgoing[node];
         if (p < 0)
             return;
         // The player's inputs end after the last one the host has; every
@@ -831,6 +858,7 @@ class Netplay {
             streams[q].end = end;
         }
         me = p;
+        local_players = [p];
         author_from = author;
         join_info = { tick = state_tick };
     }
@@ -913,6 +941,11 @@ class Netplay {
                 if (theirs != crcs[t]) {
                     on_desync(p, t);
                     break;
+                }
+                if (p in joined_at) {
+                    ::print(format("netplay: player %d is in sync: its state of tick %d matches, %.2f s after it joined",
+                                   p + 1, t, (tick_now - joined_at[p]) / 60.0));
+                    delete joined_at[p];
                 }
             }
         }
@@ -1129,13 +1162,14 @@ class Netplay {
 
     function synctest_tick() {
         local t = tick_now;
-        record_local(t, NETPLAY_PRESENT | (game.local_input(me, t) & 0x7fff));
+        read_local_inputs(t);
         simulate_saving(t);
         Network.save_state(slot_of(t + 1), 0);
         synctest_first[t + 1] <- Network.get_state_crc(slot_of(t + 1));
         local from = t + 1 - synctest_depth;
         if (from < 0)
             return true;
+        local started = clock();
         Network.rollback(slot_of(from));
         local scratch = spare_slot(0);
         for (local k = from; k <= t; k += 1) {
@@ -1148,6 +1182,7 @@ class Netplay {
                 return false;
             }
         }
+        rollback_costs.append([synctest_depth, clock() - started]);
         if (from - 1 in synctest_first)
             delete synctest_first[from - 1];
         if (from - 1 in used)
@@ -1279,6 +1314,45 @@ class Netplay {
         ::System.request_quit(NETPLAY_EXIT_MISMATCH);
         verify_count = 0;
         return false;
+    }
+
+    // ---- figures -----------------------------------------------------------
+
+    // What rollbacks cost in CPU time, and the traffic, for benchmarks.
+    function report_costs() {
+        if (rollback_costs.len() > 0) {
+            local ticks = 0;
+            local per_depth = {};
+            foreach (cost in rollback_costs) {
+                ticks += cost[0];
+                if (!(cost[0] in per_depth))
+                    per_depth[cost[0]] <- [];
+                per_depth[cost[0]].append(cost[1]);
+            }
+            ::print("netplay: " + rollback_costs.len() + " rollbacks, " + ticks + " ticks simulated again");
+            local depths = [];
+            foreach (depth, costs in per_depth)
+                depths.append(depth);
+            depths.sort();
+            local medians = "";
+            foreach (depth in depths) {
+                local costs = per_depth[depth];
+                costs.sort();
+                medians += format("%s%d: %.2f", medians == "" ? "" : ", ", depth, costs[costs.len() / 2] * 1000.0);
+                if (depth == 8 || depth == depths.top())
+                    ::print(format("netplay: rollback of %d ticks with re-simulation: %d times, median %.3f ms, " +
+                                   "95th percentile %.3f ms", depth, costs.len(), costs[costs.len() / 2] * 1000.0,
+                                   costs[costs.len() * 95 / 100] * 1000.0));
+            }
+            ::print("netplay: median CPU ms of a rollback by ticks re-simulated: " + medians);
+        }
+        if (transport != null) {
+            local seconds = (::System.get_system_milliseconds() - started_ms) / 1000.0;
+            local sent = Network.get_bytes_sent();
+            local received = Network.get_bytes_received();
+            ::print(format("netplay: traffic: %d bytes sent, %d received in %.1f s: %.0f bytes/s sent, %.0f bytes/s received",
+                           sent, received, seconds, sent / seconds, received / seconds));
+        }
     }
 
     // ---- events ------------------------------------------------------------

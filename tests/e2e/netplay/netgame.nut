@@ -65,7 +65,8 @@ class NetGame {
 
     function preinit() {
         foreach (name, value in { mode = "solo", port = 27960, autopilot = 1, quit_after_ticks = 600,
-                                  latency_ms = 0, replay = "", clock_at_tick = -1, host = "127.0.0.1" })
+                                  latency_ms = 0, replay = "", clock_at_tick = -1, host = "127.0.0.1",
+                                  local_players = 1 })
             ::System.register_cvar("net::" + name, value);
     }
 
@@ -76,7 +77,8 @@ class NetGame {
         local latency = ::System.get_cvar_integer("net::latency_ms");
         if (latency > 0)
             Network.set_latency_simulation(latency, latency);
-        netplay = Netplay(this, { replay = ::System.get_cvar("net::replay") });
+        netplay = Netplay(this, { replay = ::System.get_cvar("net::replay"),
+                                  local_players = ::System.get_cvar_integer("net::local_players") });
         local mode = ::System.get_cvar("net::mode");
         local port = ::System.get_cvar_integer("net::port");
         if (mode == "host")
@@ -115,7 +117,7 @@ class NetGame {
             drop_coin();
         collect_coins();
         if (tick == clock_at)
-            world.score += ::System.get_system_profile_time() & 0xff;
+            world.score += ::System.get_system_profile_time();
         world.room.tick(false, tick);
     }
 
