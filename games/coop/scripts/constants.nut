@@ -53,6 +53,7 @@ const CVAR_LATENCY_MS = "coop::latency_ms";
 const CVAR_SEED = "coop::seed";
 const CVAR_REPLAY = "coop::replay";
 const CVAR_LOG_CRC = "coop::log_crc";
+const CVAR_LOCAL_PLAYERS = "coop::local_players";
 // An unattended run (coop::quit_after_ticks) whose game stops advancing for
 // this long gives up.
 const STALL_QUIT_SECONDS = 15;

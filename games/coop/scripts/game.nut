@@ -54,10 +54,12 @@ class CoopGame {
         print("crc:" + tick + " " + Network.get_state_crc(CRC_LOG_SLOT));
     }
 
+    // The keyboard plays the first local hero; further ones on this machine
+    // move only with the autopilot.
     function local_input(player, tick) {
         if (autopilot != null)
             return autopilot.input(player, tick);
-        return controls.bits();
+        return player == 0 ? controls.bits() : 0;
     }
 
     function destroy_map() {

@@ -37,6 +37,7 @@ class Coop {
         ::System.register_cvar(CVAR_SEED, DEFAULT_SEED);
         ::System.register_cvar(CVAR_REPLAY, "");
         ::System.register_cvar(CVAR_LOG_CRC, 0);
+        ::System.register_cvar(CVAR_LOCAL_PLAYERS, 1);
     }
 
     function init() {
@@ -57,7 +58,8 @@ class Coop {
             Network.set_latency_simulation(latency, latency);
         local replay = ::System.get_cvar(CVAR_REPLAY);
         netplay = Netplay(game, { max_players = MAX_PLAYERS, input_delay = 2, max_rollback = 8, crc_interval = 30,
-                                  port = ::System.get_cvar_integer(CVAR_PORT), replay = replay == "" ? null : replay });
+                                  port = ::System.get_cvar_integer(CVAR_PORT), replay = replay == "" ? null : replay,
+                                  local_players = local_player_count() });
         ::netplay <- netplay;
         local mode = ::System.get_cvar(CVAR_MODE);
         if (mode == "")
@@ -65,6 +67,16 @@ class Coop {
         else
             start(mode);
         print(GAME_NAME + ": init");
+    }
+
+    // How many heroes this machine plays in a solo game: 1 to 4.
+    function local_player_count() {
+        local count = ::System.get_cvar_integer(CVAR_LOCAL_PLAYERS);
+        if (count >= 1 && count <= MAX_PLAYERS)
+            return count;
+        ::System.error(CVAR_LOCAL_PLAYERS + " is " + ::System.get_cvar(CVAR_LOCAL_PLAYERS) + ", expected 1 to " + MAX_PLAYERS +
+                       "; playing with 1");
+        return 1;
     }
 
     function fit_views() {
