@@ -1,5 +1,5 @@
 #!/bin/sh
-# Builds the engine (only what the demo needs) and runs the demo game.
+# Builds the engine (only what the games need) and runs the co-op game.
 set -eu
 cd "$(dirname "$0")/.."
 if [ ! -x build/bin/quillmoor ]; then
@@ -7,5 +7,5 @@ if [ ! -x build/bin/quillmoor ]; then
 fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build build --target quillmoor -j "$(nproc)"
-cd games/demo
+cd games/coop
 exec ../../build/bin/quillmoor "$@"
