@@ -57,7 +57,7 @@ class Coop {
         if (latency > 0)
             Network.set_latency_simulation(latency, latency);
         local replay = ::System.get_cvar(CVAR_REPLAY);
-        netplay = Netplay(game, { max_players = MAX_PLAYERS, input_delay = 2, max_rollback = 8, crc_interval = 30,
+        netplay = Netplay(game, { max_players = MAX_PLAYERS, crc_interval = 30,
                                   port = ::System.get_cvar_integer(CVAR_PORT), replay = replay == "" ? null : replay,
                                   local_players = local_player_count() });
         ::netplay <- netplay;
