@@ -942,6 +942,17 @@ case_coop_runs_the_same_twice() {
     [ "$(cut -d' ' -f2 "$work/first.txt" | sort -u | wc -l)" -gt 200 ] || fail "the state hardly changed from tick to tick"
 }
 
+# Four autopiloted players on one machine through the netplay library's sync
+# test: every tick rolled back eight ticks and run again.
+case_coop_passes_the_sync_test() {
+    copy_coop 'coop::mode = "solo"' 'coop::autopilot = 3' 'coop::local_players = 4' 'coop::quit_after_ticks = 240'
+    run_in "$coop" --synctest 8
+    expect_status 0
+    expect_in_file "$log" "netplay: sync test, rolling back 8 ticks every tick"
+    expect_in_file "$log" "netplay: sync test passed: 24"
+    expect_not_in_file "$log" "error: "
+}
+
 # Drives the co-op game's adapter directly, as a rollback library would: a
 # rollback of eight ticks after every tick while players come and go, each
 # re-simulated state checked against the first run's, then a rebuild of the
