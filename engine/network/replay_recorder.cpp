@@ -214,6 +214,11 @@ bool ReplayRecorder::save() {
         log_error("Error closing file. Disk full?");
         return false;
     }
+    // Written all the same, so nothing recorded is lost, but the loader
+    // reads whole files only up to its limit.
+    if (static_cast<int64_t>(bytes.size()) > StdFile::kMaxWholeFileSize)
+        log_warning(format_message("Replay file %1 has %2 bytes, more than the %3 a replay can be loaded with", path,
+                                   static_cast<int64_t>(bytes.size()), StdFile::kMaxWholeFileSize));
     m_dirty = false;
     return true;
 }

@@ -145,7 +145,8 @@ class Netplay {
     constructor(adapter, settings = null) {
         game = adapter;
         options = { max_players = 4, input_delay = 3, max_rollback = 12, crc_interval = 30, replay = null,
-                    protocol = 1, join_lead = 20, port = 27960, local_players = 1 };
+                    protocol = 1, join_lead = 20, port = 27960, local_players = 1,
+                    replay_state_interval = 600 };
         if (settings != null)
             foreach (k, v in settings)
                 options[k] <- v;
@@ -280,6 +281,7 @@ class Netplay {
         if (mode == "synctest" && running)
             ::print("netplay: sync test passed: " + tick_now + " ticks, each run again " + synctest_depth + " times");
         report_costs();
+        record_replay_end();
         if (transport == "socket")
             Network.disconnect();
         else if (transport == "lobby")
@@ -539,8 +541,9 @@ class Netplay {
                 send_crcs(t - options.crc_interval + 1, t);
             else if (mode == "host")
                 compare_client_crcs();
-            record_replay_checkpoint(t, slot);
         }
+        if (t % options.replay_state_interval == 0 && t > 0)
+            record_replay_checkpoint(t, slot);
     }
 
     function forget_old(before) {
@@ -1114,6 +1117,18 @@ class Netplay {
     }
 
     replay_started = false;
+    replay_last_state = -1;
+
+    // The last final state closes the replay, so that verification compares
+    // the end of the game too.
+    function record_replay_end() {
+        local t = confirmed + 1;
+        if (!running || !replay_started || t == replay_last_state || t > tick_now)
+            return;
+        if (t == tick_now)
+            Network.save_state(slot_of(t), 0);
+        record_replay_checkpoint(t, slot_of(t));
+    }
 
     // The replay starts with the first final state this peer has, then
     // holds the inputs of every final tick and a state every CRC interval.
@@ -1137,6 +1152,7 @@ class Netplay {
     function record_replay_checkpoint(t, slot) {
         if (options.replay == null || options.replay == "" || !replay_started || mode == "synctest" || mode == "verify")
             return;
+        replay_last_state = t;
         Network.replay_create_element(NETPLAY_ELEMENT_CHECKPOINT);
         Network.replay_write_uint32(t);
         Network.replay_finish_element();

@@ -12,7 +12,9 @@ netplay library (lib:netplay.nut) alone, as a host, and as clients on
     desync     a client that reads the clock in one tick: the host names
                the first tick that differs and the member, and both peers'
                dumps of that tick are written
-    replay     a damaged replay is refused with status 3
+    replay     a solo game's replay verifies; re-simulated by a game that
+               reads the clock it fails with status 3 naming the member; a
+               damaged replay is refused with status 3
     lobby      a host creates a lobby on the real lobby service and a member
                joins the running game through it; both stay in sync
 
@@ -177,6 +179,18 @@ def case_replay(binary, work, checks):
     checks.expect(len(data) > 1000, "the replay is only %d bytes" % len(data))
     good = Game(binary, work, "good", GAME, {}, config=settings(), arguments=["--verify-replay", path])
     checks.expect(wait(good) == 0, "the undamaged replay does not verify")
+    checks.expect(any(line.startswith("netplay: replay verified: ") and "2 states compared" in line
+                      for line in netplay_lines(good)), "the start and end states were not both compared: %s"
+                  % netplay_lines(good))
+    # The same replay against a game that reads the clock in tick 100.
+    drifting = Game(binary, work, "drifting", GAME, {}, config=settings(clock_at_tick=100),
+                    arguments=["--verify-replay", path])
+    checks.expect(wait(drifting) == 3, "a re-simulation that differs is not refused with status 3")
+    checks.expect(any("replay verification failed: the state at the start of tick" in line
+                      for line in netplay_lines(drifting)), "the differing tick is not named: %s"
+                  % netplay_lines(drifting))
+    checks.expect(any("member score:" in line for line in netplay_lines(drifting)),
+                  "the differing member is not named: %s" % netplay_lines(drifting))
     data[len(data) // 2] ^= 0x40
     damaged_path = os.path.join(work, "damaged.replay")
     with open(damaged_path, "wb") as out:
