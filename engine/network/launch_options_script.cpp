@@ -2,6 +2,7 @@
 // command line asked of this run.
 #include "core/launch_options.h"
 #include "network/network_namespace.h"
+#include "script/system_function_table.h"
 #include "script/bind_class.h"
 
 namespace me {
@@ -25,11 +26,7 @@ constexpr MethodBinding kFunctions[] = {
 };
 
 void bind_launch_option_functions(HSQUIRRELVM vm) {
-    const SQInteger top = sq_gettop(vm);
-    const SQInteger network = g_network_namespace.push(vm);
-    for (const MethodBinding& function : kFunctions)
-        bind_function(vm, network, function.name, function.function);
-    sq_settop(vm, top);
+    bind_namespace_functions(vm, g_network_namespace, kFunctions);
 }
 
 const ScriptBindingUnit g_launch_option_functions(bind_launch_option_functions);

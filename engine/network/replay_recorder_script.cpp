@@ -2,6 +2,7 @@
 #include <string>
 
 #include "network/network_namespace.h"
+#include "script/system_function_table.h"
 #include "network/replay_recorder.h"
 #include "network/state_failure.h"
 #include "script/bind_class.h"
@@ -186,11 +187,7 @@ constexpr MethodBinding kFunctions[] = {
 };
 
 void bind_replay_functions(HSQUIRRELVM vm) {
-    const SQInteger top = sq_gettop(vm);
-    const SQInteger network = g_network_namespace.push(vm);
-    for (const MethodBinding& function : kFunctions)
-        bind_function(vm, network, function.name, function.function);
-    sq_settop(vm, top);
+    bind_namespace_functions(vm, g_network_namespace, kFunctions);
 }
 
 const ScriptBindingUnit g_replay_functions(bind_replay_functions);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "network/network_namespace.h"
+#include "script/system_function_table.h"
 #include "network/state_failure.h"
 #include "network/state_manager.h"
 #include "script/bind_class.h"
@@ -175,11 +176,7 @@ constexpr MethodBinding kFunctions[] = {
 };
 
 void bind_state_functions(HSQUIRRELVM vm) {
-    const SQInteger top = sq_gettop(vm);
-    const SQInteger network = g_network_namespace.push(vm);
-    for (const MethodBinding& function : kFunctions)
-        bind_function(vm, network, function.name, function.function);
-    sq_settop(vm, top);
+    bind_namespace_functions(vm, g_network_namespace, kFunctions);
 }
 
 const ScriptBindingUnit g_state_functions(bind_state_functions);

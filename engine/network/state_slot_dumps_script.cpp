@@ -1,6 +1,7 @@
 // The Network functions that show saved states to a person.
 #include "core/log_format.h"
 #include "network/network_namespace.h"
+#include "script/system_function_table.h"
 #include "network/state_failure.h"
 #include "network/state_manager.h"
 #include "network/state_slot_dumps.h"
@@ -59,11 +60,7 @@ constexpr MethodBinding kFunctions[] = {
 };
 
 void bind_slot_dump_functions(HSQUIRRELVM vm) {
-    const SQInteger top = sq_gettop(vm);
-    const SQInteger network = g_network_namespace.push(vm);
-    for (const MethodBinding& function : kFunctions)
-        bind_function(vm, network, function.name, function.function);
-    sq_settop(vm, top);
+    bind_namespace_functions(vm, g_network_namespace, kFunctions);
 }
 
 const ScriptBindingUnit g_slot_dump_functions(bind_slot_dump_functions);

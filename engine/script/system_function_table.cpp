@@ -4,12 +4,16 @@
 
 namespace me {
 
-void bind_system_functions(HSQUIRRELVM vm, std::span<const MethodBinding> functions) {
+void bind_namespace_functions(HSQUIRRELVM vm, const ScriptNamespace& space, std::span<const MethodBinding> functions) {
     const SQInteger top = sq_gettop(vm);
-    const SQInteger system = g_system_namespace.push(vm);
+    const SQInteger table = space.push(vm);
     for (const MethodBinding& function : functions)
-        bind_function(vm, system, function.name, function.function);
+        bind_function(vm, table, function.name, function.function);
     sq_settop(vm, top);
+}
+
+void bind_system_functions(HSQUIRRELVM vm, std::span<const MethodBinding> functions) {
+    bind_namespace_functions(vm, g_system_namespace, functions);
 }
 
 }  // namespace me
