@@ -74,6 +74,20 @@ bool number_compare(int op, const SQObject &a, const SQObject &b) {
     }
 }
 
+// The common script call, entered without leaving the loop: exactly the
+// declared arguments, no bound environment, and room on the stack. Returns
+// false, having changed nothing, when push_script_frame must take it.
+inline bool enter_plain_frame(SQVM &v, SQClosure *callee, SQInteger nargs, SQInteger argbase, SQInteger target) {
+    const SQFunctionProto *fn = callee->fn();
+    if (nargs != fn->nparams || fn->varparams || fn->generator || callee->env._type == OT_WEAKREF) return false;
+    if (!v.frame_fits(argbase, fn->stacksize)) return false;
+    v.clear_stale_registers(argbase, nargs, fn->stacksize);
+    v.calls.emplace_back(SQValue(callee), fn->code.data(), argbase, target);
+    v.stackbase = argbase;
+    v.top = argbase + fn->stacksize;
+    return true;
+}
+
 // Restores the thread's loop bookkeeping however the loop is left.
 // A call made while older frames wait suspended leaves the thread suspended.
 struct LoopScope {
@@ -448,7 +462,11 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 SQInteger argbase = stackbase + i.c;
                 const SQValue &callee = R[i.b];
                 if (callee._type == OT_CLOSURE && !sq_closure(callee)->fn()->generator) {
-                    if (!push_script_frame(sq_closure(callee), i.d, argbase, i.a, false)) goto handle_error;
+                    SQClosure *target_cl = sq_closure(callee);
+                    if (!enter_plain_frame(*this, target_cl, i.d, argbase, i.a) &&
+                        !push_script_frame(target_cl, i.d, argbase, i.a, false)) {
+                        goto handle_error;
+                    }
                     RELOAD();
                     CALL_EVENT();
                     NEXT();
@@ -675,7 +693,9 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
         while (!traps.empty() && traps.back().callsize >= call_depth()) traps.pop_back();
         close_outers(stackbase);
         if (ci->generator._type == OT_GENERATOR) sq_generator(ci->generator)->kill();
-        for (SQInteger k = 0; k < fn->stacksize; ++k) R[k].set_null();
+        for (SQInteger k = 0; k < fn->stacksize; ++k) {
+            if (R[k]._type != OT_NULL) R[k].set_null();
+        }
         bool root = ci->root, foreach_exit = ci->foreach_resume;
         SQInteger target = ci->target, prevtop = ci->prevtop, prevbase = ci->prevbase;
         int32_t jump = ci->exit_jump;
