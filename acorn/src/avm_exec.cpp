@@ -157,6 +157,16 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
 #define NEXT() continue
 // Arithmetic and comparisons take a literal right operand when c is NO_REG.
 #define RIGHT_OPERAND (i.c == NO_REG ? K[i.d] : R[i.c])
+// A comparison followed by the conditional jump that tests its result (how
+// `if`, `while` and `for` conditions compile) takes that jump at once,
+// saving a dispatch. The result stays stored: the register may be read
+// again. With a line hook every instruction runs on its own.
+#define BRANCH_ON(result)                                                                    \
+    if (!line_hooked && (ip->op == OP_JZ || ip->op == OP_JNZ) && ip->a == i.a) {             \
+        int32_t offset = ((ip->op == OP_JNZ) == (result)) ? ip->d : 0;                       \
+        ip += 1 + offset;                                                                    \
+        NEXT();                                                                              \
+    }
 #define LINE_EVENT()                                                                              \
     if (line_hooked && !debug_event('l', fn, fn->line_of(ip - 1 - fn->code.data()))) goto handle_error
 
@@ -350,17 +360,24 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 NEXT();
             }
 
-            OPCODE(OP_EQ) set_bool(R[i.a], equal(R[i.b], RIGHT_OPERAND)); NEXT();
-            OPCODE(OP_NE) set_bool(R[i.a], !equal(R[i.b], RIGHT_OPERAND)); NEXT();
+            OPCODE(OP_EQ) OPCODE(OP_NE) {
+                bool result = equal(R[i.b], RIGHT_OPERAND) == (i.op == OP_EQ);
+                set_bool(R[i.a], result);
+                BRANCH_ON(result);
+                NEXT();
+            }
             OPCODE(OP_LT) OPCODE(OP_LE) OPCODE(OP_GT) OPCODE(OP_GE) {
                 const SQValue &x = R[i.b], &y = RIGHT_OPERAND;
+                bool result;
                 if (both_number(x, y)) {
-                    set_bool(R[i.a], number_compare(i.op, x, y));
-                    NEXT();
+                    result = number_compare(i.op, x, y);
+                } else {
+                    SQInteger c;
+                    if (!compare(x, y, c)) goto handle_error;
+                    result = compare_op(i.op, c);
                 }
-                SQInteger c;
-                if (!compare(x, y, c)) goto handle_error;
-                set_bool(R[i.a], compare_op(i.op, c));
+                set_bool(R[i.a], result);
+                BRANCH_ON(result);
                 NEXT();
             }
             OPCODE(OP_CMP3) {
@@ -745,5 +762,6 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
 #undef LINE_EVENT
 #undef OPCODE
 #undef RIGHT_OPERAND
+#undef BRANCH_ON
 #undef NEXT
 }
