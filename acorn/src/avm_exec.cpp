@@ -475,7 +475,8 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 R[i.a] = std::move(tmp);
                 NEXT();
             }
-            OPCODE(OP_CALL) {
+            OPCODE(OP_CALL)
+            ordinary_call: {
                 SQInteger argbase = stackbase + i.c;
                 const SQValue &callee = R[i.b];
                 if (callee._type == OT_CLOSURE && !sq_closure(callee)->fn()->generator) {
@@ -514,7 +515,11 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                             goto handle_error;
                         }
                         R[i.c] = SQValue(inst);
-                        if (!push_script_frame(sq_closure(ctor), i.d, argbase, i.a, false)) goto handle_error;
+                        SQClosure *ctor_cl = sq_closure(ctor);
+                        if (!enter_plain_frame(*this, ctor_cl, i.d, argbase, i.a) &&
+                            !push_script_frame(ctor_cl, i.d, argbase, i.a, false)) {
+                            goto handle_error;
+                        }
                         calls.back().constructor = true;
                         RELOAD();
                         CALL_EVENT();
@@ -549,6 +554,12 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     RELOAD();
                     CALL_EVENT();
                     NEXT();
+                }
+                // A class, or a closure this frame cannot give its place to:
+                // when the return of the result follows, as the compiler
+                // emits it, an ordinary call keeps it in this loop.
+                if (callee._type != OT_NATIVECLOSURE && ip->op == OP_RETURN && ip->b != 0 && ip->a == i.a) {
+                    goto ordinary_call;
                 }
                 SQInteger argbase = stackbase + i.c;
                 if (callee._type == OT_NATIVECLOSURE) {
