@@ -18,6 +18,7 @@ HSQUIRRELVM sq_newthread(HSQUIRRELVM friendvm, SQInteger initialstacksize) {
     thread->errorhandler = friendvm->errorhandler;
     thread->debughook = friendvm->debughook;
     thread->native_debughook = friendvm->native_debughook;
+    thread->hooks_changed();
     SQValue held(thread);
     if (!api_push(friendvm, held)) return nullptr;
     return thread;
@@ -83,9 +84,15 @@ void pop_hook(SQVM *v, SQValue &hook) {
 }  // namespace
 
 void sq_seterrorhandler(HSQUIRRELVM v) { pop_hook(v, v->errorhandler); }
-void sq_setdebughook(HSQUIRRELVM v) { pop_hook(v, v->debughook); }
+void sq_setdebughook(HSQUIRRELVM v) {
+    pop_hook(v, v->debughook);
+    v->hooks_changed();
+}
 
-void sq_setnativedebughook(HSQUIRRELVM v, SQDEBUGHOOK hook) { v->native_debughook = hook; }
+void sq_setnativedebughook(HSQUIRRELVM v, SQDEBUGHOOK hook) {
+    v->native_debughook = hook;
+    v->hooks_changed();
+}
 
 SQRESULT sq_compilebuffer(HSQUIRRELVM v, const SQChar *s, SQInteger size, const SQChar *sourcename,
                           SQBool raiseerror) {

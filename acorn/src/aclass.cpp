@@ -211,14 +211,21 @@ namespace {
 
 bool member_code(const SQClass *cls, const SQObject &key, SQMemberCache &cache, SQInteger &code) {
     if (!cls) return false;
-    if (cache.class_serial == cls->serial) {
-        code = cache.code;
-        return true;
+    for (int k = 0; k < 2; ++k) {
+        if (cache.class_serial[k] == cls->serial) {
+            code = cache.code[k];
+            return true;
+        }
     }
     const SQValue *found = cls->members ? cls->members->find(key) : nullptr;
     if (!found) return false;
     code = sq_int(*found);
-    if (cls->locked) cache = SQMemberCache{cls->serial, code};
+    if (cls->locked) {
+        cache.class_serial[1] = cache.class_serial[0];
+        cache.code[1] = cache.code[0];
+        cache.class_serial[0] = cls->serial;
+        cache.code[0] = code;
+    }
     return true;
 }
 

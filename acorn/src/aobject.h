@@ -419,8 +419,11 @@ enum : SQInteger { SQ_MEMBER_METHOD_BIT = 0x40000000, SQ_MEMBER_INDEX_MASK = 0x3
 // instance's class. Once a class has instances a member keeps its encoded
 // index, so the answer holds while the class serial matches.
 struct SQMemberCache {
-    SQUnsignedInteger class_serial = 0;  // 0: nothing cached
-    SQInteger code = 0;                  // as in SQClass::members
+    // Two classes per instruction: a method inherited by a subclass, or a
+    // loop over a mix of two kinds of instance, looks members up for both.
+    // The newest class comes first; serial 0 marks an empty entry.
+    SQUnsignedInteger class_serial[2] = {0, 0};
+    SQInteger code[2] = {0, 0};  // as in SQClass::members
 };
 
 struct SQClass : SQCollectable {

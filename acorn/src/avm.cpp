@@ -50,6 +50,7 @@ void SQVM::clear_refs() {
     lasterror.set_null();
     errorhandler.set_null();
     debughook.set_null();
+    hooks_changed();
     suspend_value.set_null();
 }
 

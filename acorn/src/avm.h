@@ -14,6 +14,7 @@
 // from its outermost loop.
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "aobject.h"
@@ -33,6 +34,8 @@ constexpr SQInteger SQ_ERRORHANDLER_SLOTS = 1 << 12;
 constexpr SQInteger SQ_ERRORHANDLER_FRAMES = 1 << 8;
 constexpr SQInteger SQ_MAX_NATIVE_DEPTH = 200;  // nested native->script re-entries
 constexpr SQInteger SQ_NATIVE_STACK_RESERVE = 64;  // free slots guaranteed to a native call
+// Registers addressable by an 8-bit operand, whatever a prototype claims.
+constexpr SQInteger SQ_MAX_FRAME_REGISTERS = 256;
 // Returned by a native function (through sq_suspendvm) to suspend its thread.
 // The suspended value is the native's top of stack when it has more than
 // `this` on its stack, else null.
@@ -41,6 +44,11 @@ constexpr SQInteger SQ_SUSPEND_FLAG = -666;
 struct SQGenerator;
 
 struct SQCallInfo {
+    SQCallInfo() = default;
+    // A script frame entered at its first instruction.
+    SQCallInfo(SQValue c, const SQInstruction *start, SQInteger base, SQInteger result)
+        : closure(std::move(c)), ip(start), stackbase(base), target(result) {}
+
     SQValue closure;              // SQClosure or SQNativeClosure running in this frame
     const SQInstruction *ip = nullptr;  // next instruction (script frames)
     SQInteger stackbase = 0;      // absolute index of R[0]
@@ -87,6 +95,7 @@ struct SQVM : SQCollectable {
     bool native_from_loop = false;   // the next native call comes straight from a script frame
     bool native_may_suspend = false; // the running native may suspend the thread
     bool in_debughook = false;    // hooks do not hear their own execution
+    bool hook_set = false;        // debughook or native_debughook is set; see hooks_changed()
     bool in_errorhandler = false;
 
     explicit SQVM(SQSharedState *ss, SQInteger stacksize = SQ_MIN_STACK_SIZE);
@@ -160,9 +169,12 @@ struct SQVM : SQCollectable {
     // visible local), its value in `val`; null when there is none.
     const char *local_name(SQInteger level, SQInteger idx, SQValue &val) const;
 
-    // Whether a native or script debug hook is set.
-    bool debug_hooked() const {
-        return native_debughook || debughook._type == OT_CLOSURE || debughook._type == OT_NATIVECLOSURE;
+    // Whether a native or script debug hook is set. Read on every script
+    // call and return, so it is kept as a flag: whatever sets a hook calls
+    // hooks_changed().
+    bool debug_hooked() const { return hook_set; }
+    void hooks_changed() {
+        hook_set = native_debughook || debughook._type == OT_CLOSURE || debughook._type == OT_NATIVECLOSURE;
     }
     // Tells the debug hook about event `type` ('c', 'r' or 'l'); false if
     // the hook raised an error (then in lasterror).
@@ -200,6 +212,15 @@ struct SQVM : SQCollectable {
     bool push_script_frame(SQClosure *closure, SQInteger nargs, SQInteger argbase, SQInteger target, bool root);
     // The last step of push_script_frame: arguments are in place.
     bool enter_script_frame(SQValue closure, SQInteger argbase, SQInteger target, bool root);
+    // Nulls registers [from, size) of a frame starting at `argbase` that the
+    // caller's frame left values in. Slots at or above `top` are null already.
+    void clear_stale_registers(SQInteger argbase, SQInteger from, SQInteger size) {
+        SQValue *regs = &stack[static_cast<size_t>(argbase)];
+        SQInteger end = std::min(size, top - argbase);
+        for (SQInteger i = from; i < end; ++i) {
+            if (regs[i]._type != OT_NULL) regs[i].set_null();
+        }
+    }
     bool call_native(SQNativeClosure *nc, SQInteger nargs, SQInteger argbase, SQValue &ret, bool &suspended);
     bool call_metamethod(const SQObject &fn, const SQObject &self, SQInteger nargs, const SQObject *args,
                          SQValue &ret);
@@ -219,6 +240,16 @@ struct SQVM : SQCollectable {
     // Drops frames above `depth`, closing their outers and clearing their registers.
     void unwind_to(SQInteger depth);
     bool check_stack(SQInteger base, SQInteger size);
+    // check_stack's test for the common case: the frame fits the slots the
+    // stack has now, so nothing needs to grow.
+    bool frame_fits(SQInteger base, SQInteger size) const {
+        return frame_end(base, size) <= static_cast<SQInteger>(stack.size()) && call_depth() < SQ_MAX_CALL_DEPTH;
+    }
+    // One past the last slot a frame of `size` registers at `base` may touch,
+    // with the room a native called from it is promised.
+    static SQInteger frame_end(SQInteger base, SQInteger size) {
+        return base + std::max(size, SQ_MAX_FRAME_REGISTERS) + SQ_NATIVE_STACK_RESERVE;
+    }
     // Slots of the reservation kept back for the error handler.
     SQInteger stack_headroom() const { return in_errorhandler ? 0 : SQ_ERRORHANDLER_SLOTS; }
     const SQObject &closure_root(const SQClosure *c) const;

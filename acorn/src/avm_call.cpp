@@ -12,9 +12,6 @@ void sq_generator_restore_outers(SQVM *v, SQGenerator *gen, SQInteger base);
 
 namespace {
 
-// Registers addressable by an 8-bit operand, whatever the prototype claims.
-constexpr SQInteger MAX_FRAME_REGISTERS = 256;
-
 const SQObjectType TYPECHECK_TYPES[] = {
     OT_NULL,     OT_INTEGER,   OT_FLOAT,          OT_BOOL,      OT_STRING,      OT_TABLE,
     OT_ARRAY,    OT_USERDATA,  OT_CLOSURE,        OT_NATIVECLOSURE, OT_GENERATOR, OT_USERPOINTER,
@@ -49,8 +46,8 @@ bool SQVM::fail_call(bool raiseerror) {
 }
 
 bool SQVM::check_stack(SQInteger base, SQInteger size) {
-    SQInteger end = base + std::max(size, MAX_FRAME_REGISTERS) + SQ_NATIVE_STACK_RESERVE;
-    if (end <= static_cast<SQInteger>(stack.size()) && call_depth() < SQ_MAX_CALL_DEPTH) return true;
+    if (frame_fits(base, size)) return true;
+    SQInteger end = frame_end(base, size);
     SQInteger slot_limit = static_cast<SQInteger>(stack.limit()) - stack_headroom();
     SQInteger depth_limit = SQ_MAX_CALL_DEPTH + (in_errorhandler ? SQ_ERRORHANDLER_FRAMES : 0);
     if (base < 0 || end > slot_limit || call_depth() >= depth_limit || !grow_stack(end)) {
@@ -116,10 +113,7 @@ bool SQVM::push_script_frame(SQClosure *closure, SQInteger nargs, SQInteger argb
 
 bool SQVM::enter_script_frame(SQValue closure, SQInteger argbase, SQInteger target, bool root) {
     const SQFunctionProto *fn = sq_closure(closure)->fn();
-    SQValue *regs = &stack[static_cast<size_t>(argbase)];
-    for (SQInteger i = fn->nparams + (fn->varparams ? 1 : 0); i < fn->stacksize; ++i) {
-        if (regs[i]._type != OT_NULL) regs[i].set_null();
-    }
+    clear_stale_registers(argbase, fn->nparams + (fn->varparams ? 1 : 0), fn->stacksize);
     SQCallInfo &ci = calls.emplace_back();
     ci.closure = std::move(closure);
     ci.ip = fn->code.data();

@@ -74,6 +74,20 @@ bool number_compare(int op, const SQObject &a, const SQObject &b) {
     }
 }
 
+// The common script call, entered without leaving the loop: exactly the
+// declared arguments, no bound environment, and room on the stack. Returns
+// false, having changed nothing, when push_script_frame must take it.
+inline bool enter_plain_frame(SQVM &v, SQClosure *callee, SQInteger nargs, SQInteger argbase, SQInteger target) {
+    const SQFunctionProto *fn = callee->fn();
+    if (nargs != fn->nparams || fn->varparams || fn->generator || callee->env._type == OT_WEAKREF) return false;
+    if (!v.frame_fits(argbase, fn->stacksize)) return false;
+    v.clear_stale_registers(argbase, nargs, fn->stacksize);
+    v.calls.emplace_back(SQValue(callee), fn->code.data(), argbase, target);
+    v.stackbase = argbase;
+    v.top = argbase + fn->stacksize;
+    return true;
+}
+
 // Restores the thread's loop bookkeeping however the loop is left.
 // A call made while older frames wait suspended leaves the thread suspended.
 struct LoopScope {
@@ -143,6 +157,16 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
 #define NEXT() continue
 // Arithmetic and comparisons take a literal right operand when c is NO_REG.
 #define RIGHT_OPERAND (i.c == NO_REG ? K[i.d] : R[i.c])
+// A comparison followed by the conditional jump that tests its result (how
+// `if`, `while` and `for` conditions compile) takes that jump at once,
+// saving a dispatch. The result stays stored: the register may be read
+// again. With a line hook every instruction runs on its own.
+#define BRANCH_ON(result)                                                                    \
+    if (!line_hooked && (ip->op == OP_JZ || ip->op == OP_JNZ) && ip->a == i.a) {             \
+        int32_t offset = ((ip->op == OP_JNZ) == (result)) ? ip->d : 0;                       \
+        ip += 1 + offset;                                                                    \
+        NEXT();                                                                              \
+    }
 #define LINE_EVENT()                                                                              \
     if (line_hooked && !debug_event('l', fn, fn->line_of(ip - 1 - fn->code.data()))) goto handle_error
 
@@ -336,17 +360,24 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 NEXT();
             }
 
-            OPCODE(OP_EQ) set_bool(R[i.a], equal(R[i.b], RIGHT_OPERAND)); NEXT();
-            OPCODE(OP_NE) set_bool(R[i.a], !equal(R[i.b], RIGHT_OPERAND)); NEXT();
+            OPCODE(OP_EQ) OPCODE(OP_NE) {
+                bool result = equal(R[i.b], RIGHT_OPERAND) == (i.op == OP_EQ);
+                set_bool(R[i.a], result);
+                BRANCH_ON(result);
+                NEXT();
+            }
             OPCODE(OP_LT) OPCODE(OP_LE) OPCODE(OP_GT) OPCODE(OP_GE) {
                 const SQValue &x = R[i.b], &y = RIGHT_OPERAND;
+                bool result;
                 if (both_number(x, y)) {
-                    set_bool(R[i.a], number_compare(i.op, x, y));
-                    NEXT();
+                    result = number_compare(i.op, x, y);
+                } else {
+                    SQInteger c;
+                    if (!compare(x, y, c)) goto handle_error;
+                    result = compare_op(i.op, c);
                 }
-                SQInteger c;
-                if (!compare(x, y, c)) goto handle_error;
-                set_bool(R[i.a], compare_op(i.op, c));
+                set_bool(R[i.a], result);
+                BRANCH_ON(result);
                 NEXT();
             }
             OPCODE(OP_CMP3) {
@@ -444,11 +475,16 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 R[i.a] = std::move(tmp);
                 NEXT();
             }
-            OPCODE(OP_CALL) {
+            OPCODE(OP_CALL)
+            ordinary_call: {
                 SQInteger argbase = stackbase + i.c;
                 const SQValue &callee = R[i.b];
                 if (callee._type == OT_CLOSURE && !sq_closure(callee)->fn()->generator) {
-                    if (!push_script_frame(sq_closure(callee), i.d, argbase, i.a, false)) goto handle_error;
+                    SQClosure *target_cl = sq_closure(callee);
+                    if (!enter_plain_frame(*this, target_cl, i.d, argbase, i.a) &&
+                        !push_script_frame(target_cl, i.d, argbase, i.a, false)) {
+                        goto handle_error;
+                    }
                     RELOAD();
                     CALL_EVENT();
                     NEXT();
@@ -479,7 +515,11 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                             goto handle_error;
                         }
                         R[i.c] = SQValue(inst);
-                        if (!push_script_frame(sq_closure(ctor), i.d, argbase, i.a, false)) goto handle_error;
+                        SQClosure *ctor_cl = sq_closure(ctor);
+                        if (!enter_plain_frame(*this, ctor_cl, i.d, argbase, i.a) &&
+                            !push_script_frame(ctor_cl, i.d, argbase, i.a, false)) {
+                            goto handle_error;
+                        }
                         calls.back().constructor = true;
                         RELOAD();
                         CALL_EVENT();
@@ -514,6 +554,12 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     RELOAD();
                     CALL_EVENT();
                     NEXT();
+                }
+                // A class, or a closure this frame cannot give its place to:
+                // when the return of the result follows, as the compiler
+                // emits it, an ordinary call keeps it in this loop.
+                if (callee._type != OT_NATIVECLOSURE && ip->op == OP_RETURN && ip->b != 0 && ip->a == i.a) {
+                    goto ordinary_call;
                 }
                 SQInteger argbase = stackbase + i.c;
                 if (callee._type == OT_NATIVECLOSURE) {
@@ -675,7 +721,9 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
         while (!traps.empty() && traps.back().callsize >= call_depth()) traps.pop_back();
         close_outers(stackbase);
         if (ci->generator._type == OT_GENERATOR) sq_generator(ci->generator)->kill();
-        for (SQInteger k = 0; k < fn->stacksize; ++k) R[k].set_null();
+        for (SQInteger k = 0; k < fn->stacksize; ++k) {
+            if (R[k]._type != OT_NULL) R[k].set_null();
+        }
         bool root = ci->root, foreach_exit = ci->foreach_resume;
         SQInteger target = ci->target, prevtop = ci->prevtop, prevbase = ci->prevbase;
         int32_t jump = ci->exit_jump;
@@ -725,5 +773,6 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
 #undef LINE_EVENT
 #undef OPCODE
 #undef RIGHT_OPERAND
+#undef BRANCH_ON
 #undef NEXT
 }

@@ -785,3 +785,26 @@ TEST_F(Vm, MemberLookupsFollowTheInstancesClass) {
     };
     for (const auto &[src, expected] : cases) EXPECT_EQ(run(src), expected) << src;
 }
+
+// The loop's shortcuts must not change what a script sees: a comparison that
+// also takes its jump keeps its stored result, a class called in tail
+// position still builds its instance (also from inside a constructor), and
+// one member lookup site serves three classes in turn.
+TEST_F(Vm, CallAndBranchShortcutsKeepTheirMeaning) {
+    const struct {
+        const char *source;
+        const char *expected;
+    } cases[] = {
+        {"local n = 0; for (local i = 0; i < 5; i++) if (i != 2) n += i; return n;", "8"},
+        {"local r = []; local v = 3; while (v > 0) r.append(v-- >= 2); return r.len() + (r[2] ? 10 : 0);", "3"},
+        {"local b = 2 < 3; if (b) return b; return 0;", "true"},
+        {"class P { x = 0; constructor(a) { x = a; } function again() { return P(x + 1); } }"
+         "return P(4).again().again().x;", "6"},
+        {"class Q { v = 0; w = null; constructor(a) { v = a; if (a > 0) w = make(a - 1); } }"
+         "function make(a) { return Q(a); } local q = make(3); return q.v + q.w.v + q.w.w.w.v;", "5"},
+        {"class A { a = 1; function get() { return a; } } class B extends A { b = 2; a = 10; }"
+         "class C extends B { c = 3; a = 100; }"
+         "local xs = [A(), B(), C(), B(), A(), C()]; local s = 0; foreach (x in xs) s += x.get(); return s;", "222"},
+    };
+    for (const auto &c : cases) EXPECT_EQ(run(c.source), c.expected) << c.source;
+}
