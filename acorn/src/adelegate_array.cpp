@@ -1,13 +1,12 @@
 // Built-in methods of arrays. Methods that call script functions re-read the
 // array's length after every call, since the callback may resize it.
 #include <algorithm>
-#include <vector>
 
 #include "abaselib.h"
 #include "adelegate_common.h"
 
 static SQArray *self_array(HSQUIRRELVM v) { return sq_array(sq_arg(v, 1)); }
-static std::vector<SQValue> &self_items(HSQUIRRELVM v) { return self_array(v)->values; }
+static ReallocVector<SQValue> &self_items(HSQUIRRELVM v) { return self_array(v)->values; }
 static SQInteger return_self(HSQUIRRELVM v) { return sq_return(v, sq_arg(v, 1)); }
 
 static SQValue new_array(HSQUIRRELVM v) { return SQValue(SQArray::create(v->ss)); }
@@ -23,14 +22,13 @@ static SQInteger array_append(HSQUIRRELVM v) {
 }
 
 static SQInteger array_extend(HSQUIRRELVM v) {
-    const std::vector<SQValue> extra = sq_array(sq_arg(v, 2))->values;
-    std::vector<SQValue> &items = self_items(v);
-    items.insert(items.end(), extra.begin(), extra.end());
+    const ReallocVector<SQValue> &extra = sq_array(sq_arg(v, 2))->values;
+    self_items(v).append(extra.begin(), extra.end());
     return return_self(v);
 }
 
 static SQInteger array_pop(HSQUIRRELVM v) {
-    std::vector<SQValue> &items = self_items(v);
+    ReallocVector<SQValue> &items = self_items(v);
     if (items.empty()) return sq_throwerror(v, "empty array");
     const SQValue last = std::move(items.back());
     items.pop_back();
@@ -38,13 +36,13 @@ static SQInteger array_pop(HSQUIRRELVM v) {
 }
 
 static SQInteger array_top(HSQUIRRELVM v) {
-    const std::vector<SQValue> &items = self_items(v);
+    const ReallocVector<SQValue> &items = self_items(v);
     if (items.empty()) return sq_throwerror(v, "top() on a empty array");
     return sq_return(v, items.back());
 }
 
 static SQInteger array_insert(HSQUIRRELVM v) {
-    std::vector<SQValue> &items = self_items(v);
+    ReallocVector<SQValue> &items = self_items(v);
     const SQInteger at = sq_arg_integer(v, 2);
     if (at < 0 || at > static_cast<SQInteger>(items.size())) return sq_throwerror(v, "index out of range");
     items.insert(items.begin() + at, sq_arg(v, 3));
@@ -52,7 +50,7 @@ static SQInteger array_insert(HSQUIRRELVM v) {
 }
 
 static SQInteger array_remove(HSQUIRRELVM v) {
-    std::vector<SQValue> &items = self_items(v);
+    ReallocVector<SQValue> &items = self_items(v);
     const SQInteger at = sq_arg_integer(v, 2);
     if (at < 0 || at >= static_cast<SQInteger>(items.size())) return sq_throwerror(v, "idx out of range");
     const SQValue removed = std::move(items[static_cast<size_t>(at)]);
@@ -69,13 +67,13 @@ static SQInteger array_resize(HSQUIRRELVM v) {
 }
 
 static SQInteger array_reverse(HSQUIRRELVM v) {
-    std::vector<SQValue> &items = self_items(v);
+    ReallocVector<SQValue> &items = self_items(v);
     std::reverse(items.begin(), items.end());
     return return_self(v);
 }
 
 static SQInteger array_slice(HSQUIRRELVM v) {
-    const std::vector<SQValue> &items = self_items(v);
+    const ReallocVector<SQValue> &items = self_items(v);
     SQInteger start = 0, end = 0;
     if (!sq_resolve_range(v, 2, static_cast<SQInteger>(items.size()), start, end)) return SQ_ERROR;
     SQValue out = new_array(v);
@@ -118,6 +116,7 @@ static SQInteger array_map(HSQUIRRELVM v) {
     const SQValue fn = sq_arg(v, 2);
     const SQInteger arity = sq_callback_arity(fn, 3);
     SQValue out = new_array(v);
+    sq_array(out)->values.reserve(self_items(v).size());
     for (size_t i = 0; i < self_items(v).size(); ++i) {
         SQValue mapped;
         if (!call_with_item(v, fn, arity, i, mapped)) return SQ_ERROR;
@@ -200,7 +199,7 @@ struct SortOrder {
 // order as there. Indices never leave the array whatever the comparator says.
 class HeapSort {
    public:
-    HeapSort(const SortOrder &order, std::vector<SQValue> &items) : order_(order), items_(items) {}
+    HeapSort(const SortOrder &order, ReallocVector<SQValue> &items) : order_(order), items_(items) {}
 
     bool run() {
         const size_t n = items_.size();
@@ -236,12 +235,12 @@ class HeapSort {
     }
 
     const SortOrder &order_;
-    std::vector<SQValue> &items_;
+    ReallocVector<SQValue> &items_;
 };
 
 static SQInteger array_sort(HSQUIRRELVM v) {
     const SortOrder order{v, sq_gettop(v) >= 2 ? sq_arg(v, 2) : SQValue()};
-    std::vector<SQValue> sorted = self_items(v);
+    ReallocVector<SQValue> sorted = self_items(v);
     if (!HeapSort(order, sorted).run()) return SQ_ERROR;
     if (sorted.size() != self_items(v).size()) return sq_throwerror(v, "array resized during sort");
     self_items(v).swap(sorted);
