@@ -196,18 +196,20 @@ struct SortOrder {
 // A heap sort whose heap gives node i the children 2i and 2i+1, as the
 // reference interpreter's does: elements the comparator calls equal (or a
 // comparator that is not an ordering, such as `a > b`) end in the same
-// order as there. Indices never leave the array whatever the comparator says.
+// order as there. It sorts the array in place, so a comparator sees the
+// array part sorted and an error leaves it so; a comparator that resizes
+// the array ends the sort with an error. Indices never leave the array
+// whatever the comparator says.
 class HeapSort {
    public:
-    HeapSort(const SortOrder &order, ReallocVector<SQValue> &items) : order_(order), items_(items) {}
+    HeapSort(const SortOrder &order, ReallocVector<SQValue> &items) : order_(order), items_(items), n_(items.size()) {}
 
     bool run() {
-        const size_t n = items_.size();
-        if (n < 2) return true;
-        for (size_t node = n / 2 + 1; node-- > 0;) {
-            if (!sift_down(node, n - 1)) return false;
+        if (n_ < 2) return true;
+        for (size_t node = n_ / 2 + 1; node-- > 0;) {
+            if (!sift_down(node, n_ - 1)) return false;
         }
-        for (size_t last = n - 1; last >= 1; --last) {
+        for (size_t last = n_ - 1; last >= 1; --last) {
             std::swap(items_[0], items_[last]);
             if (!sift_down(0, last - 1)) return false;
         }
@@ -215,14 +217,24 @@ class HeapSort {
     }
 
    private:
+    // The comparator may change the array, so it gets copies of the
+    // elements, and the size is checked before any index is used again.
+    bool compare(size_t a, size_t b, SQInteger &result) {
+        const SQValue first = items_[a], second = items_[b];
+        if (!order_.compare(first, second, result)) return false;
+        if (items_.size() == n_) return true;
+        sq_throwerror(order_.v, "array resized during sort operation");
+        return false;
+    }
+
     bool sift_down(size_t node, size_t last) {
         SQInteger r = 0;
         for (size_t child = node * 2; child <= last; child = node * 2) {
             if (child < last) {
-                if (!order_.compare(items_[child], items_[child + 1], r)) return false;
+                if (!compare(child, child + 1, r)) return false;
                 if (r <= 0) ++child;
             }
-            if (!order_.compare(items_[node], items_[child], r)) return false;
+            if (!compare(node, child, r)) return false;
             if (r >= 0) return true;
             if (child == node) {
                 sq_throwerror(order_.v, "inconsistent compare function");
@@ -236,14 +248,12 @@ class HeapSort {
 
     const SortOrder &order_;
     ReallocVector<SQValue> &items_;
+    const size_t n_;
 };
 
 static SQInteger array_sort(HSQUIRRELVM v) {
     const SortOrder order{v, sq_gettop(v) >= 2 ? sq_arg(v, 2) : SQValue()};
-    ReallocVector<SQValue> sorted = self_items(v);
-    if (!HeapSort(order, sorted).run()) return SQ_ERROR;
-    if (sorted.size() != self_items(v).size()) return sq_throwerror(v, "array resized during sort");
-    self_items(v).swap(sorted);
+    if (!HeapSort(order, self_items(v)).run()) return SQ_ERROR;
     return return_self(v);
 }
 
