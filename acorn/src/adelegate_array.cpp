@@ -171,6 +171,15 @@ struct SortOrder {
     HSQUIRRELVM v;
     SQValue fn;  // null: the language's own ordering
 
+    // Whether comparing these can run script code (a comparator or a _cmp
+    // metamethod), which could change the array under the sort.
+    bool may_run_script(const SQValue &a, const SQValue &b) const {
+        return !fn.is_null() || !plain(a) || !plain(b);
+    }
+    static bool plain(const SQValue &x) {
+        return x._type != OT_INSTANCE && x._type != OT_TABLE && x._type != OT_USERDATA;
+    }
+
     bool compare(const SQValue &a, const SQValue &b, SQInteger &result) const {
         if (fn.is_null()) {
             if (a._type == OT_INTEGER && b._type == OT_INTEGER) {
@@ -220,6 +229,7 @@ class HeapSort {
     // The comparator may change the array, so it gets copies of the
     // elements, and the size is checked before any index is used again.
     bool compare(size_t a, size_t b, SQInteger &result) {
+        if (!order_.may_run_script(items_[a], items_[b])) return order_.compare(items_[a], items_[b], result);
         const SQValue first = items_[a], second = items_[b];
         if (!order_.compare(first, second, result)) return false;
         if (items_.size() == n_) return true;
