@@ -131,6 +131,6 @@ SQRESULT sq_resurrectunreachable(HSQUIRRELVM v) {
     if (found.empty()) return api_push(v, SQValue()) ? SQ_OK : SQ_ERROR;
     SQArray *a = SQArray::create(v->ss);
     SQValue held(a);
-    a->values = std::move(found);
+    a->values.assign(found.data(), found.data() + found.size());
     return api_push(v, held) ? SQ_OK : SQ_ERROR;
 }

@@ -19,6 +19,6 @@ void SQArray::traverse(SQGCVisitor &v) {
 
 void SQArray::clear_refs() {
     // Released only after the array is empty: a release hook may look at it.
-    std::vector<SQValue> old;
+    ReallocVector<SQValue> old;
     old.swap(values);
 }

@@ -1,13 +1,12 @@
 // Built-in methods of arrays. Methods that call script functions re-read the
 // array's length after every call, since the callback may resize it.
 #include <algorithm>
-#include <vector>
 
 #include "abaselib.h"
 #include "adelegate_common.h"
 
 static SQArray *self_array(HSQUIRRELVM v) { return sq_array(sq_arg(v, 1)); }
-static std::vector<SQValue> &self_items(HSQUIRRELVM v) { return self_array(v)->values; }
+static ReallocVector<SQValue> &self_items(HSQUIRRELVM v) { return self_array(v)->values; }
 static SQInteger return_self(HSQUIRRELVM v) { return sq_return(v, sq_arg(v, 1)); }
 
 static SQValue new_array(HSQUIRRELVM v) { return SQValue(SQArray::create(v->ss)); }
@@ -23,14 +22,13 @@ static SQInteger array_append(HSQUIRRELVM v) {
 }
 
 static SQInteger array_extend(HSQUIRRELVM v) {
-    const std::vector<SQValue> extra = sq_array(sq_arg(v, 2))->values;
-    std::vector<SQValue> &items = self_items(v);
-    items.insert(items.end(), extra.begin(), extra.end());
+    const ReallocVector<SQValue> &extra = sq_array(sq_arg(v, 2))->values;
+    self_items(v).append(extra.begin(), extra.end());
     return return_self(v);
 }
 
 static SQInteger array_pop(HSQUIRRELVM v) {
-    std::vector<SQValue> &items = self_items(v);
+    ReallocVector<SQValue> &items = self_items(v);
     if (items.empty()) return sq_throwerror(v, "empty array");
     const SQValue last = std::move(items.back());
     items.pop_back();
@@ -38,13 +36,13 @@ static SQInteger array_pop(HSQUIRRELVM v) {
 }
 
 static SQInteger array_top(HSQUIRRELVM v) {
-    const std::vector<SQValue> &items = self_items(v);
+    const ReallocVector<SQValue> &items = self_items(v);
     if (items.empty()) return sq_throwerror(v, "top() on a empty array");
     return sq_return(v, items.back());
 }
 
 static SQInteger array_insert(HSQUIRRELVM v) {
-    std::vector<SQValue> &items = self_items(v);
+    ReallocVector<SQValue> &items = self_items(v);
     const SQInteger at = sq_arg_integer(v, 2);
     if (at < 0 || at > static_cast<SQInteger>(items.size())) return sq_throwerror(v, "index out of range");
     items.insert(items.begin() + at, sq_arg(v, 3));
@@ -52,7 +50,7 @@ static SQInteger array_insert(HSQUIRRELVM v) {
 }
 
 static SQInteger array_remove(HSQUIRRELVM v) {
-    std::vector<SQValue> &items = self_items(v);
+    ReallocVector<SQValue> &items = self_items(v);
     const SQInteger at = sq_arg_integer(v, 2);
     if (at < 0 || at >= static_cast<SQInteger>(items.size())) return sq_throwerror(v, "idx out of range");
     const SQValue removed = std::move(items[static_cast<size_t>(at)]);
@@ -69,13 +67,13 @@ static SQInteger array_resize(HSQUIRRELVM v) {
 }
 
 static SQInteger array_reverse(HSQUIRRELVM v) {
-    std::vector<SQValue> &items = self_items(v);
+    ReallocVector<SQValue> &items = self_items(v);
     std::reverse(items.begin(), items.end());
     return return_self(v);
 }
 
 static SQInteger array_slice(HSQUIRRELVM v) {
-    const std::vector<SQValue> &items = self_items(v);
+    const ReallocVector<SQValue> &items = self_items(v);
     SQInteger start = 0, end = 0;
     if (!sq_resolve_range(v, 2, static_cast<SQInteger>(items.size()), start, end)) return SQ_ERROR;
     SQValue out = new_array(v);
@@ -118,6 +116,7 @@ static SQInteger array_map(HSQUIRRELVM v) {
     const SQValue fn = sq_arg(v, 2);
     const SQInteger arity = sq_callback_arity(fn, 3);
     SQValue out = new_array(v);
+    sq_array(out)->values.reserve(self_items(v).size());
     for (size_t i = 0; i < self_items(v).size(); ++i) {
         SQValue mapped;
         if (!call_with_item(v, fn, arity, i, mapped)) return SQ_ERROR;
@@ -172,6 +171,15 @@ struct SortOrder {
     HSQUIRRELVM v;
     SQValue fn;  // null: the language's own ordering
 
+    // Whether comparing these can run script code (a comparator or a _cmp
+    // metamethod), which could change the array under the sort.
+    bool may_run_script(const SQValue &a, const SQValue &b) const {
+        return !fn.is_null() || !plain(a) || !plain(b);
+    }
+    static bool plain(const SQValue &x) {
+        return x._type != OT_INSTANCE && x._type != OT_TABLE && x._type != OT_USERDATA;
+    }
+
     bool compare(const SQValue &a, const SQValue &b, SQInteger &result) const {
         if (fn.is_null()) {
             if (a._type == OT_INTEGER && b._type == OT_INTEGER) {
@@ -197,18 +205,20 @@ struct SortOrder {
 // A heap sort whose heap gives node i the children 2i and 2i+1, as the
 // reference interpreter's does: elements the comparator calls equal (or a
 // comparator that is not an ordering, such as `a > b`) end in the same
-// order as there. Indices never leave the array whatever the comparator says.
+// order as there. It sorts the array in place, so a comparator sees the
+// array part sorted and an error leaves it so; a comparator that resizes
+// the array ends the sort with an error. Indices never leave the array
+// whatever the comparator says.
 class HeapSort {
    public:
-    HeapSort(const SortOrder &order, std::vector<SQValue> &items) : order_(order), items_(items) {}
+    HeapSort(const SortOrder &order, ReallocVector<SQValue> &items) : order_(order), items_(items), n_(items.size()) {}
 
     bool run() {
-        const size_t n = items_.size();
-        if (n < 2) return true;
-        for (size_t node = n / 2 + 1; node-- > 0;) {
-            if (!sift_down(node, n - 1)) return false;
+        if (n_ < 2) return true;
+        for (size_t node = n_ / 2 + 1; node-- > 0;) {
+            if (!sift_down(node, n_ - 1)) return false;
         }
-        for (size_t last = n - 1; last >= 1; --last) {
+        for (size_t last = n_ - 1; last >= 1; --last) {
             std::swap(items_[0], items_[last]);
             if (!sift_down(0, last - 1)) return false;
         }
@@ -216,14 +226,25 @@ class HeapSort {
     }
 
    private:
+    // The comparator may change the array, so it gets copies of the
+    // elements, and the size is checked before any index is used again.
+    bool compare(size_t a, size_t b, SQInteger &result) {
+        if (!order_.may_run_script(items_[a], items_[b])) return order_.compare(items_[a], items_[b], result);
+        const SQValue first = items_[a], second = items_[b];
+        if (!order_.compare(first, second, result)) return false;
+        if (items_.size() == n_) return true;
+        sq_throwerror(order_.v, "array resized during sort operation");
+        return false;
+    }
+
     bool sift_down(size_t node, size_t last) {
         SQInteger r = 0;
         for (size_t child = node * 2; child <= last; child = node * 2) {
             if (child < last) {
-                if (!order_.compare(items_[child], items_[child + 1], r)) return false;
+                if (!compare(child, child + 1, r)) return false;
                 if (r <= 0) ++child;
             }
-            if (!order_.compare(items_[node], items_[child], r)) return false;
+            if (!compare(node, child, r)) return false;
             if (r >= 0) return true;
             if (child == node) {
                 sq_throwerror(order_.v, "inconsistent compare function");
@@ -236,15 +257,13 @@ class HeapSort {
     }
 
     const SortOrder &order_;
-    std::vector<SQValue> &items_;
+    ReallocVector<SQValue> &items_;
+    const size_t n_;
 };
 
 static SQInteger array_sort(HSQUIRRELVM v) {
     const SortOrder order{v, sq_gettop(v) >= 2 ? sq_arg(v, 2) : SQValue()};
-    std::vector<SQValue> sorted = self_items(v);
-    if (!HeapSort(order, sorted).run()) return SQ_ERROR;
-    if (sorted.size() != self_items(v).size()) return sq_throwerror(v, "array resized during sort");
-    self_items(v).swap(sorted);
+    if (!HeapSort(order, self_items(v)).run()) return SQ_ERROR;
     return return_self(v);
 }
 

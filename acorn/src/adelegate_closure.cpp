@@ -26,7 +26,7 @@ static SQInteger closure_pcall(HSQUIRRELVM v) { return call_in_place(v, SQFalse)
 
 // Calls the function with the environment and parameters taken from an array.
 static SQInteger call_with_array(HSQUIRRELVM v, SQBool raiseerror) {
-    const std::vector<SQValue> args = sq_array(sq_arg(v, 2))->values;
+    const ReallocVector<SQValue> args = sq_array(sq_arg(v, 2))->values;
     const auto nargs = static_cast<SQInteger>(args.size());
     if (nargs == 0) return refuse_empty_call(v);
     if (SQ_FAILED(sq_reservestack(v, nargs + 1))) return SQ_ERROR;
@@ -47,7 +47,7 @@ static SQInteger closure_bindenv(HSQUIRRELVM v) {
 
 static SQValue array_of(HSQUIRRELVM v, const std::vector<SQValue> &items) {
     SQValue out(SQArray::create(v->ss));
-    sq_array(out)->values = items;
+    sq_array(out)->values.assign(items.data(), items.data() + items.size());
     return out;
 }
 

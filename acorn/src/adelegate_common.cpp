@@ -36,7 +36,7 @@ static bool fail(HSQUIRRELVM v, const char *msg) {
     return false;
 }
 
-bool sq_resize_values(HSQUIRRELVM v, std::vector<SQValue> &items, SQInteger size, const SQObject &fill) {
+bool sq_resize_values(HSQUIRRELVM v, ReallocVector<SQValue> &items, SQInteger size, const SQObject &fill) {
     if (size < 0) return fail(v, "negative size");
     if (size > SQ_MAX_ARRAY_LENGTH) return fail(v, "array too large");
     try {

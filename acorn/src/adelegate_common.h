@@ -32,7 +32,7 @@ void sq_table_put(HSQUIRRELVM v, SQTable *t, const char *key, const SQObject &va
 // Resizes `items` to `size`, new slots holding `fill`. Raises the script
 // error and returns false for a negative or too large size, or when memory
 // runs out.
-bool sq_resize_values(HSQUIRRELVM v, std::vector<SQValue> &items, SQInteger size, const SQObject &fill);
+bool sq_resize_values(HSQUIRRELVM v, ReallocVector<SQValue> &items, SQInteger size, const SQObject &fill);
 
 // Resolves the optional (start, [end]) arguments at API indices
 // `first` and `first + 1` against a sequence of `len` items: negative

@@ -77,7 +77,7 @@ static SQInteger table_map(HSQUIRRELVM v) {
 // An array of the slot keys (or values) in iteration order.
 static SQInteger collect(HSQUIRRELVM v, bool keys) {
     SQValue out(SQArray::create(v->ss));
-    std::vector<SQValue> &items = sq_array(out)->values;
+    ReallocVector<SQValue> &items = sq_array(out)->values;
     for (auto &[key, val] : snapshot(self_table(v))) items.push_back(keys ? std::move(key) : std::move(val));
     return sq_return(v, out);
 }

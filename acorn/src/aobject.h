@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "areallocvector.h"
 #include "squirrel.h"
 
 struct SQSharedState;
@@ -305,7 +306,7 @@ struct SQTable : SQDelegable {
 // ---------------------------------------------------------------------------
 
 struct SQArray : SQCollectable {
-    std::vector<SQValue> values;
+    ReallocVector<SQValue> values;
     static SQArray *create(SQSharedState *ss, SQInteger size = 0);
     explicit SQArray(SQSharedState *ss) : SQCollectable(ss) {}
     SQInteger size() const { return static_cast<SQInteger>(values.size()); }

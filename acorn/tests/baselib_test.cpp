@@ -86,7 +86,13 @@ TEST_F(Baselib, SortSurvivesInconsistentComparators) {
 
 TEST_F(Baselib, SortRejectsAComparatorThatResizesTheArray) {
     EXPECT_EQ(run("local a = [3, 2, 1]; a.sort(function(x, y) { a.append(0); return x <=> y; });"),
-              "error: array resized during sort");
+              "error: array resized during sort operation");
+    // The sort stops at the first resize; shrinking is caught as well.
+    EXPECT_EQ(run("local a = [3, 2, 1, 5]; try { a.sort(function(x, y) { a.append(0); return x <=> y; }); }"
+                  "catch (e) P(a.len());"
+                  "local b = [3, 2, 1, 5]; try { b.sort(function(x, y) { b.pop(); return x <=> y; }); }"
+                  "catch (e) P(b.len());"),
+              "5\n3\n");
 }
 
 TEST_F(Baselib, InsertRemovePopTopBounds) {

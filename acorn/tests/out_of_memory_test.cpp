@@ -1,13 +1,15 @@
 // Memory running out while a script grows a string, an array or a table is
 // the script error "out of memory", which the script can catch, and the VM
-// stays usable. The allocator of this test program refuses any single
-// allocation above a limit while a test arms it.
+// stays usable. The allocators of this test program (operator new and the
+// buffer allocator of array storage) refuse any single allocation above a
+// limit while a test arms it.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <new>
 
+#include "areallocvector.h"
 #include "script_harness.h"
 
 namespace {
@@ -26,6 +28,12 @@ void *allocate_or_throw(std::size_t size) {
 }
 
 }  // namespace
+
+void *acorn_buffer_realloc(void *buffer, size_t bytes) {
+    const std::size_t limit = g_largest_allowed.load(std::memory_order_relaxed);
+    if (limit != 0 && bytes > limit) return nullptr;
+    return std::realloc(buffer, bytes);
+}
 
 void *operator new(std::size_t size) { return allocate_or_throw(size); }
 void *operator new[](std::size_t size) { return allocate_or_throw(size); }
