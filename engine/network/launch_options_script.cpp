@@ -2,8 +2,8 @@
 // command line asked of this run.
 #include "core/launch_options.h"
 #include "network/network_namespace.h"
-#include "script/system_function_table.h"
 #include "script/bind_class.h"
+#include "script/system_function_table.h"
 
 namespace me {
 

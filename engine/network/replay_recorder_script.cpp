@@ -2,11 +2,11 @@
 #include <string>
 
 #include "network/network_namespace.h"
-#include "script/system_function_table.h"
 #include "network/replay_recorder.h"
 #include "network/state_failure.h"
 #include "script/bind_class.h"
 #include "script/native_class_arguments.h"
+#include "script/system_function_table.h"
 
 namespace me {
 

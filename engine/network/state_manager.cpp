@@ -18,6 +18,12 @@ namespace me {
 
 StateManager* g_state_manager = nullptr;
 
+StateManager& running_state_manager() {
+    if (g_state_manager == nullptr)
+        fail_state("The state manager does not exist.");
+    return *g_state_manager;
+}
+
 namespace {
 
 constexpr uint8_t kMaxRunLength = 255;

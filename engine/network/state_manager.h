@@ -124,4 +124,8 @@ private:
 
 extern StateManager* g_state_manager;
 
+// The process's state manager for script functions; a fatal error when it
+// does not exist.
+StateManager& running_state_manager();
+
 }  // namespace me

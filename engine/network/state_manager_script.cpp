@@ -5,21 +5,15 @@
 #include <cstring>
 
 #include "network/network_namespace.h"
-#include "script/system_function_table.h"
 #include "network/state_failure.h"
 #include "network/state_manager.h"
 #include "script/bind_class.h"
 #include "script/native_class_arguments.h"
+#include "script/system_function_table.h"
 
 namespace me {
 
 namespace {
-
-StateManager& manager() {
-    if (g_state_manager == nullptr)
-        fail_state("The state manager does not exist.");
-    return *g_state_manager;
-}
 
 // Reads an integer argument that the blob functions treat as a promise of
 // the script: anything else ends the process.
@@ -51,27 +45,27 @@ SQInteger register_state_class(HSQUIRRELVM vm) {
     const SQChar* name = nullptr;
     if (!arguments.string(2, name))
         return arguments.fail();
-    manager().register_class(name);
+    running_state_manager().register_class(name);
     return 0;
 }
 
 SQInteger creating_map(HSQUIRRELVM) {
-    manager().begin_create_map();
+    running_state_manager().begin_create_map();
     return 0;
 }
 
 SQInteger map_created(HSQUIRRELVM) {
-    manager().map_created();
+    running_state_manager().map_created();
     return 0;
 }
 
 SQInteger destroying_map(HSQUIRRELVM) {
-    manager().begin_destroy_map();
+    running_state_manager().begin_destroy_map();
     return 0;
 }
 
 SQInteger map_destroyed(HSQUIRRELVM) {
-    manager().end_destroy_map();
+    running_state_manager().end_destroy_map();
     return 0;
 }
 
@@ -81,30 +75,30 @@ SQInteger save_state(HSQUIRRELVM vm) {
     SQInteger debug_level = 0;
     if (!arguments.integer(2, slot) || !arguments.integer(3, debug_level))
         return arguments.fail();
-    manager().save(static_cast<int32_t>(slot), static_cast<int32_t>(debug_level));
+    running_state_manager().save(static_cast<int32_t>(slot), static_cast<int32_t>(debug_level));
     return 0;
 }
 
 SQInteger is_state(HSQUIRRELVM vm) {
-    return with_slot(vm, [vm](int32_t slot) { return push_bool(vm, manager().is_state(slot)); });
+    return with_slot(vm, [vm](int32_t slot) { return push_bool(vm, running_state_manager().is_state(slot)); });
 }
 
 SQInteger get_state_crc(HSQUIRRELVM vm) {
     return with_slot(vm, [vm](int32_t slot) {
-        sq_pushinteger(vm, static_cast<SQInteger>(static_cast<int32_t>(manager().get_state_crc(slot))));
+        sq_pushinteger(vm, static_cast<SQInteger>(static_cast<int32_t>(running_state_manager().get_state_crc(slot))));
         return SQInteger{1};
     });
 }
 
 SQInteger delete_state(HSQUIRRELVM vm) {
     return with_slot(vm, [](int32_t slot) {
-        manager().delete_state(slot);
+        running_state_manager().delete_state(slot);
         return SQInteger{0};
     });
 }
 
 SQInteger delete_all_states(HSQUIRRELVM) {
-    manager().delete_all_states();
+    running_state_manager().delete_all_states();
     return 0;
 }
 
@@ -117,12 +111,12 @@ SQInteger restore_state_from_blob(HSQUIRRELVM vm) {
     if (size < 0)
         fail_state("Invalid blob size.");
     const std::span<const uint8_t> bytes(static_cast<const uint8_t*>(data), static_cast<size_t>(size));
-    return push_bool(vm, manager().restore_from_blob(bytes, slot));
+    return push_bool(vm, running_state_manager().restore_from_blob(bytes, slot));
 }
 
 SQInteger store_state_to_blob(HSQUIRRELVM vm) {
     const int32_t slot = required_integer(vm, 2, "sq_getinteger( v, 2, &slot )");
-    const std::optional<std::vector<uint8_t>> bytes = manager().store_to_blob(slot);
+    const std::optional<std::vector<uint8_t>> bytes = running_state_manager().store_to_blob(slot);
     if (!bytes) {
         sq_pushnull(vm);
         return 1;
@@ -136,23 +130,23 @@ SQInteger store_state_to_blob(HSQUIRRELVM vm) {
 }
 
 SQInteger load_world_object(HSQUIRRELVM vm) {
-    return with_slot(vm, [vm](int32_t slot) { return push_bool(vm, manager().load_world_object(slot)); });
+    return with_slot(vm, [vm](int32_t slot) { return push_bool(vm, running_state_manager().load_world_object(slot)); });
 }
 
 SQInteger rollback(HSQUIRRELVM vm) {
     return with_slot(vm, [](int32_t slot) {
-        manager().rollback(slot);
+        running_state_manager().rollback(slot);
         return SQInteger{0};
     });
 }
 
 SQInteger tick_pregame(HSQUIRRELVM) {
-    manager().tick_pregame();
+    running_state_manager().tick_pregame();
     return 0;
 }
 
 SQInteger tick_postgame(HSQUIRRELVM) {
-    manager().tick_postgame();
+    running_state_manager().tick_postgame();
     return 0;
 }
 

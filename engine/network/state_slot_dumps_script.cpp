@@ -1,22 +1,15 @@
 // The Network functions that show saved states to a person.
 #include "core/log_format.h"
 #include "network/network_namespace.h"
-#include "script/system_function_table.h"
-#include "network/state_failure.h"
 #include "network/state_manager.h"
 #include "network/state_slot_dumps.h"
 #include "script/bind_class.h"
 #include "script/native_class_arguments.h"
+#include "script/system_function_table.h"
 
 namespace me {
 
 namespace {
-
-StateManager& manager() {
-    if (g_state_manager == nullptr)
-        fail_state("The state manager does not exist.");
-    return *g_state_manager;
-}
 
 // Null when the slots hold the same state, else an array of the lines that
 // say how they differ. A slot without a state is a script error: a null
@@ -28,10 +21,10 @@ SQInteger compare_states(HSQUIRRELVM vm) {
     if (!arguments.integer(2, first) || !arguments.integer(3, second))
         return arguments.fail();
     for (const SQInteger slot : {first, second})
-        if (!manager().is_state(static_cast<int32_t>(slot)))
+        if (!running_state_manager().is_state(static_cast<int32_t>(slot)))
             return sq_throwerror(vm, format_message("compare_states: slot %1 holds no finished state", slot).c_str());
     const std::vector<std::string> lines =
-        slot_differences(manager(), static_cast<int32_t>(first), static_cast<int32_t>(second));
+        slot_differences(running_state_manager(), static_cast<int32_t>(first), static_cast<int32_t>(second));
     if (lines.empty()) {
         sq_pushnull(vm);
         return 1;
@@ -50,7 +43,7 @@ SQInteger write_state_dump(HSQUIRRELVM vm) {
     const SQChar* file_name = nullptr;
     if (!arguments.integer(2, slot) || !arguments.string(3, file_name))
         return arguments.fail();
-    sq_pushbool(vm, write_slot_dump(manager(), static_cast<int32_t>(slot), file_name) ? SQTrue : SQFalse);
+    sq_pushbool(vm, write_slot_dump(running_state_manager(), static_cast<int32_t>(slot), file_name) ? SQTrue : SQFalse);
     return 1;
 }
 

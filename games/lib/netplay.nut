@@ -135,23 +135,19 @@ class Netplay {
 
     // Statistics for the HUD and the benchmark.
     rollbacks = 0;
-    rolled_back_ticks = 0;
     stalls = 0;
-    crc_checked = 0;
-    events = null;
     rollback_costs = null;    // [ticks re-simulated, CPU seconds] of each rollback
     started_ms = 0;
 
     constructor(adapter, settings = null) {
         game = adapter;
         options = { max_players = 4, input_delay = 3, max_rollback = 12, crc_interval = 30, replay = null,
-                    protocol = 1, join_lead = 20, port = 27960, local_players = 1,
+                    protocol = 1, join_lead = 20, local_players = 1,
                     replay_state_interval = 600 };
         if (settings != null)
             foreach (k, v in settings)
                 options[k] <- v;
         messages = NetplayMessages();
-        events = [];
         reset_session();
     }
 
@@ -180,9 +176,7 @@ class Netplay {
         rollback_from = null;
         time_bank = 0.0;
         rollbacks = 0;
-        rolled_back_ticks = 0;
         stalls = 0;
-        crc_checked = 0;
         rollback_costs = [];
         started_ms = ::System.get_system_milliseconds();
     }
@@ -496,7 +490,6 @@ class Netplay {
         rollback_from = null;
         local to = tick_now;
         rollbacks += 1;
-        rolled_back_ticks += to - from;
         Network.log_discard_frames(from, to - 1);
         local started = clock();
         Network.rollback(slot_of(from));
@@ -951,7 +944,6 @@ class Netplay {
             foreach (t in ticks) {
                 local theirs = table[t];
                 delete table[t];
-                crc_checked += 1;
                 if (theirs != crcs[t]) {
                     on_desync(p, t);
                     break;

@@ -58,7 +58,7 @@ class Coop {
             Network.set_latency_simulation(latency, latency);
         local replay = ::System.get_cvar(CVAR_REPLAY);
         netplay = Netplay(game, { max_players = MAX_PLAYERS, crc_interval = 30,
-                                  port = ::System.get_cvar_integer(CVAR_PORT), replay = replay == "" ? null : replay,
+                                  replay = replay == "" ? null : replay,
                                   local_players = local_player_count() });
         ::netplay <- netplay;
         local mode = ::System.get_cvar(CVAR_MODE);
