@@ -74,43 +74,57 @@ struct SQCollectable : SQRefCounted {
 // SQValue: an SQObject that owns its reference
 // ---------------------------------------------------------------------------
 
+// Values are copied field by field and every field is written whole (the
+// union as its 8-byte raw form). Mixing a narrow store with a wide load of
+// the same bytes, as a 16-byte struct copy after a 4-byte field store does,
+// stalls the processor's store forwarding, and values are copied in every
+// instruction the interpreter runs.
+template <class T>
+inline SQRawObjectVal sq_raw_bits(T v) {
+    static_assert(sizeof(T) <= sizeof(SQRawObjectVal), "a value fits the union");
+    SQRawObjectVal raw = 0;
+    memcpy(&raw, &v, sizeof v);
+    return raw;
+}
+
+inline void sq_copy_fields(SQObject &dst, const SQObject &src) {
+    dst._type = src._type;
+    dst._unVal.raw = src._unVal.raw;
+}
+
+inline void sq_set_fields(SQObject &dst, SQObjectType type, SQRawObjectVal raw) {
+    dst._type = type;
+    dst._unVal.raw = raw;
+}
+
 struct SQValue : SQObject {
-    SQValue() {
-        _type = OT_NULL;
-        _unVal.raw = 0;
-    }
-    SQValue(const SQValue &o) : SQObject(o) { addref(); }
-    SQValue(SQValue &&o) noexcept : SQObject(o) {
-        o._type = OT_NULL;
-        o._unVal.raw = 0;
-    }
-    SQValue(const SQObject &o) : SQObject(o) { addref(); }
-    SQValue(SQObjectType t, SQRefCounted *p) {
-        _unVal.raw = 0;
-        _type = t;
-        _unVal.pRefCounted = p;
+    SQValue() { sq_set_fields(*this, OT_NULL, 0); }
+    SQValue(const SQValue &o) {
+        sq_copy_fields(*this, o);
         addref();
     }
-    explicit SQValue(SQInteger i) {
-        _unVal.raw = 0;
-        _type = OT_INTEGER;
-        _unVal.nInteger = i;
+    SQValue(SQValue &&o) noexcept {
+        sq_copy_fields(*this, o);
+        sq_set_fields(o, OT_NULL, 0);
     }
-    explicit SQValue(SQFloat f) {
-        _unVal.raw = 0;
-        _type = OT_FLOAT;
-        _unVal.fFloat = f;
+    SQValue(const SQObject &o) {
+        sq_copy_fields(*this, o);
+        addref();
     }
+    SQValue(SQObjectType t, SQRefCounted *p) {
+        sq_set_fields(*this, t, sq_raw_bits(p));
+        addref();
+    }
+    explicit SQValue(SQInteger i) { sq_set_fields(*this, OT_INTEGER, sq_raw_bits(i)); }
+    explicit SQValue(SQFloat f) { sq_set_fields(*this, OT_FLOAT, sq_raw_bits(f)); }
     static SQValue boolean(bool b) {
         SQValue v;
-        v._type = OT_BOOL;
-        v._unVal.nInteger = b ? 1 : 0;
+        sq_set_fields(v, OT_BOOL, b ? 1 : 0);
         return v;
     }
     static SQValue userpointer(SQUserPointer p) {
         SQValue v;
-        v._type = OT_USERPOINTER;
-        v._unVal.pUserPointer = p;
+        sq_set_fields(v, OT_USERPOINTER, sq_raw_bits(p));
         return v;
     }
     SQValue(SQString *p) : SQValue(OT_STRING, reinterpret_cast<SQRefCounted *>(p)) {}
@@ -130,32 +144,33 @@ struct SQValue : SQObject {
 
     ~SQValue() { release(); }
 
-    SQValue &operator=(const SQValue &o) {
-        if (this != &o) {
-            SQObject old = *this;
-            static_cast<SQObject &>(*this) = o;
-            addref();
-            release_obj(old);
-        }
+    // Self-assignment needs no test: the new reference is taken before the
+    // old one is dropped.
+    SQValue &operator=(const SQValue &o) { return *this = static_cast<const SQObject &>(o); }
+    SQValue &operator=(const SQObject &o) {
+        const SQObjectType old_type = _type;
+        SQRefCounted *const old = _unVal.pRefCounted;
+        sq_copy_fields(*this, o);
+        addref();
+        if (ISREFCOUNTED(old_type)) sq_decref(old);
         return *this;
     }
     SQValue &operator=(SQValue &&o) noexcept {
         if (this != &o) {
-            SQObject old = *this;
-            static_cast<SQObject &>(*this) = o;
-            o._type = OT_NULL;
-            o._unVal.raw = 0;
-            release_obj(old);
+            const SQObjectType old_type = _type;
+            SQRefCounted *const old = _unVal.pRefCounted;
+            sq_copy_fields(*this, o);
+            sq_set_fields(o, OT_NULL, 0);
+            if (ISREFCOUNTED(old_type)) sq_decref(old);
         }
         return *this;
     }
-    SQValue &operator=(const SQObject &o) { return *this = SQValue(o); }
 
     void set_null() {
-        SQObject old = *this;
-        _type = OT_NULL;
-        _unVal.raw = 0;
-        release_obj(old);
+        const SQObjectType old_type = _type;
+        SQRefCounted *const old = _unVal.pRefCounted;
+        sq_set_fields(*this, OT_NULL, 0);
+        if (ISREFCOUNTED(old_type)) sq_decref(old);
     }
     bool is_null() const { return _type == OT_NULL; }
 
@@ -165,9 +180,6 @@ struct SQValue : SQObject {
     }
     void release() {
         if (ISREFCOUNTED(_type)) sq_decref(_unVal.pRefCounted);
-    }
-    static void release_obj(const SQObject &o) {
-        if (ISREFCOUNTED(o._type)) sq_decref(o._unVal.pRefCounted);
     }
 };
 
@@ -280,6 +292,16 @@ struct SQTable : SQDelegable {
     explicit SQTable(SQSharedState *ss) : SQDelegable(ss) {}
 
     SQValue *find(const SQObject &key);  // pointer to the value, or null
+    // find() for a string key that first tries the node named by `hint` and
+    // leaves there the node it found. Keys are unique in a table, so a node
+    // holding the key is its slot whatever the table went through since.
+    SQValue *find_hinted(const SQObject &key, SQInteger &hint) {
+        if (static_cast<size_t>(hint) < nodes.size()) {
+            Node &n = nodes[static_cast<size_t>(hint)];
+            if (key._type == OT_STRING && n.key._type == OT_STRING && sq_str(n.key) == sq_str(key)) return &n.val;
+        }
+        return find_and_hint(key, hint);
+    }
     bool get(const SQObject &key, SQValue &val);
     bool set(const SQObject &key, const SQObject &val);  // only an existing slot
     void newslot(const SQObject &key, const SQObject &val);  // insert or overwrite
@@ -297,6 +319,8 @@ struct SQTable : SQDelegable {
     void clear_refs() override;
 
    private:
+    SQInteger find_node(const SQObject &key) const;  // index in `nodes`, or -1
+    SQValue *find_and_hint(const SQObject &key, SQInteger &hint);
     void rebuild(size_t nbuckets);  // squeezes out holes, re-indexes into nbuckets
     size_t first_at_or_after(SQInteger seq) const;  // node index, nodes.size() if none
 };
@@ -425,6 +449,7 @@ struct SQMemberCache {
     // The newest class comes first; serial 0 marks an empty entry.
     SQUnsignedInteger class_serial[2] = {0, 0};
     SQInteger code[2] = {0, 0};  // as in SQClass::members
+    SQInteger table_node = 0;    // where a table held the key last time (see SQTable::find_hinted)
 };
 
 struct SQClass : SQCollectable {

@@ -50,19 +50,31 @@ SQTable *SQTable::create(SQSharedState *ss, SQInteger capacity) {
     return t;
 }
 
-SQValue *SQTable::find(const SQObject &key) {
-    if (buckets.empty() || key._type == OT_NULL) return nullptr;
+SQInteger SQTable::find_node(const SQObject &key) const {
+    if (buckets.empty() || key._type == OT_NULL) return -1;
     if (key._type == OT_STRING) {
         // The common case: interned strings are equal only if identical.
         const SQString *s = sq_str(key);
         for (SQInteger i = buckets[s->hash & (buckets.size() - 1)]; i >= 0; i = nodes[i].next)
-            if (nodes[i].key._type == OT_STRING && sq_str(nodes[i].key) == s) return &nodes[i].val;
-        return nullptr;
+            if (nodes[i].key._type == OT_STRING && sq_str(nodes[i].key) == s) return i;
+        return -1;
     }
     SQHash h = hash_of(key);
     for (SQInteger i = buckets[h & (buckets.size() - 1)]; i >= 0; i = nodes[i].next)
-        if (nodes[i].hash == h && sq_rawequal(nodes[i].key, key)) return &nodes[i].val;
-    return nullptr;
+        if (nodes[i].hash == h && sq_rawequal(nodes[i].key, key)) return i;
+    return -1;
+}
+
+SQValue *SQTable::find(const SQObject &key) {
+    const SQInteger node = find_node(key);
+    return node >= 0 ? &nodes[static_cast<size_t>(node)].val : nullptr;
+}
+
+SQValue *SQTable::find_and_hint(const SQObject &key, SQInteger &hint) {
+    const SQInteger node = find_node(key);
+    if (node < 0) return nullptr;
+    hint = node;
+    return &nodes[static_cast<size_t>(node)].val;
 }
 
 bool SQTable::get(const SQObject &key, SQValue &val) {

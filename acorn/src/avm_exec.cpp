@@ -19,23 +19,17 @@ using U = SQUnsignedInteger;
 
 inline void set_integer(SQValue &dst, SQInteger v) {
     if (ISREFCOUNTED(dst._type)) dst.set_null();
-    dst._type = OT_INTEGER;
-    dst._unVal.raw = 0;
-    dst._unVal.nInteger = v;
+    sq_set_fields(dst, OT_INTEGER, sq_raw_bits(v));
 }
 
 inline void set_float(SQValue &dst, SQFloat v) {
     if (ISREFCOUNTED(dst._type)) dst.set_null();
-    dst._type = OT_FLOAT;
-    dst._unVal.raw = 0;
-    dst._unVal.fFloat = v;
+    sq_set_fields(dst, OT_FLOAT, sq_raw_bits(v));
 }
 
 inline void set_bool(SQValue &dst, bool v) {
     if (ISREFCOUNTED(dst._type)) dst.set_null();
-    dst._type = OT_BOOL;
-    dst._unVal.raw = 0;
-    dst._unVal.nInteger = v ? 1 : 0;
+    sq_set_fields(dst, OT_BOOL, v ? 1 : 0);
 }
 
 inline bool both_int(const SQObject &a, const SQObject &b) {
@@ -126,9 +120,11 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
     const SQValue *K;
     SQValue tmp;
     SQValue retval;
-    SQInstruction i;
     bool hooked = false;
     bool line_hooked = false;
+// The instruction being run, read where it is needed rather than decoded
+// up front: fewer live values in this large function.
+#define i (ip[-1])
 
 #define RELOAD()                                  \
     do {                                          \
@@ -197,7 +193,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
     static_assert(sizeof handlers / sizeof handlers[0] == OP_COUNT, "one handler per opcode");
 #endif
     for (;;) {
-        i = *ip++;
+        ++ip;
         ci->ip = ip;
         if (line_hooked && sq_is_line_start(fn, ip - 1 - fn->code.data())) LINE_EVENT();
 #if ACORN_THREADED_DISPATCH
@@ -224,7 +220,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
             OPCODE(OP_GETK) {
                 const SQValue &self = R[i.b];
                 if (self._type == OT_TABLE) {
-                    if (SQValue *slot = sq_table(self)->find(K[i.d])) {
+                    if (SQValue *slot = sq_table(self)->find_hinted(K[i.d], fn->member_cache(ip - 1).table_node)) {
                         R[i.a] = *slot;
                         NEXT();
                     }
@@ -273,7 +269,10 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                         done = true;
                     }
                 } else if (self._type == OT_TABLE) {
-                    if (SQValue *slot = sq_table(self)->find(key)) {
+                    SQValue *slot = i.op == OP_SETK
+                                        ? sq_table(self)->find_hinted(key, fn->member_cache(ip - 1).table_node)
+                                        : sq_table(self)->find(key);
+                    if (slot) {
                         *slot = val;
                         done = true;
                     }
@@ -432,20 +431,26 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 NEXT();
             }
 
-            OPCODE(OP_JMP)
-                ip += i.d;
-                if (i.d < 0) LINE_EVENT();
+            OPCODE(OP_JMP) {
+                const int32_t offset = i.d;
+                ip += offset;
+                if (offset < 0) LINE_EVENT();
                 NEXT();
-            OPCODE(OP_JZ)
+            }
+            OPCODE(OP_JZ) {
                 if (!sq_isfalse(R[i.a])) NEXT();
-                ip += i.d;
-                if (i.d < 0) LINE_EVENT();
+                const int32_t offset = i.d;
+                ip += offset;
+                if (offset < 0) LINE_EVENT();
                 NEXT();
-            OPCODE(OP_JNZ)
+            }
+            OPCODE(OP_JNZ) {
                 if (sq_isfalse(R[i.a])) NEXT();
-                ip += i.d;
-                if (i.d < 0) LINE_EVENT();
+                const int32_t offset = i.d;
+                ip += offset;
+                if (offset < 0) LINE_EVENT();
                 NEXT();
+            }
 
             OPCODE(OP_PREPCALLK)
             OPCODE(OP_PREPCALL) {
@@ -458,7 +463,10 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     NEXT();
                 }
                 if (R[i.b]._type == OT_TABLE) {
-                    if (SQValue *slot = sq_table(R[i.b])->find(key_ref)) {
+                    SQValue *slot = i.op == OP_PREPCALLK
+                                        ? sq_table(R[i.b])->find_hinted(key_ref, fn->member_cache(ip - 1).table_node)
+                                        : sq_table(R[i.b])->find(key_ref);
+                    if (slot) {
                         tmp = *slot;
                         R[i.c] = R[i.b];
                         R[i.a] = std::move(tmp);
@@ -607,7 +615,14 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
 
             OPCODE(OP_RETURN)
                 if (i.b != 0) {
-                    retval = R[i.a];
+                    // The registers are cleared on the way out: the value can
+                    // move, unless a hook may still look at it or a
+                    // constructor returns its instance instead.
+                    if (hooked || ci->constructor) {
+                        retval = R[i.a];
+                    } else {
+                        retval = std::move(R[i.a]);
+                    }
                 } else {
                     retval.set_null();
                 }
@@ -721,8 +736,8 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
         while (!traps.empty() && traps.back().callsize >= call_depth()) traps.pop_back();
         close_outers(stackbase);
         if (ci->generator._type == OT_GENERATOR) sq_generator(ci->generator)->kill();
-        for (SQInteger k = 0; k < fn->stacksize; ++k) {
-            if (R[k]._type != OT_NULL) R[k].set_null();
+        for (SQValue *reg = R, *const end = R + fn->stacksize; reg != end; ++reg) {
+            if (reg->_type != OT_NULL) reg->set_null();
         }
         bool root = ci->root, foreach_exit = ci->foreach_resume;
         SQInteger target = ci->target, prevtop = ci->prevtop, prevbase = ci->prevbase;
@@ -775,4 +790,5 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
 #undef RIGHT_OPERAND
 #undef BRANCH_ON
 #undef NEXT
+#undef i
 }

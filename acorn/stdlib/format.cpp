@@ -1,5 +1,7 @@
 #include "format.h"
 
+#include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -93,6 +95,41 @@ void append_string(std::string &out, const Directive &directive, std::string_vie
     if (left) out.append(padding, ' ');
 }
 
+// The integer conversions games use most ("%d", "%05d", "%-4x"), written
+// without the C library: the same text printf gives, at a fraction of its
+// cost. Anything else returns false and goes to printf.
+bool append_plain_integer(std::string &out, const Directive &directive, unsigned long long magnitude,
+                          bool negative) {
+    if (directive.precision >= 0 || directive.flags.find_first_not_of("-0") != std::string::npos) return false;
+    int base = 10;
+    switch (directive.conversion) {
+    case 'd':
+    case 'i':
+    case 'u': break;
+    case 'x':
+    case 'X': base = 16; break;
+    case 'o': base = 8; break;
+    default: return false;
+    }
+    char digits[24];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, magnitude, base);
+    if (ec != std::errc()) return false;
+    if (directive.conversion == 'X') {
+        for (char *c = digits; c != end; ++c) *c = static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
+    }
+    const std::size_t length = static_cast<std::size_t>(end - digits) + (negative ? 1 : 0);
+    const std::size_t width = directive.width > 0 ? static_cast<std::size_t>(directive.width) : 0;
+    const std::size_t padding = width > length ? width - length : 0;
+    const bool left = directive.flags.find('-') != std::string::npos;
+    const bool zeros = !left && directive.flags.find('0') != std::string::npos;
+    if (!left && !zeros) out.append(padding, ' ');
+    if (negative) out += '-';
+    if (zeros) out.append(padding, '0');
+    out.append(digits, end);
+    if (left) out.append(padding, ' ');
+    return true;
+}
+
 class Formatter {
 public:
     Formatter(const FormatArguments &args, std::string &out) : args_(args), out_(out) {}
@@ -100,14 +137,25 @@ public:
     void convert(const Directive &directive) {
         switch (directive.conversion) {
         case 'd':
-        case 'i': append_printf(out_, c_format(directive, "ll"), static_cast<long long>(next_integer())); break;
+        case 'i': {
+            const long long value = next_integer();
+            const unsigned long long magnitude =
+                value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+            if (!append_plain_integer(out_, directive, magnitude, value < 0)) {
+                append_printf(out_, c_format(directive, "ll"), value);
+            }
+            break;
+        }
         case 'o':
         case 'u':
         case 'x':
-        case 'X':
-            append_printf(out_, c_format(directive, "ll"),
-                          static_cast<unsigned long long>(static_cast<SQUnsignedInteger>(next_integer())));
+        case 'X': {
+            const auto value = static_cast<unsigned long long>(static_cast<SQUnsignedInteger>(next_integer()));
+            if (!append_plain_integer(out_, directive, value, false)) {
+                append_printf(out_, c_format(directive, "ll"), value);
+            }
             break;
+        }
         case 'c': append_printf(out_, c_format(directive, ""), static_cast<int>(next_integer())); break;
         case 'f':
         case 'F':

@@ -2,6 +2,8 @@
 // errors for malformed formats and unsuitable arguments.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <limits>
 #include <string>
 #include <variant>
 #include <vector>
@@ -58,6 +60,33 @@ TEST(FormatIntegers, ConversionsAndFlags) {
     EXPECT_EQ(formatted("%x %X %o", {SQInteger(255), SQInteger(255), SQInteger(8)}), "ff FF 10");
     EXPECT_EQ(formatted("%#x %#o", {SQInteger(255), SQInteger(8)}), "0xff 010");
     EXPECT_EQ(formatted("%c%c", {SQInteger('o'), SQInteger('k')}), "ok");
+}
+
+// Common integer conversions are written without the C library: they must
+// give printf's text for every flag, width and sign it handles.
+TEST(FormatIntegers, PlainConversionsMatchPrintf) {
+    const SQInteger values[] = {0, 1, -1, 42, -42, 255, 1000000, -1000000,
+                                std::numeric_limits<SQInteger>::max(), std::numeric_limits<SQInteger>::min()};
+    const char *flags[] = {"", "0", "-", "-0", "0-", "00"};
+    const char *widths[] = {"", "1", "5", "12"};
+    for (const char conversion : std::string("diuxXo")) {
+        for (const char *flag : flags) {
+            for (const char *width : widths) {
+                const std::string format = std::string("[%") + flag + width + conversion + "]";
+                const std::string c_format = std::string("[%") + flag + width + "ll" + conversion + "]";
+                for (const SQInteger value : values) {
+                    char expected[64];
+                    if (conversion == 'd' || conversion == 'i') {
+                        std::snprintf(expected, sizeof expected, c_format.c_str(), static_cast<long long>(value));
+                    } else {
+                        std::snprintf(expected, sizeof expected, c_format.c_str(),
+                                      static_cast<unsigned long long>(static_cast<SQUnsignedInteger>(value)));
+                    }
+                    EXPECT_EQ(formatted(format, {value}), expected) << format << " of " << value;
+                }
+            }
+        }
+    }
 }
 
 TEST(FormatIntegers, HexOfNegativeUsesTheIntegerWidth) {
