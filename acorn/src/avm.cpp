@@ -55,7 +55,8 @@ void SQVM::clear_refs() {
 }
 
 void SQVM::pop(SQInteger n) {
-    for (SQInteger i = 0; i < n && top > 0; ++i) stack[--top].set_null();
+    const SQInteger end = std::max<SQInteger>(top - std::max<SQInteger>(n, 0), 0);
+    while (top > end) stack[static_cast<size_t>(--top)].set_null();
 }
 
 void SQVM::raise_error(const char *fmt, ...) {

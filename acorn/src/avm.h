@@ -71,8 +71,11 @@ struct SQExceptionTrap {
 };
 
 struct SQVM : SQCollectable {
-    ReservedArray<SQValue> stack;  // grows, never moves
+    // `top` and `stackbase` are kept apart: the compiler reads adjacent
+    // 4-byte fields as one 8-byte load, which stalls right after a push has
+    // stored `top` alone (store forwarding cannot split a store).
     SQInteger top = 0;
+    ReservedArray<SQValue> stack;  // grows, never moves
     SQInteger stackbase = 0;
     ReservedArray<SQCallInfo> calls;
     std::vector<SQExceptionTrap> traps;

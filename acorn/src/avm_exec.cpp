@@ -380,8 +380,13 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 NEXT();
             }
             OPCODE(OP_CMP3) {
+                const SQValue &x = R[i.b], &y = R[i.c];
                 SQInteger c;
-                if (!compare(R[i.b], R[i.c], c)) goto handle_error;
+                if (both_int(x, y)) {
+                    c = (sq_int(x) > sq_int(y)) - (sq_int(x) < sq_int(y));
+                } else if (!compare(x, y, c)) {
+                    goto handle_error;
+                }
                 set_integer(R[i.a], c);  // as compared: `_cmp`'s answer, a byte difference for strings
                 NEXT();
             }
