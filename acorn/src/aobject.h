@@ -378,7 +378,7 @@ struct SQOuter : SQCollectable {
     SQValue value;               // the value once closed
     SQOuter *next_open = nullptr;  // the thread's list of open outers
     explicit SQOuter(SQSharedState *ss) : SQCollectable(ss) {}
-    SQValue &ref();  // the live variable
+    inline SQValue &ref();  // the live variable (defined with SQVM)
     void traverse(SQGCVisitor &v) override;
     void clear_refs() override;
 };

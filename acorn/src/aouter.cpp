@@ -4,8 +4,6 @@
 #include "agenerator.h"
 #include "avm.h"
 
-SQValue &SQOuter::ref() { return stackidx >= 0 ? thread->stack[static_cast<size_t>(stackidx)] : value; }
-
 void SQOuter::traverse(SQGCVisitor &v) { v.visit(value); }
 
 void SQOuter::clear_refs() { value.set_null(); }

@@ -259,6 +259,9 @@ struct SQVM : SQCollectable {
     bool get_index_error(const SQObject &key);
 };
 
+// Read in every free-variable access: inline.
+inline SQValue &SQOuter::ref() { return stackidx >= 0 ? thread->stack[static_cast<size_t>(stackidx)] : value; }
+
 // Whether instruction `pc` is the first of a source line.
 bool sq_is_line_start(const SQFunctionProto *fn, SQInteger pc);
 // Creates a shared state, its main thread and the core tables.

@@ -68,6 +68,15 @@ bool number_compare(int op, const SQObject &a, const SQObject &b) {
     }
 }
 
+// An array or a string has no slot a string names and no metamethods, so
+// such a key is found in its type's default delegate or not at all: looked
+// up there at once, from the node the instruction found last time.
+inline SQValue *builtin_member(const SQSharedState *ss, const SQObject &self, const SQObject &key, SQInteger &hint) {
+    if (key._type != OT_STRING || (self._type != OT_ARRAY && self._type != OT_STRING)) return nullptr;
+    const SQValue &delegate = self._type == OT_ARRAY ? ss->array_delegate : ss->string_delegate;
+    return delegate._type == OT_TABLE ? sq_table(delegate)->find_hinted(key, hint) : nullptr;
+}
+
 // The common script call, entered without leaving the loop: exactly the
 // declared arguments, no bound environment, and room on the stack. Returns
 // false, having changed nothing, when push_script_frame must take it.
@@ -136,8 +145,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
         R = &stack[static_cast<size_t>(stackbase)]; \
         K = fn->literals.data();                  \
         top = stackbase + fn->stacksize;          \
-        hooked = debug_hooked();                  \
-        line_hooked = hooked && ss->debuginfo;    \
+        SET_HOOK_FLAGS();                         \
     } while (0)
 #define CALL_EVENT()                                                           \
     if (hooked && !debug_event('c', fn, fn->line_of(0))) goto handle_error
@@ -166,15 +174,6 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
 #define LINE_EVENT()                                                                              \
     if (line_hooked && !debug_event('l', fn, fn->line_of(ip - 1 - fn->code.data()))) goto handle_error
 
-    RELOAD();
-    if (start == ExecStart::THROW) goto handle_error;
-    if (ci->ip == fn->code.data() && ci->generator.is_null()) CALL_EVENT();
-    if (start == ExecStart::RETURN) {
-        retval = stack[static_cast<size_t>(suspended_target)];
-        suspended_target = -1;
-        goto do_return;
-    }
-
 #if ACORN_THREADED_DISPATCH
     // Handlers in opcode order. Only verified code runs, and the verifier
     // refuses any byte that names no opcode, so every index is in range.
@@ -191,14 +190,47 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
         &&L_OP_THROW, &&L_OP_FOREACH, &&L_OP_CLOSE,
     };
     static_assert(sizeof handlers / sizeof handlers[0] == OP_COUNT, "one handler per opcode");
+    // With a line hook every opcode first goes through the hook, so the
+    // dispatch without one tests nothing.
+    static const void *line_hook_handlers[OP_COUNT];
+    static const bool line_hook_handlers_ready =
+        (std::fill(std::begin(line_hook_handlers), std::end(line_hook_handlers), &&line_hook), true);
+    (void)line_hook_handlers_ready;
+    const void *const *dispatch = handlers;
+#define SET_HOOK_FLAGS()                                       \
+    do {                                                       \
+        hooked = debug_hooked();                               \
+        line_hooked = hooked && ss->debuginfo;                 \
+        dispatch = line_hooked ? line_hook_handlers : handlers; \
+    } while (0)
+#else
+#define SET_HOOK_FLAGS()                       \
+    do {                                       \
+        hooked = debug_hooked();               \
+        line_hooked = hooked && ss->debuginfo; \
+    } while (0)
 #endif
+
+    RELOAD();
+    if (start == ExecStart::THROW) goto handle_error;
+    if (ci->ip == fn->code.data() && ci->generator.is_null()) CALL_EVENT();
+    if (start == ExecStart::RETURN) {
+        retval = stack[static_cast<size_t>(suspended_target)];
+        suspended_target = -1;
+        goto do_return;
+    }
+
     for (;;) {
         ++ip;
         ci->ip = ip;
-        if (line_hooked && sq_is_line_start(fn, ip - 1 - fn->code.data())) LINE_EVENT();
 #if ACORN_THREADED_DISPATCH
         // A jump table without the switch's range check.
+        goto *dispatch[i.op];
+    line_hook:
+        if (sq_is_line_start(fn, ip - 1 - fn->code.data())) LINE_EVENT();
         goto *handlers[i.op];
+#else
+        if (line_hooked && sq_is_line_start(fn, ip - 1 - fn->code.data())) LINE_EVENT();
 #endif
         switch (i.op) {
             OPCODE(OP_LOADK) R[i.a] = K[i.d]; NEXT();
@@ -227,6 +259,10 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 }
                 if (self._type == OT_INSTANCE && sq_instance(self)->get(K[i.d], tmp, fn->member_cache(ip - 1))) {
                     R[i.a] = std::move(tmp);
+                    NEXT();
+                }
+                if (SQValue *method = builtin_member(ss, self, K[i.d], fn->member_cache(ip - 1).table_node)) {
+                    R[i.a] = *method;
                     NEXT();
                 }
                 int r = try_get(self, K[i.d], tmp);
@@ -478,6 +514,14 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                         NEXT();
                     }
                 }
+                if (i.op == OP_PREPCALLK) {
+                    if (SQValue *method = builtin_member(ss, R[i.b], key_ref, fn->member_cache(ip - 1).table_node)) {
+                        tmp = *method;
+                        R[i.c] = R[i.b];
+                        R[i.a] = std::move(tmp);
+                        NEXT();
+                    }
+                }
                 SQValue self = R[i.b];
                 SQValue key = i.op == OP_PREPCALLK ? K[i.d] : R[i.d];
                 int r = try_get(self, key, tmp);
@@ -514,8 +558,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                         return true;
                     }
                     R[i.a] = std::move(tmp);
-                    hooked = debug_hooked();
-                    line_hooked = hooked && ss->debuginfo;
+                    SET_HOOK_FLAGS();
                     NEXT();
                 }
                 if (callee._type == OT_CLASS) {
@@ -795,5 +838,6 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
 #undef RIGHT_OPERAND
 #undef BRANCH_ON
 #undef NEXT
+#undef SET_HOOK_FLAGS
 #undef i
 }
