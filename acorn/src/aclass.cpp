@@ -88,6 +88,9 @@ bool SQClass::newslot(const SQObject &key, const SQObject &val, bool bstatic) {
     SQInteger encoded = static_cast<SQInteger>(store.size()) | (wants_method ? SQ_MEMBER_METHOD_BIT : 0);
     store.push_back(SQClassMember{SQValue(val), SQValue()});
     members->newslot(key, SQValue(encoded));
+    // Caches may hold this name as missing from the class: a new serial
+    // voids everything they hold for it.
+    if (locked) serial = ++ss->class_serials;
     resolve_special(key, val);
     return true;
 }
@@ -214,19 +217,18 @@ bool member_code(const SQClass *cls, const SQObject &key, SQMemberCache &cache, 
     for (int k = 0; k < 2; ++k) {
         if (cache.class_serial[k] == cls->serial) {
             code = cache.code[k];
-            return true;
+            return code != SQ_MEMBER_NONE;
         }
     }
     const SQValue *found = cls->members ? cls->members->find(key) : nullptr;
-    if (!found) return false;
-    code = sq_int(*found);
+    code = found ? sq_int(*found) : SQ_MEMBER_NONE;
     if (cls->locked) {
         cache.class_serial[1] = cache.class_serial[0];
         cache.code[1] = cache.code[0];
         cache.class_serial[0] = cls->serial;
         cache.code[0] = code;
     }
-    return true;
+    return found != nullptr;
 }
 
 }  // namespace

@@ -439,10 +439,13 @@ struct SQClassMember {
 // static members (index into `methods`), clear for fields (index into
 // `fields`, copied into each instance).
 enum : SQInteger { SQ_MEMBER_METHOD_BIT = 0x40000000, SQ_MEMBER_INDEX_MASK = 0x3FFFFFFF };
+// In a member cache: the class has no member of that name.
+constexpr SQInteger SQ_MEMBER_NONE = -1;
 
 // Where an instruction naming a constant member found it last time in an
-// instance's class. Once a class has instances a member keeps its encoded
-// index, so the answer holds while the class serial matches.
+// instance's class, or that the class had no such member. Once a class has
+// instances a member keeps its encoded index, and a member added then gives
+// the class a new serial, so the answer holds while the serial matches.
 struct SQMemberCache {
     // Two classes per instruction: a method inherited by a subclass, or a
     // loop over a mix of two kinds of instance, looks members up for both.
@@ -503,10 +506,33 @@ struct SQInstance : SQDelegable {
     // As above for an instruction's constant key, remembering the member in `cache`.
     bool get(const SQObject &key, SQValue &val, SQMemberCache &cache);
     bool set(const SQObject &key, const SQObject &val, SQMemberCache &cache);
+    // The member the cache names for this instance's class: the common case
+    // of the two above, without a call. Null when the cache cannot tell.
+    const SQValue *cached_member(const SQMemberCache &cache) const {
+        const SQInteger code = cached_code(cache);
+        if (code == SQ_MEMBER_NONE) return nullptr;
+        const auto idx = static_cast<size_t>(code & SQ_MEMBER_INDEX_MASK);
+        if (code & SQ_MEMBER_METHOD_BIT) return &cls->methods[idx].val;
+        return idx < fields.size() ? &fields[idx] : nullptr;
+    }
+    SQValue *cached_field(const SQMemberCache &cache) {
+        const SQInteger code = cached_code(cache);
+        if (code == SQ_MEMBER_NONE || (code & SQ_MEMBER_METHOD_BIT)) return nullptr;
+        const auto idx = static_cast<size_t>(code & SQ_MEMBER_INDEX_MASK);
+        return idx < fields.size() ? &fields[idx] : nullptr;
+    }
     bool instance_of(const SQClass *c) const;
     SQInstance *clone() const;  // shallow copy of fields, same class
     void traverse(SQGCVisitor &v) override;
     void clear_refs() override;
+
+   private:
+    SQInteger cached_code(const SQMemberCache &cache) const {
+        if (!cls) return SQ_MEMBER_NONE;
+        if (cache.class_serial[0] == cls->serial) return cache.code[0];
+        if (cache.class_serial[1] == cls->serial) return cache.code[1];
+        return SQ_MEMBER_NONE;
+    }
 };
 
 // ---------------------------------------------------------------------------

@@ -77,6 +77,19 @@ inline SQValue *builtin_member(const SQSharedState *ss, const SQObject &self, co
     return delegate._type == OT_TABLE ? sq_table(delegate)->find_hinted(key, hint) : nullptr;
 }
 
+// A name a method reads through `this` that its class lacks, with no `_get`
+// to ask and no built-in instance method of that name, is looked up in the
+// root table next: there at once, from the node the instruction found last
+// time. Null leaves the lookup to the general path.
+inline SQValue *root_name_in_method(const SQSharedState *ss, const SQInstance *self, const SQObject &root,
+                                    const SQObject &key, SQInteger &hint) {
+    if (key._type != OT_STRING || root._type != OT_TABLE || !self->cls) return nullptr;
+    if (!self->cls->metamethods[MT_GET].is_null()) return nullptr;
+    const SQValue &builtins = ss->instance_delegate;
+    if (builtins._type != OT_TABLE || sq_table(builtins)->find(key)) return nullptr;
+    return sq_table(root)->find_hinted(key, hint);
+}
+
 // The common script call, entered without leaving the loop: exactly the
 // declared arguments, no bound environment, and room on the stack. Returns
 // false, having changed nothing, when push_script_frame must take it.
@@ -257,9 +270,23 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                         NEXT();
                     }
                 }
-                if (self._type == OT_INSTANCE && sq_instance(self)->get(K[i.d], tmp, fn->member_cache(ip - 1))) {
-                    R[i.a] = std::move(tmp);
-                    NEXT();
+                if (self._type == OT_INSTANCE) {
+                    SQMemberCache &cache = fn->member_cache(ip - 1);
+                    if (const SQValue *member = sq_instance(self)->cached_member(cache)) {
+                        R[i.a] = *member;
+                        NEXT();
+                    }
+                    if (sq_instance(self)->get(K[i.d], tmp, cache)) {
+                        R[i.a] = std::move(tmp);
+                        NEXT();
+                    }
+                    if (i.b == 0) {
+                        if (SQValue *global = root_name_in_method(ss, sq_instance(self), closure_root(cl), K[i.d],
+                                                                  cache.table_node)) {
+                            R[i.a] = *global;
+                            NEXT();
+                        }
+                    }
                 }
                 if (SQValue *method = builtin_member(ss, self, K[i.d], fn->member_cache(ip - 1).table_node)) {
                     R[i.a] = *method;
@@ -313,8 +340,17 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                         done = true;
                     }
                 } else if (self._type == OT_INSTANCE) {
-                    done = i.op == OP_SETK ? sq_instance(self)->set(key, val, fn->member_cache(ip - 1))
-                                           : sq_instance(self)->set(key, val);
+                    if (i.op == OP_SETK) {
+                        SQMemberCache &cache = fn->member_cache(ip - 1);
+                        if (SQValue *field = sq_instance(self)->cached_field(cache)) {
+                            *field = val;
+                            done = true;
+                        } else {
+                            done = sq_instance(self)->set(key, val, cache);
+                        }
+                    } else {
+                        done = sq_instance(self)->set(key, val);
+                    }
                 }
                 if (!done && !set(self, key, val)) goto handle_error;
                 if (i.a != NO_REG) R[i.a] = R[i.d];
@@ -496,12 +532,29 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
             OPCODE(OP_PREPCALLK)
             OPCODE(OP_PREPCALL) {
                 const SQValue &key_ref = i.op == OP_PREPCALLK ? K[i.d] : R[i.d];
+                if (i.op == OP_PREPCALLK && R[i.b]._type == OT_INSTANCE) {
+                    if (const SQValue *member = sq_instance(R[i.b])->cached_member(fn->member_cache(ip - 1))) {
+                        tmp = *member;
+                        R[i.c] = R[i.b];
+                        R[i.a] = std::move(tmp);
+                        NEXT();
+                    }
+                }
                 if (R[i.b]._type == OT_INSTANCE &&
                     (i.op == OP_PREPCALLK ? sq_instance(R[i.b])->get(key_ref, tmp, fn->member_cache(ip - 1))
                                           : sq_instance(R[i.b])->get(key_ref, tmp))) {
                     R[i.c] = R[i.b];
                     R[i.a] = std::move(tmp);
                     NEXT();
+                }
+                if (i.op == OP_PREPCALLK && i.b == 0 && R[0]._type == OT_INSTANCE) {
+                    if (SQValue *global = root_name_in_method(ss, sq_instance(R[0]), closure_root(cl), key_ref,
+                                                              fn->member_cache(ip - 1).table_node)) {
+                        tmp = *global;
+                        R[i.c] = R[0];
+                        R[i.a] = std::move(tmp);
+                        NEXT();
+                    }
                 }
                 if (R[i.b]._type == OT_TABLE) {
                     SQValue *slot = i.op == OP_PREPCALLK
