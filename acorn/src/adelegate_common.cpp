@@ -62,7 +62,10 @@ bool sq_call_with(HSQUIRRELVM v, const SQObject &fn, std::initializer_list<SQObj
     const auto nargs = static_cast<SQInteger>(args.size());
     if (SQ_FAILED(sq_reservestack(v, nargs))) return false;
     const SQInteger argbase = v->top;
-    for (const SQObject &a : args) v->push(a);
+    // The room is reserved: the arguments go straight into the free slots.
+    SQValue *slot = &v->stack[static_cast<size_t>(argbase)];
+    for (const SQObject &a : args) *slot++ = a;
+    v->top = argbase + nargs;
     const bool ok = v->call(fn, nargs, argbase, result, true);
     v->pop(std::max<SQInteger>(v->top - argbase, 0));
     return ok;
