@@ -213,8 +213,6 @@ struct SQVM : SQCollectable {
     // Pushes a script frame for `closure` whose arguments are at
     // stack[argbase ..]. Checks argument count, fills defaults and vargv.
     bool push_script_frame(SQClosure *closure, SQInteger nargs, SQInteger argbase, SQInteger target, bool root);
-    // The last step of push_script_frame: arguments are in place.
-    bool enter_script_frame(SQValue closure, SQInteger argbase, SQInteger target, bool root);
     // Nulls registers [from, size) of a frame starting at `argbase` that the
     // caller's frame left values in. Slots at or above `top` are null already.
     void clear_stale_registers(SQInteger argbase, SQInteger from, SQInteger size) {

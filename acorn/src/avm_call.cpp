@@ -100,25 +100,14 @@ bool SQVM::push_script_frame(SQClosure *closure, SQInteger nargs, SQInteger argb
     const SQFunctionProto *fn = closure->fn();
     if (!check_stack(argbase, std::max(fn->stacksize, nargs))) return false;
     // Most calls pass exactly the declared parameters to a closure with no
-    // bound environment: nothing to fill in, nothing that could drop the
-    // argument slots' reference to the closure.
-    bool plain = nargs == fn->nparams && !fn->varparams && closure->env._type != OT_WEAKREF;
-    if (!plain) {
-        SQValue keep(closure);  // the argument slots may hold the only other reference
-        if (!setup_args(closure, nargs, argbase)) return false;
-        return enter_script_frame(std::move(keep), argbase, target, root);
-    }
-    return enter_script_frame(SQValue(closure), argbase, target, root);
-}
-
-bool SQVM::enter_script_frame(SQValue closure, SQInteger argbase, SQInteger target, bool root) {
-    const SQFunctionProto *fn = sq_closure(closure)->fn();
+    // bound environment: nothing to fill in. Otherwise the argument slots
+    // may hold the only other reference to the closure, and `keep` is taken
+    // before they change.
+    SQValue keep(closure);
+    const bool plain = nargs == fn->nparams && !fn->varparams && closure->env._type != OT_WEAKREF;
+    if (!plain && !setup_args(closure, nargs, argbase)) return false;
     clear_stale_registers(argbase, fn->nparams + (fn->varparams ? 1 : 0), fn->stacksize);
-    SQCallInfo &ci = calls.emplace_back();
-    ci.closure = std::move(closure);
-    ci.ip = fn->code.data();
-    ci.stackbase = argbase;
-    ci.target = target;
+    SQCallInfo &ci = calls.emplace_back(std::move(keep), fn->code.data(), argbase, target);
     ci.root = root;
     stackbase = argbase;
     top = argbase + fn->stacksize;
