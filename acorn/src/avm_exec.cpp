@@ -418,18 +418,32 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 }
                 NEXT();
             }
-            OPCODE(OP_DIV) OPCODE(OP_MOD) OPCODE(OP_BAND) OPCODE(OP_BOR) OPCODE(OP_BXOR)
-            OPCODE(OP_SHL) OPCODE(OP_SHR) OPCODE(OP_USHR) {
-                const SQValue &x = R[i.b], &y = RIGHT_OPERAND;
-                SQInteger r;
-                if (both_int(x, y) && sq_int_binop(i.op, sq_int(x), sq_int(y), r)) {
-                    set_integer(R[i.a], r);
-                    NEXT();
-                }
-                if (!arith(i.op, x, y, tmp)) goto handle_error;
-                R[i.a] = std::move(tmp);
-                NEXT();
-            }
+            // One handler each, so that the operator is known where it runs.
+#define INTEGER_OPERATOR(op)                                                  \
+    OPCODE(op) {                                                              \
+        const SQValue &x = R[i.b], &y = RIGHT_OPERAND;                        \
+        SQInteger r;                                                          \
+        if (both_int(x, y) && sq_int_binop(op, sq_int(x), sq_int(y), r)) {    \
+            set_integer(R[i.a], r);                                           \
+            NEXT();                                                           \
+        }                                                                     \
+        if (op == OP_DIV && both_number(x, y) && !both_int(x, y)) {           \
+            set_float(R[i.a], as_float(x) / as_float(y));                     \
+            NEXT();                                                           \
+        }                                                                     \
+        if (!arith(op, x, y, tmp)) goto handle_error;                         \
+        R[i.a] = std::move(tmp);                                              \
+        NEXT();                                                               \
+    }
+            INTEGER_OPERATOR(OP_DIV)
+            INTEGER_OPERATOR(OP_MOD)
+            INTEGER_OPERATOR(OP_BAND)
+            INTEGER_OPERATOR(OP_BOR)
+            INTEGER_OPERATOR(OP_BXOR)
+            INTEGER_OPERATOR(OP_SHL)
+            INTEGER_OPERATOR(OP_SHR)
+            INTEGER_OPERATOR(OP_USHR)
+#undef INTEGER_OPERATOR
 
             OPCODE(OP_EQ) OPCODE(OP_NE) {
                 bool result = equal(R[i.b], RIGHT_OPERAND) == (i.op == OP_EQ);
