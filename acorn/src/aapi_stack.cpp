@@ -3,18 +3,6 @@
 #include <limits>
 #include "aapi.h"
 
-SQValue *api_slot(SQVM *v, SQInteger idx) {
-    SQInteger abs = idx > 0 ? v->stackbase + idx - 1 : v->top + idx;
-    if (idx == 0 || abs < v->stackbase || abs >= v->top) return nullptr;
-    return &v->stack[static_cast<size_t>(abs)];
-}
-
-const SQValue &api_value(SQVM *v, SQInteger idx) {
-    static const SQValue none;
-    SQValue *slot = api_slot(v, idx);
-    return slot ? *slot : none;
-}
-
 SQRESULT api_error(SQVM *v, const char *msg) {
     v->lasterror = SQValue(SQString::create(v->ss, msg));
     return SQ_ERROR;
@@ -39,15 +27,6 @@ bool api_need(SQVM *v, SQInteger n) {
     if (api_frame_size(v) >= n) return true;
     api_error(v, "not enough values on the stack");
     return false;
-}
-
-bool api_push(SQVM *v, const SQObject &o) {
-    if (v->stack_room() <= 0) {
-        api_error(v, "stack overflow");
-        return false;
-    }
-    v->push(o);
-    return true;
 }
 
 void sq_push(HSQUIRRELVM v, SQInteger idx) { api_push(v, SQValue(api_value(v, idx))); }

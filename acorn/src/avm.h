@@ -240,7 +240,9 @@ struct SQVM : SQCollectable {
     void close_open_outers(SQInteger from_stackidx);
     // Drops frames above `depth`, closing their outers and clearing their registers.
     void unwind_to(SQInteger depth);
-    bool check_stack(SQInteger base, SQInteger size);
+    // Room for a frame of `size` registers at `base`; inline, as every call asks.
+    bool check_stack(SQInteger base, SQInteger size) { return frame_fits(base, size) || make_room(base, size); }
+    bool make_room(SQInteger base, SQInteger size);  // grows the stack, or raises "stack overflow"
     // check_stack's test for the common case: the frame fits the slots the
     // stack has now, so nothing needs to grow.
     bool frame_fits(SQInteger base, SQInteger size) const {

@@ -45,8 +45,7 @@ bool SQVM::fail_call(bool raiseerror) {
     return false;
 }
 
-bool SQVM::check_stack(SQInteger base, SQInteger size) {
-    if (frame_fits(base, size)) return true;
+bool SQVM::make_room(SQInteger base, SQInteger size) {
     SQInteger end = frame_end(base, size);
     SQInteger slot_limit = static_cast<SQInteger>(stack.limit()) - stack_headroom();
     SQInteger depth_limit = SQ_MAX_CALL_DEPTH + (in_errorhandler ? SQ_ERRORHANDLER_FRAMES : 0);
@@ -189,9 +188,7 @@ bool SQVM::call_native(SQNativeClosure *nc, SQInteger nargs, SQInteger argbase, 
     SQInteger savedbase = stackbase, savedtop = top;
     bool saved_may_suspend = native_may_suspend;
     native_may_suspend = from_loop && nativecalls == 1 && loop_entry == 0;
-    SQCallInfo &ci = calls.emplace_back();
-    ci.closure = SQValue(nc);
-    ci.stackbase = argbase;
+    calls.emplace_back(SQValue(nc), nullptr, argbase, -1);
     stackbase = argbase;
     top = argbase + nargs;
     for (const SQValue &outer : nc->outers) push(outer);
