@@ -564,7 +564,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                         tmp = *member;
                         R[i.c] = R[i.b];
                         R[i.a] = std::move(tmp);
-                        NEXT();
+                        NEXT_FAST();
                     }
                 }
                 if (R[i.b]._type == OT_INSTANCE &&
@@ -572,7 +572,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                                           : sq_instance(R[i.b])->get(key_ref, tmp))) {
                     R[i.c] = R[i.b];
                     R[i.a] = std::move(tmp);
-                    NEXT();
+                    NEXT_FAST();
                 }
                 if (i.op == OP_PREPCALLK && i.b == 0 && R[0]._type == OT_INSTANCE) {
                     if (SQValue *global = root_name_in_method(ss, sq_instance(R[0]), closure_root(cl), key_ref,
@@ -580,7 +580,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                         tmp = *global;
                         R[i.c] = R[0];
                         R[i.a] = std::move(tmp);
-                        NEXT();
+                        NEXT_FAST();
                     }
                 }
                 if (R[i.b]._type == OT_TABLE) {
@@ -591,7 +591,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                         tmp = *slot;
                         R[i.c] = R[i.b];
                         R[i.a] = std::move(tmp);
-                        NEXT();
+                        NEXT_FAST();
                     }
                 }
                 if (i.op == OP_PREPCALLK) {
@@ -599,17 +599,19 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                         tmp = *method;
                         R[i.c] = R[i.b];
                         R[i.a] = std::move(tmp);
-                        NEXT();
+                        NEXT_FAST();
                     }
                 }
-                SQValue self = R[i.b];
-                SQValue key = i.op == OP_PREPCALLK ? K[i.d] : R[i.d];
-                int r = try_get(self, key, tmp);
-                if (r == 0 && i.b == 0) r = try_get(closure_root(cl), key, tmp);
-                if (r == 0) get_index_error(key);
-                if (r <= 0) goto handle_error;
-                R[i.c] = std::move(self);
-                R[i.a] = std::move(tmp);
+                {
+                    SQValue self = R[i.b];
+                    SQValue key = i.op == OP_PREPCALLK ? K[i.d] : R[i.d];
+                    int r = try_get(self, key, tmp);
+                    if (r == 0 && i.b == 0) r = try_get(closure_root(cl), key, tmp);
+                    if (r == 0) get_index_error(key);
+                    if (r <= 0) goto handle_error;
+                    R[i.c] = std::move(self);
+                    R[i.a] = std::move(tmp);
+                }
                 NEXT();
             }
             OPCODE(OP_CALL)
@@ -624,7 +626,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     }
                     RELOAD();
                     CALL_EVENT();
-                    NEXT();
+                    NEXT_FAST();
                 }
                 if (callee._type == OT_NATIVECLOSURE) {
                     bool suspended;
@@ -821,33 +823,36 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     SQInteger pos = iter._type == OT_INTEGER ? sq_int(iter) : 0;
                     if (pos < 0 || pos >= a->size()) {
                         ip += i.d;
-                        NEXT();
+                        NEXT_FAST();
                     }
-                    SQValue val = a->values[static_cast<size_t>(pos)];
                     set_integer(iter, pos + 1);
                     set_integer(R[i.b], pos);
+                    // The container register keeps the array alive.
+                    R[i.b + 1] = a->values[static_cast<size_t>(pos)];
+                    NEXT_FAST();
+                }
+                // Tables, classes and other iterables.
+                {
+                    SQValue key, val;
+                    SQValue &iter = R[i.b + 2], &limit = R[i.b + 3];
+                    // A table or class visits only the slots it had when the loop
+                    // began: slots the body inserts come after them in insertion
+                    // order, and would otherwise keep the loop going for ever.
+                    const SQTable *slots = cont._type == OT_TABLE   ? sq_table(cont)
+                                           : cont._type == OT_CLASS ? sq_class(cont)->members
+                                                                    : nullptr;
+                    if (slots && iter.is_null()) set_integer(limit, slots->next_seq);
+                    int r = iterate(cont, iter, key, val);
+                    if (r < 0) goto handle_error;
+                    if (r > 0 && slots && limit._type == OT_INTEGER && sq_int(iter) > sq_int(limit)) r = 0;
+                    if (r == 0) {
+                        ip += i.d;
+                        NEXT();
+                    }
+                    R[i.b] = std::move(key);
                     R[i.b + 1] = std::move(val);
                     NEXT();
                 }
-                SQValue key, val;
-                SQValue &iter = R[i.b + 2], &limit = R[i.b + 3];
-                // A table or class visits only the slots it had when the loop
-                // began: slots the body inserts come after them in insertion
-                // order, and would otherwise keep the loop going for ever.
-                const SQTable *slots = cont._type == OT_TABLE   ? sq_table(cont)
-                                       : cont._type == OT_CLASS ? sq_class(cont)->members
-                                                                : nullptr;
-                if (slots && iter.is_null()) set_integer(limit, slots->next_seq);
-                int r = iterate(cont, iter, key, val);
-                if (r < 0) goto handle_error;
-                if (r > 0 && slots && limit._type == OT_INTEGER && sq_int(iter) > sq_int(limit)) r = 0;
-                if (r == 0) {
-                    ip += i.d;
-                    NEXT();
-                }
-                R[i.b] = std::move(key);
-                R[i.b + 1] = std::move(val);
-                NEXT();
             }
             OPCODE(OP_CLOSE) close_outers(stackbase + i.a); NEXT();
             default:
@@ -884,7 +889,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
             R[target] = std::move(retval);
         }
         retval.set_null();
-        NEXT();
+        NEXT_FAST();
     }
 
     handle_error: {
