@@ -631,8 +631,10 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 if (callee._type == OT_NATIVECLOSURE) {
                     bool suspended;
                     native_from_loop = true;
-                    SQValue holder = callee;
-                    if (!call_native(sq_nclosure(holder), i.d, argbase, tmp, suspended)) goto handle_error;
+                    {
+                        SQValue holder = callee;
+                        if (!call_native(sq_nclosure(holder), i.d, argbase, tmp, suspended)) goto handle_error;
+                    }
                     if (suspended) {
                         suspended_target = stackbase + i.a;
                         state = SQ_VMSTATE_SUSPENDED;
@@ -641,7 +643,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     }
                     R[i.a] = std::move(tmp);
                     SET_HOOK_FLAGS();
-                    NEXT();
+                    NEXT_FAST();
                 }
                 if (callee._type == OT_CLASS) {
                     SQClass *k = sq_class(callee);
@@ -718,12 +720,12 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 goto do_return;
             }
 
-            OPCODE(OP_NEWTABLE) R[i.a] = SQValue(SQTable::create(ss, std::clamp<int32_t>(i.d, 0, 1024))); NEXT();
+            OPCODE(OP_NEWTABLE) R[i.a] = SQValue(SQTable::create(ss, std::clamp<int32_t>(i.d, 0, 1024))); NEXT_FAST();
             OPCODE(OP_NEWARRAY) {
                 SQArray *a = SQArray::create(ss);
                 a->values.reserve(static_cast<size_t>(std::clamp<int32_t>(i.d, 0, 1024)));
                 R[i.a] = SQValue(a);
-                NEXT();
+                NEXT_FAST();
             }
             OPCODE(OP_APPEND)
                 if (R[i.a]._type != OT_ARRAY) {
@@ -731,7 +733,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     goto handle_error;
                 }
                 sq_array(R[i.a])->values.push_back(R[i.b]);
-                NEXT();
+                NEXT_FAST();
             OPCODE(OP_NEWCLASS)
                 if (!make_class(i.b != NO_REG ? &R[i.b] : nullptr, i.c != NO_REG ? R[i.c] : SQValue(), tmp)) {
                     goto handle_error;
@@ -741,7 +743,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
             OPCODE(OP_CLOSURE)
                 if (!make_closure(cl, i.d, i.b != NO_REG ? &R[i.b] : nullptr, tmp)) goto handle_error;
                 R[i.a] = std::move(tmp);
-                NEXT();
+                NEXT_FAST();
 
             OPCODE(OP_RETURN)
                 if (i.b != 0) {
@@ -791,12 +793,12 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                 NEXT();
             OPCODE(OP_PUSHTRAP)
                 traps.push_back({stackbase, top, ip + i.d, i.a, call_depth()});
-                NEXT();
+                NEXT_FAST();
             OPCODE(OP_POPTRAP)
                 for (int32_t k = 0; k < i.d && !traps.empty() && traps.back().callsize == call_depth(); ++k) {
                     traps.pop_back();
                 }
-                NEXT();
+                NEXT_FAST();
             OPCODE(OP_THROW) raise_error(R[i.a]); goto handle_error;
             OPCODE(OP_FOREACH) {
                 const SQValue &cont = R[i.a];
@@ -854,7 +856,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     NEXT();
                 }
             }
-            OPCODE(OP_CLOSE) close_outers(stackbase + i.a); NEXT();
+            OPCODE(OP_CLOSE) close_outers(stackbase + i.a); NEXT_FAST();
             default:
 #if ACORN_THREADED_DISPATCH
             op_invalid:
