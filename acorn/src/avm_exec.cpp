@@ -162,8 +162,9 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
     } while (0)
 #define CALL_EVENT()                                                           \
     if (hooked && !debug_event('c', fn, fn->line_of(0))) goto handle_error
-// Handlers end with `continue` (not a computed goto of their own) so that
-// the locals of their scope are destroyed.
+// A handler with an object to destroy in its scope ends with NEXT(), a
+// `continue`, so that the object is destroyed; the others end with
+// NEXT_FAST().
 #if ACORN_THREADED_DISPATCH
 #define OPCODE(op) \
     case op:       \
