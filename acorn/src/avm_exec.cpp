@@ -439,15 +439,15 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
         SQInteger r;                                                          \
         if (both_int(x, y) && sq_int_binop(op, sq_int(x), sq_int(y), r)) {    \
             set_integer(R[i.a], r);                                           \
-            NEXT_FAST();                                                           \
+            NEXT_FAST();                                                      \
         }                                                                     \
         if (op == OP_DIV && both_number(x, y) && !both_int(x, y)) {           \
             set_float(R[i.a], as_float(x) / as_float(y));                     \
-            NEXT_FAST();                                                           \
+            NEXT_FAST();                                                      \
         }                                                                     \
         if (!arith(op, x, y, tmp)) goto handle_error;                         \
         R[i.a] = std::move(tmp);                                              \
-        NEXT_FAST();                                                               \
+        NEXT_FAST();                                                          \
     }
             INTEGER_OPERATOR(OP_DIV)
             INTEGER_OPERATOR(OP_MOD)
@@ -613,7 +613,7 @@ bool SQVM::run_loop(SQInteger entry, SQValue &ret, bool raiseerror, ExecStart st
                     R[i.c] = std::move(self);
                     R[i.a] = std::move(tmp);
                 }
-                NEXT();
+                NEXT_FAST();
             }
             OPCODE(OP_CALL)
             ordinary_call: {
