@@ -56,7 +56,11 @@ void SQVM::clear_refs() {
 
 void SQVM::pop(SQInteger n) {
     const SQInteger end = std::max<SQInteger>(top - std::max<SQInteger>(n, 0), 0);
-    while (top > end) stack[static_cast<size_t>(--top)].set_null();
+    // Slots above a returned call are mostly null already.
+    while (top > end) {
+        SQValue &slot = stack[static_cast<size_t>(--top)];
+        if (slot._type != OT_NULL) slot.set_null();
+    }
 }
 
 void SQVM::raise_error(const char *fmt, ...) {
