@@ -1,5 +1,6 @@
 // Embedding API: reading and writing slots, arrays, delegates, iteration.
 #include <algorithm>
+#include <new>
 
 #include "aapi.h"
 
@@ -110,7 +111,11 @@ SQRESULT sq_rawnewmember(HSQUIRRELVM v, SQInteger idx, SQBool bstatic) { return 
 SQRESULT sq_arrayappend(HSQUIRRELVM v, SQInteger idx) {
     SQArray *a = array_at(v, idx);
     if (!a || !api_need(v, 2)) return SQ_ERROR;
-    a->values.push_back(api_value(v, -1));
+    try {
+        a->values.push_back(api_value(v, -1));
+    } catch (const std::bad_alloc &) {
+        return api_error(v, "out of memory");
+    }
     v->pop(1);
     return SQ_OK;
 }
@@ -157,7 +162,11 @@ SQRESULT sq_arrayinsert(HSQUIRRELVM v, SQInteger idx, SQInteger destpos) {
     SQArray *a = array_at(v, idx);
     if (!a || !api_need(v, 2)) return SQ_ERROR;
     if (destpos < 0 || destpos > a->size()) return api_error(v, "index out of range");
-    a->values.insert(a->values.begin() + destpos, api_value(v, -1));
+    try {
+        a->values.insert(a->values.begin() + destpos, api_value(v, -1));
+    } catch (const std::bad_alloc &) {
+        return api_error(v, "out of memory");
+    }
     v->pop(1);
     return SQ_OK;
 }

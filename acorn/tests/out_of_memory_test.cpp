@@ -100,4 +100,32 @@ TEST_F(OutOfMemory, InsideACallbackItReachesTheScriptThatCalledTheNative) {
               "out of memory true");
 }
 
+// The host's calls get the error too, never the exception.
+TEST_F(OutOfMemory, ArrayGrowthThroughTheApiFailsWithAnError) {
+    HSQUIRRELVM v = harness_.vm();
+    const SQInteger top = sq_gettop(v);
+    sq_newarray(v, 0);
+    for (SQInteger i = 0; i < 4096; ++i) {
+        sq_pushinteger(v, i);
+        ASSERT_TRUE(SQ_SUCCEEDED(sq_arrayappend(v, -2)));
+    }
+    sq_arrayresize(v, -1, SQInteger(1) << 16);  // full: the next element needs a bigger buffer
+    g_largest_allowed = std::size_t(1) << 16;
+    const char *calls[] = {"append", "insert"};
+    for (const char *call : calls) {
+        sq_pushinteger(v, 7);
+        const SQRESULT result =
+            call == calls[0] ? sq_arrayappend(v, -2) : sq_arrayinsert(v, -2, 0);
+        EXPECT_TRUE(SQ_FAILED(result)) << call;
+        sq_getlasterror(v);
+        const SQChar *error = nullptr;
+        sq_getstring(v, -1, &error);
+        EXPECT_STREQ(error, "out of memory") << call;
+        sq_settop(v, top + 1);
+    }
+    g_largest_allowed = 0;
+    EXPECT_EQ(sq_getsize(v, -1), SQInteger(1) << 16);  // unchanged
+    sq_settop(v, top);
+}
+
 }  // namespace
