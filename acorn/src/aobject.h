@@ -119,7 +119,7 @@ struct SQValue : SQObject {
     explicit SQValue(SQFloat f) { sq_set_fields(*this, OT_FLOAT, sq_raw_bits(f)); }
     static SQValue boolean(bool b) {
         SQValue v;
-        sq_set_fields(v, OT_BOOL, b ? 1 : 0);
+        sq_set_fields(v, OT_BOOL, sq_raw_bits(SQInteger(b ? 1 : 0)));
         return v;
     }
     static SQValue userpointer(SQUserPointer p) {

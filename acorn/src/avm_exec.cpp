@@ -29,7 +29,7 @@ inline void set_float(SQValue &dst, SQFloat v) {
 
 inline void set_bool(SQValue &dst, bool v) {
     if (ISREFCOUNTED(dst._type)) dst.set_null();
-    sq_set_fields(dst, OT_BOOL, v ? 1 : 0);
+    sq_set_fields(dst, OT_BOOL, sq_raw_bits(SQInteger(v ? 1 : 0)));
 }
 
 inline bool both_int(const SQObject &a, const SQObject &b) {
