@@ -340,7 +340,7 @@ SQInteger list_caller_locals(HSQUIRRELVM vm) {
         if (!name) break;
         SQInteger n = 0;
         std::string entry = name;
-        if (SQ_SUCCEEDED(sq_getinteger(vm, -1, &n))) entry += "=" + std::to_string(n);
+        if (SQ_SUCCEEDED(sq_getinteger(vm, -1, &n))) entry.append("=").append(std::to_string(n));
         g_locals_seen.push_back(entry);
         sq_pop(vm, 1);
     }

@@ -23,9 +23,9 @@ class TableTest : public ::testing::Test {
             if (k._type == OT_STRING)
                 out.push_back(sq_str(k)->data);
             else if (k._type == OT_INTEGER)
-                out.push_back("i" + std::to_string(sq_int(k)));
+                out.push_back(std::string("i").append(std::to_string(sq_int(k))));
             else if (k._type == OT_FLOAT)
-                out.push_back("f" + std::to_string(sq_float(k)));
+                out.push_back(std::string("f").append(std::to_string(sq_float(k))));
             else
                 out.push_back("?");
         }
@@ -223,9 +223,9 @@ TEST_F(TableTest, StringsAreInternedByContentIncludingEmbeddedZeros) {
 TEST_F(TableTest, ReleasedStringsLeaveTheInternTable) {
     SQInteger before = ss.string_count;
     std::vector<SQValue> many;
-    for (int i = 0; i < 5000; ++i) many.push_back(str("s" + std::to_string(i)));
+    for (int i = 0; i < 5000; ++i) many.push_back(str(std::string("s").append(std::to_string(i))));
     EXPECT_EQ(ss.string_count, before + 5000);
-    for (int i = 0; i < 5000; ++i) ASSERT_EQ(sq_str(many[i]), sq_str(str("s" + std::to_string(i))));
+    for (int i = 0; i < 5000; ++i) ASSERT_EQ(sq_str(many[i]), sq_str(str(std::string("s").append(std::to_string(i)))));
     many.clear();
     EXPECT_EQ(ss.string_count, before);
 }
