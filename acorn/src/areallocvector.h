@@ -16,6 +16,8 @@
 #include <new>
 #include <utility>
 
+#include "aelementspan.h"
+
 // Every ReallocVector buffer is resized here (std::realloc semantics: null
 // when memory runs out, the old buffer then untouched; freed with
 // std::free). A program may define its own to make memory run out on
@@ -23,7 +25,10 @@
 void *acorn_buffer_realloc(void *buffer, size_t bytes);
 
 template <class T>
-class ReallocVector {
+class ReallocVector : public ElementSpan<T> {
+    using ElementSpan<T>::data_;
+    using ElementSpan<T>::size_;
+
    public:
     ReallocVector() = default;
     ReallocVector(const ReallocVector &other) { append(other.begin(), other.end()); }
@@ -46,19 +51,7 @@ class ReallocVector {
         return *this;
     }
 
-    size_t size() const { return size_; }
     size_t capacity() const { return capacity_; }
-    bool empty() const { return size_ == 0; }
-    T *data() { return data_; }
-    const T *data() const { return data_; }
-    T &operator[](size_t i) { return data_[i]; }
-    const T &operator[](size_t i) const { return data_[i]; }
-    T &back() { return data_[size_ - 1]; }
-    const T &back() const { return data_[size_ - 1]; }
-    T *begin() { return data_; }
-    T *end() { return data_ + size_; }
-    const T *begin() const { return data_; }
-    const T *end() const { return data_ + size_; }
 
     // Throws std::bad_alloc when memory runs out; the array is then unchanged.
     void reserve(size_t n) {
@@ -176,7 +169,5 @@ class ReallocVector {
         if (count > 0) std::memmove(static_cast<void *>(to), static_cast<const void *>(from), count * sizeof(T));
     }
 
-    T *data_ = nullptr;
-    size_t size_ = 0;
     size_t capacity_ = 0;
 };

@@ -12,8 +12,13 @@
 #include <new>
 #include <utility>
 
+#include "aelementspan.h"
+
 template <class T>
-class ReservedArray {
+class ReservedArray : public ElementSpan<T> {
+    using ElementSpan<T>::data_;
+    using ElementSpan<T>::size_;
+
    public:
     // Reserves room for `limit` elements, or for as many as the system will
     // map when that is refused (halving down to `minimum`); throws
@@ -37,19 +42,7 @@ class ReservedArray {
         munmap(data_, limit_ * sizeof(T));
     }
 
-    size_t size() const { return size_; }
     size_t limit() const { return limit_; }
-    bool empty() const { return size_ == 0; }
-    T *data() { return data_; }
-    const T *data() const { return data_; }
-    T &operator[](size_t i) { return data_[i]; }
-    const T &operator[](size_t i) const { return data_[i]; }
-    T &back() { return data_[size_ - 1]; }
-    const T &back() const { return data_[size_ - 1]; }
-    T *begin() { return data_; }
-    T *end() { return data_ + size_; }
-    const T *begin() const { return data_; }
-    const T *end() const { return data_ + size_; }
 
     // The caller checks size() < limit() first.
     template <class... Args>
@@ -69,7 +62,5 @@ class ReservedArray {
     }
 
    private:
-    T *data_ = nullptr;
     size_t limit_ = 0;
-    size_t size_ = 0;
 };
