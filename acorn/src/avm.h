@@ -213,6 +213,16 @@ struct SQVM : SQCollectable {
     // Pushes a script frame for `closure` whose arguments are at
     // stack[argbase ..]. Checks argument count, fills defaults and vargv.
     bool push_script_frame(SQClosure *closure, SQInteger nargs, SQInteger argbase, SQInteger target, bool root);
+    // The last step of every script call, with the arguments in place:
+    // `closure` (a counted reference to it) runs at `argbase`.
+    SQCallInfo &open_script_frame(SQValue closure, SQInteger argbase, SQInteger target) {
+        const SQFunctionProto *fn = sq_closure(closure)->fn();
+        clear_stale_registers(argbase, fn->nparams + (fn->varparams ? 1 : 0), fn->stacksize);
+        SQCallInfo &ci = calls.emplace_back(std::move(closure), fn->code.data(), argbase, target);
+        stackbase = argbase;
+        top = argbase + fn->stacksize;
+        return ci;
+    }
     // Nulls registers [from, size) of a frame starting at `argbase` that the
     // caller's frame left values in. Slots at or above `top` are null already.
     void clear_stale_registers(SQInteger argbase, SQInteger from, SQInteger size) {

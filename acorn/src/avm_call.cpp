@@ -105,11 +105,7 @@ bool SQVM::push_script_frame(SQClosure *closure, SQInteger nargs, SQInteger argb
     SQValue keep(closure);
     const bool plain = nargs == fn->nparams && !fn->varparams && closure->env._type != OT_WEAKREF;
     if (!plain && !setup_args(closure, nargs, argbase)) return false;
-    clear_stale_registers(argbase, fn->nparams + (fn->varparams ? 1 : 0), fn->stacksize);
-    SQCallInfo &ci = calls.emplace_back(std::move(keep), fn->code.data(), argbase, target);
-    ci.root = root;
-    stackbase = argbase;
-    top = argbase + fn->stacksize;
+    open_script_frame(std::move(keep), argbase, target).root = root;
     return true;
 }
 

@@ -97,10 +97,7 @@ inline bool enter_plain_frame(SQVM &v, SQClosure *callee, SQInteger nargs, SQInt
     const SQFunctionProto *fn = callee->fn();
     if (nargs != fn->nparams || fn->varparams || fn->generator || callee->env._type == OT_WEAKREF) return false;
     if (!v.frame_fits(argbase, fn->stacksize)) return false;
-    v.clear_stale_registers(argbase, nargs, fn->stacksize);
-    v.calls.emplace_back(SQValue(callee), fn->code.data(), argbase, target);
-    v.stackbase = argbase;
-    v.top = argbase + fn->stacksize;
+    v.open_script_frame(SQValue(callee), argbase, target);
     return true;
 }
 
